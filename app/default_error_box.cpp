@@ -1,0 +1,29 @@
+#include "app/default_error_box.h"
+
+#include <exception>
+
+#include "platform/qt/codepage.h"
+#include "platform/qt/message_box.h"
+
+std::string WithClosingPeriod(const std::string& message) {
+    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') {
+        return message + ".";
+    }
+    return message;
+}
+
+void ShowDefaultErrorBox(const std::string& message) {
+    tumbo::ShowMessageBox(nullptr,
+                          {QString::fromLatin1(kApplicationTitle),
+                           tumbo::DecodeCp1251(WithClosingPeriod(message)), tumbo::BoxIcon::kStop});
+}
+
+void RunGuarded(const std::function<void()>& handler) noexcept {
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        ShowDefaultErrorBox(error.what());
+    } catch (...) {
+        ShowDefaultErrorBox("Unknown error");
+    }
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+// The title of the application: the caption of its taskbar button and its error boxes.
+inline constexpr const char* kApplicationTitle = "TumbO v3.0";
+
+// An error message as the box shows it: "." is added when the last byte is above ".",
+// so letters, digits, "?" and Cyrillic get one and ".", "!", ")" and "'" do not.
+std::string WithClosingPeriod(const std::string& message);
+
+// Shows a code page 1251 message in the application's modal stop box.
+void ShowDefaultErrorBox(const std::string& message);
+
+// Runs a handler; whatever it throws ends in the default error box instead of leaving it.
+void RunGuarded(const std::function<void()>& handler) noexcept;

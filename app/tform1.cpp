@@ -1,0 +1,217 @@
+#include "app/tform1.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSlider>
+#include <QStyle>
+
+#include <algorithm>
+
+#include "app/default_error_box.h"
+#include "app/resources_init.h"
+#include "app/tframe6.h"
+#include "ui/clickable_label.h"
+#include "ui/colors.h"
+#include "ui/tframe2.h"
+#include "ui/tframe3.h"
+#include "ui/tframe4.h"
+#include "ui/tframe5.h"
+
+namespace {
+
+QLabel* MakeLabel(const QString& name, const QString& text, const QColor& color, int x, int y,
+                  QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    label->setAccessibleName(text);
+    SetTextColor(label, color);
+    label->move(x, y);
+    label->adjustSize();
+    return label;
+}
+
+}  // namespace
+
+TForm1::TForm1(std::string registryFile, tumbo::Clock& clock, tumbo::FileCalls& files,
+               QWidget* parent)
+    : QMainWindow(parent),
+      registryFile_(std::move(registryFile)),
+      clock_(clock),
+      engine_(*this, clock, files) {
+    createWindow();
+    createChatLayout();
+    createInfoBox();
+    createStatusStrip();
+    createPanels();
+    createSplash();
+    createMenu();
+    connectHandlers();
+    setTabOrder();
+    FormCreate();
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::createWindow() {
+    setObjectName("Form1");
+    setWindowTitle("Tumbo v3.0");
+    setAccessibleName("Tumbo");
+    InitResources();
+    setWindowIcon(QIcon(":/art/tumbo.png"));
+    // Borderless behind the splash until loading ends.
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    QFont font({"MS Sans Serif", "DejaVu Sans", "Sans Serif"});
+    font.setPointSize(8);
+    setFont(font);
+    client_ = new QWidget(this);
+    client_->setObjectName("client");
+    client_->setFixedSize(536, 340);
+    setCentralWidget(client_);
+    // The window always fits what it shows, as the menu appears after loading.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    move(254, 122);
+}
+
+void TForm1::createChatLayout() {
+    Memo1 = new QPlainTextEdit(client_);
+    Memo1->setObjectName("Memo1");
+    Memo1->setAccessibleName(tr("Chat"));
+    Memo1->setGeometry(8, 11, 329, 209);
+    Memo1->setReadOnly(true);
+    Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    QFont bold = Memo1->font();
+    bold.setBold(true);
+    Memo1->setFont(bold);
+    SetTextColor(Memo1, kGreen);
+
+    BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), tr("OK"), client_);
+    BitBtn1->setObjectName("BitBtn1");
+    BitBtn1->setAccessibleName(tr("Send"));
+    BitBtn1->setGeometry(264, 235, 75, 25);
+    BitBtn1->setDefault(true);
+
+    Edit1 = new QLineEdit(client_);
+    Edit1->setObjectName("Edit1");
+    Edit1->setAccessibleName(tr("Phrase"));
+    Edit1->setGeometry(8, 235, 249, 21);
+}
+
+void TForm1::createInfoBox() {
+    GroupBox1 = new QGroupBox("Tumbo v3.0", client_);
+    GroupBox1->setObjectName("GroupBox1");
+    GroupBox1->setAccessibleName(tr("Information"));
+    GroupBox1->setGeometry(344, 11, 185, 281);
+    SetTextColor(GroupBox1, kRed);
+
+    Label2 = MakeLabel("Label2", {}, kMaroon, 8, 32, GroupBox1);
+    Label2->setAccessibleName(tr("Dialogues in the base"));
+    Label5 = MakeLabel("Label5", QString::fromUtf8("прогрузка базы данных:"), kMaroon, 32, 136,
+                       GroupBox1);
+    ProgressBar1 = new QProgressBar(GroupBox1);
+    ProgressBar1->setObjectName("ProgressBar1");
+    ProgressBar1->setAccessibleName(tr("Search progress"));
+    ProgressBar1->setGeometry(8, 152, 169, 17);
+    ProgressBar1->setTextVisible(false);
+    SetProgressMaximum(0);
+    Label4 = MakeLabel("Label4", QString::fromUtf8("сделано в мастерской Тумбо"), kGreen, 104, 264,
+                       GroupBox1);
+    Label4->move(GroupBox1->width() - Label4->width() - 8, 264);
+}
+
+void TForm1::createStatusStrip() {
+    Bevel1 = new QFrame(client_);
+    Bevel1->setObjectName("Bevel1");
+    Bevel1->setFrameShape(QFrame::HLine);
+    Bevel1->setFrameShadow(QFrame::Sunken);
+    Bevel1->setGeometry(0, 299, 536, 2);
+    Bevel1->setAccessibleName(tr("Separator"));
+    Label1 = MakeLabel("Label1", QString::fromUtf8("Made in СССР"), palette().windowText().color(),
+                       8, 307, client_);
+}
+
+void TForm1::createPanels() {
+    Frame21 = new TFrame2(client_);
+    Frame31 = new TFrame3(client_);
+    Frame41 = new TFrame4(client_);
+    Frame51 = new TFrame5(client_);
+}
+
+void TForm1::createSplash() {
+    Frame61 = new TFrame6(client_);
+    Frame61->raise();
+    Guarded([this] { Frame61->LoadPicture(); });
+}
+
+void TForm1::createMenu() {
+    menuBar()->setObjectName("MainMenu1");
+    menuBar()->setAccessibleName(tr("Menu"));
+    N1 = menuBar()->addAction(QString::fromUtf8("Выход"));
+    N1->setObjectName("N1");
+    N2 = menuBar()->addAction(QString::fromUtf8("Настройки"));
+    N2->setObjectName("N2");
+    QMenu* help = menuBar()->addMenu("?");
+    help->setObjectName("N3menu");
+    N3 = help->menuAction();
+    N3->setObjectName("N3");
+    N4 = help->addAction(QString::fromUtf8("Об авторах"));
+    N4->setObjectName("N4");
+    N5 = help->addAction(QString::fromUtf8("О программе"));
+    N5->setObjectName("N5");
+    for (QAction* item : {N1, N2, N3}) {
+        item->setVisible(false);
+    }
+    menuBar()->hide();
+}
+
+void TForm1::connectHandlers() {
+    connect(BitBtn1, &QPushButton::clicked, this, [this] { Guarded([this] { BitBtn1Click(); }); });
+    connect(Edit1, &QLineEdit::returnPressed, this,
+            [this] { Guarded([this] { BitBtn1Click(); }); });
+    connect(N1, &QAction::triggered, this, [this] { Guarded([this] { N1Click(); }); });
+    connect(N2, &QAction::triggered, this, [this] { Guarded([this] { N2Click(); }); });
+    connect(N4, &QAction::triggered, this, [this] { Guarded([this] { N4Click(); }); });
+    connect(N5, &QAction::triggered, this, [this] { Guarded([this] { N5Click(); }); });
+    connect(Frame61->Label1, &ClickableLabel::clicked, this,
+            [this] { Guarded([this] { Frame61Label1Click(); }); });
+    connect(Frame61->Label2, &ClickableLabel::clicked, this,
+            [this] { Guarded([this] { Frame61Label2Click(); }); });
+    connect(Frame31->CheckBox1, &QCheckBox::toggled, this,
+            [this] { Guarded([this] { Frame31CheckBox1Click(); }); });
+    connect(Frame31->TrackBar1, &QSlider::valueChanged, this,
+            [this] { Guarded([this] { Frame31TrackBar1Change(); }); });
+    connect(Frame31->BitBtn1, &QPushButton::clicked, this,
+            [this] { Guarded([this] { Frame31BitBtn1Click(); }); });
+    connect(Frame31->BitBtn2, &QPushButton::clicked, this,
+            [this] { Guarded([this] { Frame31BitBtn2Click(); }); });
+    connect(Frame61->Label1, &ClickableLabel::entered, this, &TForm1::Frame61Label1MouseEnter);
+    connect(Frame61->Label1, &ClickableLabel::left, this, &TForm1::Frame61Label1MouseLeave);
+    connect(Frame61->Label2, &ClickableLabel::entered, this, &TForm1::Frame61Label2MouseEnter);
+    connect(Frame61->Label2, &ClickableLabel::left, this, &TForm1::Frame61Label2MouseLeave);
+}
+
+void TForm1::setTabOrder() {
+    QWidget::setTabOrder(Memo1, BitBtn1);
+    QWidget::setTabOrder(BitBtn1, Edit1);
+    QWidget::setTabOrder(Edit1, GroupBox1);
+}
+
+void TForm1::Guarded(const std::function<void()>& handler) {
+    RunGuarded(handler);
+}
+
+void TForm1::SetProgressMaximum(int maximum) {
+    // An empty range would make Qt draw a busy animation instead of an empty bar.
+    ProgressBar1->setRange(0, std::max(maximum, 1));
+}

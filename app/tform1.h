@@ -1,0 +1,119 @@
+#pragma once
+
+#include <QMainWindow>
+
+#include <functional>
+#include <string>
+
+#include "engine/engine.h"
+#include "engine/engine_window.h"
+#include "platform/clock.h"
+#include "platform/file_calls.h"
+
+class QAction;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class TFrame2;
+class TFrame3;
+class TFrame4;
+class TFrame5;
+class TFrame6;
+
+// The one window of the program: the chat, the information box, the menu, the splash
+// and the panels over the chat area. It owns the engine and is the engine's window.
+class TForm1 : public QMainWindow, public tumbo::EngineWindow {
+    Q_OBJECT
+
+public:
+    TForm1(std::string registryFile, tumbo::Clock& clock,
+           tumbo::FileCalls& files = tumbo::SystemFileCalls(), QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    tumbo::Engine& engine() { return engine_; }
+
+    // Handlers.
+    void FormCreate();
+    void BitBtn1Click();
+    void N1Click();
+    void N2Click();
+    void N4Click();
+    void N5Click();
+    void Frame61Label1Click();
+    void Frame61Label2Click();
+    void Frame61Label1MouseEnter();
+    void Frame61Label1MouseLeave();
+    void Frame61Label2MouseEnter();
+    void Frame61Label2MouseLeave();
+    void StartLoading();
+    void Frame31CheckBox1Click();
+    void Frame31TrackBar1Change();
+    void Frame31BitBtn1Click();
+    void Frame31BitBtn2Click();
+
+    // tumbo::EngineWindow
+    void AppendChatLine(const std::string& line) override;
+    std::string InputText() const override;
+    void SetInputText(const std::string& text) override;
+    void SetProgressPosition(int position) override;
+    void Pause(int milliseconds) override;
+    void RequestClose() override;
+    void ApplyOptions(const tumbo::TOptions& options) override;
+    tumbo::TOptions SettingsFromControls() const override;
+    std::string TeachField(int number) const override;
+    void SetTeachField(int number, const std::string& text) override;
+    void ShowTeachPanel() override;
+
+    QPlainTextEdit* Memo1 = nullptr;
+    QPushButton* BitBtn1 = nullptr;
+    QLineEdit* Edit1 = nullptr;
+    QGroupBox* GroupBox1 = nullptr;
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label4 = nullptr;
+    QLabel* Label5 = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
+    QFrame* Bevel1 = nullptr;
+    QAction* N1 = nullptr;
+    QAction* N2 = nullptr;
+    QAction* N3 = nullptr;
+    QAction* N4 = nullptr;
+    QAction* N5 = nullptr;
+    TFrame2* Frame21 = nullptr;
+    TFrame3* Frame31 = nullptr;
+    TFrame4* Frame41 = nullptr;
+    TFrame5* Frame51 = nullptr;
+    TFrame6* Frame61 = nullptr;
+
+private:
+    void createWindow();
+    void createChatLayout();
+    void createInfoBox();
+    void createStatusStrip();
+    void createPanels();
+    void createSplash();
+    void createMenu();
+    void connectHandlers();
+    void setTabOrder();
+
+    // Runs a handler so that no failure leaves it: a failure is shown in the default
+    // error box and the program carries on.
+    void Guarded(const std::function<void()>& handler);
+    void SetProgressMaximum(int maximum);
+    void ApplySettingsOptions(const tumbo::TOptions& options);
+    // Whole-window transparency: an 8-bit alpha that counts only while blending is on.
+    void SetAlphaBlend(bool on);
+    void SetAlphaValue(int alpha);
+    void ShowPanel(QWidget* panel, QWidget* firstControl);
+
+    QWidget* client_ = nullptr;
+    bool alphaBlend_ = false;
+    int alphaValue_ = 255;
+    std::string registryFile_;
+    tumbo::Clock& clock_;
+    tumbo::Engine engine_;
+};

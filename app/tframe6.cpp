@@ -1,0 +1,70 @@
+#include "app/tframe6.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QPixmap>
+#include <QProgressBar>
+
+#include "app/resources_init.h"
+#include "platform/qt/jpeg_image.h"
+#include "ui/clickable_label.h"
+#include "ui/colors.h"
+
+namespace {
+
+ClickableLabel* MakeCaption(const QString& name, const QString& text, const QString& accessible,
+                            int x, int y, QWidget* parent) {
+    auto* label = new ClickableLabel(text, parent);
+    label->setObjectName(name);
+    label->setAccessibleName(accessible);
+    QFont font = label->font();
+    font.setPixelSize(19);
+    label->setFont(font);
+    label->setAttribute(Qt::WA_TranslucentBackground);
+    SetTextColor(label, kMaroon);
+    label->move(x, y);
+    label->adjustSize();
+    return label;
+}
+
+}  // namespace
+
+TFrame6::TFrame6(QWidget* parent) : QFrame(parent) {
+    setObjectName("Frame61");
+    setAccessibleName(tr("Welcome"));
+    setGeometry(0, 0, 536, 340);
+    setAutoFillBackground(true);
+
+    Image1 = new QLabel(this);
+    Image1->setObjectName("Image1");
+    Image1->setAccessibleName(tr("Splash picture"));
+    Image1->setGeometry(0, 0, 536, 340);
+    Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    Gauge1 = new QProgressBar(this);
+    Gauge1->setObjectName("Gauge1");
+    Gauge1->setAccessibleName(tr("Loading progress"));
+    Gauge1->setGeometry(0, 320, 536, 20);
+    Gauge1->setRange(0, 100);
+    Gauge1->setValue(0);
+    Gauge1->setAlignment(Qt::AlignCenter);
+    Gauge1->setFormat("%p%");
+    Gauge1->setStyleSheet(
+        "QProgressBar { background: black; color: white; border: none; }"
+        "QProgressBar::chunk { background: #800000; }");
+    Gauge1->hide();
+
+    Label1 = MakeCaption("Label1", QString::fromUtf8("начать загрузку"), tr("Start loading"), 8,
+                         288, this);
+    Label2 = MakeCaption("Label2", QString::fromUtf8("Выход"), tr("Exit"), 432, 288, this);
+}
+
+void TFrame6::LoadPicture() {
+    InitResources();
+    QFile file(":/art/splash.jpg");
+    LoadPicture(file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
+}
+
+void TFrame6::LoadPicture(const QByteArray& jpeg) {
+    Image1->setPixmap(QPixmap::fromImage(tumbo::DecodeJpeg(jpeg)));
+}

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "engine/engine_window.h"
+#include "engine/options.h"
+#include "engine/random_choice.h"
+#include "platform/clock.h"
+#include "platform/file_calls.h"
+#include "platform/text_file.h"
+
+namespace tumbo {
+
+// The program's knowledge and memory: where the data lives, the options, and the state
+// of the conversation. One instance lives as long as the window that owns it.
+class Engine {
+public:
+    Engine(EngineWindow& window, Clock& clock, FileCalls& calls = SystemFileCalls());
+
+    // Data files.
+    void ReadProgramDir(const std::string& registryFile);
+    void SetProgramDir(std::string programDir) { programDir_ = std::move(programDir); }
+    const std::string& ProgramDir() const { return programDir_; }
+    // Binds the option file, path list and scratch dialogue to ProgramDir + their names.
+    void BindFiles();
+    void LoadOptions();
+    void WriteOptionFile(const TOptions& options);
+    void SaveOptions();
+    const TOptions& Options() const { return options_; }
+
+    // Reply search.
+    void SendPhrase();
+    void SearchBase();
+    void SearchOpeners();
+    void SearchCurrentDialogue();
+    void TakeReply();
+    // Shows a stored reply line (tag included) without its exit markers, pauses, closes.
+    void HandleExitMarker(const std::string& storedLine);
+
+    const std::string& CurrentDialogue() const { return currentDialogue_; }
+    bool AnswerFound() const { return answerFound_; }
+    // True while the scratch dialogue is open for the teaching panel.
+    bool ScratchOpen() const { return scratch_.IsOpen(); }
+
+    static constexpr int kExitPauseMs = 3000;
+
+private:
+    bool LineIsTrigger() const { return !line_.empty() && line_.front() == '$'; }
+    bool LineIsReply() const { return !line_.empty() && line_.front() == '#'; }
+    bool LineTriggers() const;
+    void OpenTeaching();
+    void BindDialogue();
+
+    EngineWindow& window_;
+    Clock& clock_;
+
+    std::string programDir_;
+    TOptions options_;
+    TextFile optionFile_;
+    TextFile pathList_;
+    TextFile scratch_;
+    TextFile dialogue_;
+
+    std::string dialoguePath_;
+    std::string phrase_;
+    std::string currentDialogue_;
+    bool answerFound_ = false;
+    std::string line_;
+    std::vector<std::string> replyCandidates_;
+    RandomChoice random_;
+};
+
+}  // namespace tumbo

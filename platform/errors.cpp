@@ -1,0 +1,78 @@
+#include "platform/errors.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+
+namespace tumbo {
+
+namespace {
+
+// Codes for other failures sit above every code the program names, so an unusual
+// errno (EIO is 5 on Linux) can never be shown as one of the named messages.
+constexpr int kOtherErrnoBase = 1000;
+
+bool FolderOfPathExists(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) {
+        return true;
+    }
+    const std::string folder = slash == 0 ? "/" : path.substr(0, slash);
+    struct stat info {};
+    return ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+}  // namespace
+
+InOutError::InOutError(int code) : TumboError(InOutMessage(code)), code_(code) {}
+
+ConvertError::ConvertError(const std::string& text)
+    : TumboError("'" + text + "' is not a valid integer value") {}
+
+RegistryError::RegistryError(const std::string& valueName)
+    : TumboError("Invalid data type for '" + valueName + "'") {}
+
+std::string InOutMessage(int code) {
+    switch (code) {
+        case io_code::kFileNotFound:
+            return "File not found";
+        case io_code::kInvalidFilename:
+            return "Invalid filename";
+        case io_code::kTooManyOpenFiles:
+            return "Too many open files";
+        case io_code::kAccessDenied:
+            return "File access denied";
+        case io_code::kInvalidNumericInput:
+            return "Invalid numeric input";
+        default:
+            return "I/O error " + std::to_string(code);
+    }
+}
+
+int CodeFromErrno(int err, const std::string& path) {
+    switch (err) {
+        case ENOENT:
+            return FolderOfPathExists(path) ? io_code::kFileNotFound : io_code::kInvalidFilename;
+        case ENOTDIR:
+        case ENAMETOOLONG:
+            return io_code::kInvalidFilename;
+        case EMFILE:
+        case ENFILE:
+            return io_code::kTooManyOpenFiles;
+        case EACCES:
+        case EPERM:
+        case EROFS:
+        case EISDIR:
+            return io_code::kAccessDenied;
+        case EBUSY:
+        case ETXTBSY:
+            return io_code::kFileInUse;
+        case ENOSPC:
+        case EDQUOT:
+            return io_code::kDiskFull;
+        default:
+            return kOtherErrnoBase + err;
+    }
+}
+
+}  // namespace tumbo

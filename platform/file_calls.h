@@ -1,0 +1,24 @@
+#pragma once
+
+#include <sys/types.h>
+
+namespace tumbo {
+
+// The POSIX calls that data files go through; tests replace it to make any call fail.
+// Each returns what the POSIX call returns and sets errno the same way.
+class FileCalls {
+public:
+    virtual ~FileCalls() = default;
+    virtual int Open(const char* path, int flags, mode_t mode);
+    virtual ssize_t Read(int fd, void* buffer, size_t size);
+    virtual ssize_t Write(int fd, const void* buffer, size_t size);
+    virtual int Fsync(int fd);
+    virtual int Close(int fd);
+    virtual int Rename(const char* from, const char* to);
+    virtual int Unlink(const char* path);
+};
+
+// The real calls, shared by every file that is not given its own.
+FileCalls& SystemFileCalls();
+
+}  // namespace tumbo

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/file_calls.h"
+
+namespace tumbo {
+
+// A line-oriented data file with the program's line rules: lines are written with CR LF;
+// a line read ends at CR LF or a bare LF, a lone CR is dropped, and byte 26 ends the file.
+// Every failure throws InOutError. Opening a file that is open closes it first.
+class TextFile {
+public:
+    // Longest full path a data file may have; a longer one is an invalid name.
+    static constexpr std::size_t kMaxPath = 259;
+    static constexpr std::size_t kWriteBufferSize = 128;
+
+    explicit TextFile(FileCalls& calls = SystemFileCalls());
+    ~TextFile();
+    TextFile(const TextFile&) = delete;
+    TextFile& operator=(const TextFile&) = delete;
+
+    // Binds the file to a path; "\" is read as "/" when the file is opened.
+    void Assign(std::string_view path);
+    const std::string& Path() const { return path_; }
+    bool IsOpen() const { return mode_ != Mode::kClosed; }
+
+    // Opens an existing file for reading from its first line.
+    void Reset();
+    // Creates or truncates the file for writing.
+    void Rewrite();
+    // Writes a new version beside the file and renames it over the file on Close, so
+    // the file is either the old one or the whole new one, whatever fails.
+    void RewriteWhole();
+    // Opens an existing file for writing at its end.
+    void Append();
+    // Writes out the buffer and closes. A file whose write already failed is released
+    // without a further error, and a whole rewrite of it is abandoned.
+    void Close();
+
+    // True when no byte is left or the next one is byte 26. Reading on from there gives
+    // empty lines and zeros.
+    bool Eof();
+    std::string ReadLine();
+    void ReadLine(std::string& line);
+    void SkipLine();
+    // Skips blanks and line ends, then reads at most 32 non-blank characters as an integer.
+    std::int32_t ReadInteger();
+
+    // Writes text and CR LF. CR, LF and byte 26 inside the text are written as blanks,
+    // since each would split or end the file when it is read back.
+    void WriteLine(std::string_view text);
+
+private:
+    enum class Mode { kClosed, kReading, kWriting };
+
+    void Open(const std::string& path, int flags);
+    void RequireMode(Mode wanted) const;
+    bool HasByte();
+    unsigned char PeekByte() const { return static_cast<unsigned char>(readBuffer_[readPos_]); }
+    void ReadLineInto(std::string* line);
+    void PutByte(char byte);
+    void FlushWriteBuffer();
+    void Release() noexcept;
+    [[noreturn]] void Fail(int err, const std::string& path);
+
+    FileCalls& calls_;
+    std::string path_;
+    std::string systemPath_;
+    std::string tempPath_;
+    Mode mode_ = Mode::kClosed;
+    int fd_ = -1;
+    bool replacing_ = false;
+    bool failed_ = false;
+
+    std::vector<char> readBuffer_;
+    std::size_t readPos_ = 0;
+    std::size_t readEnd_ = 0;
+    bool readExhausted_ = false;
+
+    std::array<char, kWriteBufferSize> writeBuffer_{};
+    std::size_t writeUsed_ = 0;
+};
+
+}  // namespace tumbo

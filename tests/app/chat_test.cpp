@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include <QProgressBar>
+#include <QPushButton>
+
+#include "support/window_fixture.h"
+#include "ui/tframe2.h"
+
+namespace tumbo {
+namespace {
+
+using test::operator""_cp;
+
+class Chat : public test::WindowTest {
+protected:
+    void SetUp() override {
+        WriteOptions(u8"Аня"_cp, 3);
+        WriteDialogue(
+            1, {u8"$привет"_cp, u8"#Привет, [n]!"_cp, u8"$как дела"_cp, u8"#Отлично!"_cp, "#END"});
+        WriteDialogue(2, {u8"$ёлка"_cp, u8"#Ёлочка"_cp, "#END"});
+        WriteDialogue(3, {u8"$пока"_cp, u8"#До встречи, [n][e]"_cp, "#END"});
+        WritePathList(3);
+        OpenLoaded();
+    }
+};
+
+TEST_F(Chat, AConversationFromEchoToTeaching) {
+    Type(QString::fromUtf8("ПРИВЕТ"));
+    EXPECT_EQ(form->Edit1->text(), QString::fromUtf8("привет")) << "the field keeps the phrase";
+    Type(QString::fromUtf8("Как Дела"));
+    Type(QString::fromUtf8("ёЛКА"));
+    Type(QString::fromUtf8("Ёлка"));
+    Type({});
+    EXPECT_EQ(ChatLines(), QStringList({
+                               QString::fromUtf8("Аня:привет"),
+                               QString::fromUtf8("Tumbo:Привет, Аня!"),
+                               QString::fromUtf8("Аня:как дела"),
+                               QString::fromUtf8("Tumbo:Отлично!"),
+                               QString::fromUtf8("Аня:ёлка"),
+                               QString::fromUtf8("Tumbo:Ёлочка"),
+                               QString::fromUtf8("Аня:Ёлка"),
+                               QString::fromUtf8("Tumbo:не знаю ответа"),
+                               QString::fromUtf8("Tumbo:Аня ты чё молчишь ?"),
+                           }));
+    EXPECT_TRUE(form->Frame21->isVisible()) << "no answer opens the teaching panel";
+    EXPECT_EQ(form->ProgressBar1->value(), 3);
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(Chat, TheSendButtonSendsToo) {
+    form->Edit1->setText("zzz");
+    QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
+    EXPECT_EQ(ChatLines().first(), QString::fromUtf8("Аня:zzz"));
+}
+
+TEST_F(Chat, TextTheCodePageCannotHoldIsSentAsQuestionMarks) {
+    form->Edit1->setText(QString::fromUtf8("hi 😀"));
+    QTest::keyClick(form->Edit1, Qt::Key_Return);
+    EXPECT_EQ(ChatLines().first(), QString::fromUtf8("Аня:hi ?"));
+}
+
+TEST_F(Chat, AnExitReplyIsShownThenTheWindowCloses) {
+    Type(QString::fromUtf8("пока"));
+    EXPECT_EQ(ChatLines().last(), QString::fromUtf8("Tumbo:До встречи, Аня"));
+    EXPECT_EQ(clock.sleeps, std::vector<int>{3000});
+    EXPECT_TRUE(form->isVisible()) << "the handler runs to its end first";
+    QApplication::processEvents();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(ChatLines().size(), 2);
+}
+
+TEST_F(Chat, AFailedSearchIsReportedAndTheWindowCarriesOn) {
+    dir.Write("path.tmb", "dlg\\9.dlg\r\ndlg\\1.dlg\r\n");
+    Type(QString::fromUtf8("привет"));
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "File not found.");
+    dir.Write("path.tmb", "dlg\\1.dlg\r\n");
+    Type(QString::fromUtf8("привет"));
+    EXPECT_EQ(ChatLines().last(), QString::fromUtf8("Tumbo:Привет, Аня!"));
+}
+
+TEST_F(Chat, TheProgressBarNeverGoesPastItsMaximum) {
+    WriteOptions(u8"Аня"_cp, 1);
+    form->engine().LoadOptions();
+    Type("nothing");
+    EXPECT_EQ(form->ProgressBar1->maximum(), 1);
+    EXPECT_EQ(form->ProgressBar1->value(), 1);
+}
+
+}  // namespace
+}  // namespace tumbo

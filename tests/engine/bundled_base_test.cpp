@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <regex>
+#include <sstream>
+
+#include "engine/phrase.h"
+#include "support/engine_fixture.h"
+
+namespace tumbo {
+namespace {
+
+std::string BaseDir() {
+    return std::string(TUMBO_SOURCE_DIR) + "/base/";
+}
+
+std::string ReadBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    EXPECT_TRUE(in) << path;
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Splits a file into lines, insisting that each one ends with CR LF.
+std::vector<std::string> CrLfLinesOf(const std::string& path) {
+    const std::string bytes = ReadBytes(path);
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        const auto end = bytes.find("\r\n", start);
+        if (end == std::string::npos) {
+            ADD_FAILURE() << path << ": last line has no CR LF";
+            break;
+        }
+        lines.push_back(bytes.substr(start, end - start));
+        start = end + 2;
+    }
+    for (const auto& line : lines) {
+        EXPECT_EQ(line.find_first_of("\r\n\x1a"), std::string::npos) << path;
+    }
+    return lines;
+}
+
+class BundledBase : public testing::Test {
+protected:
+    void SetUp() override {
+        entries_ = CrLfLinesOf(BaseDir() + "path.tmb");
+        ASSERT_FALSE(entries_.empty());
+    }
+    std::vector<std::string> entries_;
+};
+
+TEST_F(BundledBase, PathListMatchesTheFilesAndTheStoredCount) {
+    const auto options = CrLfLinesOf(BaseDir() + "opt.tmb");
+    ASSERT_EQ(options.size(), 4u);
+    EXPECT_EQ(options[3], std::to_string(entries_.size()));
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        EXPECT_EQ(entries_[i], "dlg\\" + std::to_string(i + 1) + ".dlg");
+    }
+}
+
+TEST_F(BundledBase, EveryDialogueFollowsTheLineFormat) {
+    int withFollowUps = 0;
+    int withName = 0;
+    int withExit = 0;
+    for (const auto& entry : entries_) {
+        const auto lines = CrLfLinesOf(BaseDir() + "dlg/" + entry.substr(4));
+        ASSERT_GE(lines.size(), 3u) << entry;
+        EXPECT_EQ(lines.front().front(), '$') << entry << ": starts with a reply";
+        EXPECT_EQ(lines.back(), "#END") << entry;
+        int turns = 0;
+        char previousTag = '#';
+        for (std::size_t i = 0; i + 1 < lines.size(); ++i) {
+            const std::string& line = lines[i];
+            ASSERT_FALSE(line.empty()) << entry << ": empty line";
+            ASSERT_TRUE(line[0] == '$' || line[0] == '#') << entry << ": " << line;
+            EXPECT_NE(line, "#END") << entry << ": #END before the end";
+            if (line[0] == '$') {
+                EXPECT_EQ(NormalizePhrase(line), line) << entry << ": trigger not lower case";
+                turns += previousTag == '#' ? 1 : 0;
+            } else {
+                withName += line.find("[n]") != std::string::npos ? 1 : 0;
+                withExit += line.find("[e]") != std::string::npos ? 1 : 0;
+            }
+            previousTag = line[0];
+        }
+        EXPECT_EQ(previousTag, '#') << entry << ": last turn has no reply";
+        withFollowUps += turns > 1 ? 1 : 0;
+    }
+    EXPECT_GE(entries_.size(), 60u);
+    EXPECT_GE(withFollowUps, 15);
+    EXPECT_GE(withName, 3);
+    EXPECT_GE(withExit, 1);
+}
+
+TEST_F(BundledBase, NoTwoDialoguesShareAnOpener) {
+    std::map<std::string, std::string> ownerOf;
+    for (const auto& entry : entries_) {
+        for (const auto& line : CrLfLinesOf(BaseDir() + "dlg/" + entry.substr(4))) {
+            if (line[0] != '$') {
+                break;
+            }
+            const auto [where, added] = ownerOf.emplace(line, entry);
+            EXPECT_TRUE(added) << line.substr(1) << " opens " << where->second << " and " << entry;
+        }
+    }
+}
+
+class BundledBaseChat : public test::EngineTest {};
+
+TEST_F(BundledBaseChat, EveryOpenerIsAnsweredByItsOwnDialogue) {
+    const auto entries = CrLfLinesOf(BaseDir() + "path.tmb");
+    for (const auto& entry : entries) {
+        const auto lines = CrLfLinesOf(BaseDir() + "dlg/" + entry.substr(4));
+        Engine fresh(window, clock);
+        fresh.SetProgramDir(BaseDir());
+        fresh.BindFiles();
+        window.input = lines.front().substr(1);
+        fresh.SendPhrase();
+        EXPECT_EQ(fresh.CurrentDialogue(), entry);
+        EXPECT_TRUE(fresh.AnswerFound()) << entry;
+    }
+    EXPECT_EQ(window.teachPanelShown, 0);
+}
+
+}  // namespace
+}  // namespace tumbo

@@ -1,0 +1,133 @@
+#include <gtest/gtest.h>
+
+#include "platform/errors.h"
+#include "support/engine_fixture.h"
+#include "support/failing_file_calls.h"
+
+namespace tumbo {
+namespace {
+
+using test::CrLfLines;
+using test::operator""_cp;
+
+class Options : public test::EngineTest {};
+
+TEST_F(Options, LoadsTheFourLinesAndAppliesThem) {
+    dir.Write("opt.tmb", CrLfLines({u8"Аня Петрова"_cp, "true", "90 extra", "12 words"}));
+    engine.LoadOptions();
+    ASSERT_EQ(window.applied.size(), 1u);
+    const TOptions& options = window.applied.front();
+    EXPECT_EQ(options.UserName, u8"Аня Петрова"_cp);
+    EXPECT_TRUE(options.TransparentSkin);
+    EXPECT_EQ(options.Opacity, 90);
+    EXPECT_EQ(options.DialogueCount, 12);
+    EXPECT_EQ(engine.Options().UserName, options.UserName);
+}
+
+TEST_F(Options, OnlyTheExactWordTrueIsTrue) {
+    for (const std::string skin : {"True", "true ", " true", "TRUE", "1", ""}) {
+        dir.Write("opt.tmb", CrLfLines({"a", skin, "0", "0"}));
+        engine.LoadOptions();
+        EXPECT_FALSE(engine.Options().TransparentSkin) << "'" << skin << "'";
+    }
+}
+
+TEST_F(Options, MissingLinesReadAsEmptyAndZero) {
+    dir.Write("opt.tmb", CrLfLines({"a", "true", "50"}));
+    engine.LoadOptions();
+    EXPECT_EQ(engine.Options().DialogueCount, 0);
+    dir.Write("opt.tmb", "");
+    engine.LoadOptions();
+    EXPECT_EQ(engine.Options().UserName, "");
+    EXPECT_EQ(engine.Options().Opacity, 0);
+}
+
+TEST_F(Options, OpacityOutsideTheTrackBarIsClamped) {
+    dir.Write("opt.tmb", CrLfLines({"a", "true", "-300", "1"}));
+    engine.LoadOptions();
+    EXPECT_EQ(engine.Options().Opacity, 0);
+    dir.Write("opt.tmb", CrLfLines({"a", "true", "$7FFFFFFF", "1"}));
+    engine.LoadOptions();
+    EXPECT_EQ(engine.Options().Opacity, 140);
+}
+
+TEST_F(Options, ABadFileChangesNothing) {
+    WriteOptions("before", 3);
+    engine.LoadOptions();
+    dir.Write("opt.tmb", CrLfLines({"after", "true", "lots", "4"}));
+    try {
+        engine.LoadOptions();
+        ADD_FAILURE();
+    } catch (const InOutError& error) {
+        EXPECT_STREQ(error.what(), "Invalid numeric input");
+    }
+    EXPECT_EQ(engine.Options().UserName, "before");
+    EXPECT_EQ(window.applied.size(), 1u) << "nothing applied from the bad file";
+}
+
+TEST_F(Options, AMissingFileIsFileNotFound) {
+    try {
+        engine.LoadOptions();
+        ADD_FAILURE();
+    } catch (const InOutError& error) {
+        EXPECT_STREQ(error.what(), "File not found");
+    }
+    EXPECT_TRUE(window.applied.empty());
+}
+
+TEST_F(Options, WritesExactlyFourLines) {
+    TOptions options{u8"Ваня"_cp, true, 140, 61};
+    engine.WriteOptionFile(options);
+    EXPECT_EQ(dir.Read("opt.tmb"), CrLfLines({u8"Ваня"_cp, "true", "140", "61"}));
+    options.UserName = "two\r\nlines\x1a";
+    options.TransparentSkin = false;
+    engine.WriteOptionFile(options);
+    EXPECT_EQ(dir.Read("opt.tmb"), CrLfLines({"two  lines ", "false", "140", "61"}));
+}
+
+TEST_F(Options, SaveTakesTheControlsKeepsTheCountAndReloads) {
+    WriteOptions("old", 7);
+    engine.LoadOptions();
+    window.controls = TOptions{"new", true, 33, 999};
+    engine.SaveOptions();
+    EXPECT_EQ(dir.Read("opt.tmb"), CrLfLines({"new", "true", "33", "7"}));
+    ASSERT_EQ(window.applied.size(), 2u);
+    EXPECT_EQ(window.applied.back().UserName, "new");
+}
+
+TEST_F(Options, AFailedSaveLeavesTheOldFileWhole) {
+    test::FailingFileCalls calls;
+    Engine failing(window, clock, calls);
+    failing.SetProgramDir(dir.prefix());
+    failing.BindFiles();
+    WriteOptions("kept", 5);
+    calls.FailAt(test::FailingFileCalls::Call::kWrite, ENOSPC);
+    window.controls = TOptions{std::string(400, 'z'), true, 10, 0};
+    EXPECT_THROW(failing.SaveOptions(), InOutError);
+    EXPECT_EQ(dir.Read("opt.tmb"), CrLfLines({"kept", "false", "70", "5"}));
+    EXPECT_FALSE(dir.Exists("opt.tmb.tmp"));
+}
+
+TEST_F(Options, TheProgramDirIsAPlainPrefix) {
+    // No separator is put in: the folder "x" gives "xopt.tmb" beside it.
+    dir.Write("xopt.tmb", CrLfLines({"prefixed", "false", "1", "2"}));
+    engine.SetProgramDir(dir.file("x"));
+    engine.BindFiles();
+    engine.LoadOptions();
+    EXPECT_EQ(engine.Options().UserName, "prefixed");
+}
+
+TEST_F(Options, TheProgramDirComesFromTheRegistry) {
+    dir.Write("tumbo3.reg",
+              "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\tumbo3]\r\n"
+              "\"programdir\"=\"" +
+                  dir.prefix() + "\"\r\n");
+    engine.SetProgramDir("stale");
+    engine.ReadProgramDir(dir.file("tumbo3.reg"));
+    EXPECT_EQ(engine.ProgramDir(), dir.prefix());
+    engine.ReadProgramDir(dir.file("absent.reg"));
+    EXPECT_EQ(engine.ProgramDir(), "");
+}
+
+}  // namespace
+}  // namespace tumbo

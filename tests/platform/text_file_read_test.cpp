@@ -1,0 +1,222 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/errors.h"
+#include "platform/text_file.h"
+#include "support/temp_dir.h"
+
+namespace tumbo {
+namespace {
+
+std::vector<std::string> AllLines(const std::string& bytes) {
+    test::TempDir dir;
+    dir.Write("f.txt", bytes);
+    TextFile file;
+    file.Assign(dir.file("f.txt"));
+    file.Reset();
+    std::vector<std::string> lines;
+    while (!file.Eof()) {
+        lines.push_back(file.ReadLine());
+    }
+    file.Close();
+    return lines;
+}
+
+using Lines = std::vector<std::string>;
+
+TEST(TextFileRead, LineEndsAndEndOfFile) {
+    EXPECT_EQ(AllLines("a\r\nb\r\n"), (Lines{"a", "b"})) << "no empty line after the last CR LF";
+    EXPECT_EQ(AllLines("a\nb"), (Lines{"a", "b"})) << "bare LF and a last line without an end";
+    EXPECT_EQ(AllLines("a\rb\r\nc\r"), (Lines{"ab", "c"})) << "a lone CR is dropped";
+    EXPECT_EQ(AllLines("a\r\n\r\nb\r\n"), (Lines{"a", "", "b"})) << "empty lines are kept";
+    EXPECT_EQ(AllLines("a\r\nb\x1a"
+                       "c\r\nd\r\n"),
+              (Lines{"a", "b"}))
+        << "byte 26 ends the file";
+    EXPECT_EQ(AllLines("\x1a"), Lines{});
+    EXPECT_EQ(AllLines(""), Lines{});
+}
+
+TEST(TextFileRead, LinesHaveNoLengthLimit) {
+    const std::string longLine(100000, 'x');
+    EXPECT_EQ(AllLines(longLine + "\r\nend\r\n"), (Lines{longLine, "end"}));
+    // A CR LF split across two reads of the underlying file is still one line end.
+    const std::string beforeSplit(8191, 'y');
+    EXPECT_EQ(AllLines(beforeSplit + "\r\nz"), (Lines{beforeSplit, "z"}));
+}
+
+TEST(TextFileRead, KeepsEveryOtherByteAsItIs) {
+    const std::string bytes = std::string("\x00\x98\xff\xc0\t ", 6);
+    EXPECT_EQ(AllLines(bytes + "\r\n"), Lines{bytes});
+}
+
+TEST(TextFileRead, ReadingPastTheEndGivesEmptyLinesAndZero) {
+    test::TempDir dir;
+    dir.Write("f.txt", "only\r\n");
+    TextFile file;
+    file.Assign(dir.file("f.txt"));
+    file.Reset();
+    EXPECT_EQ(file.ReadLine(), "only");
+    EXPECT_TRUE(file.Eof());
+    EXPECT_EQ(file.ReadLine(), "");
+    EXPECT_EQ(file.ReadInteger(), 0);
+    file.SkipLine();
+    EXPECT_EQ(file.ReadLine(), "");
+}
+
+TEST(TextFileRead, ReopeningStartsAgainAtTheFirstLine) {
+    test::TempDir dir;
+    dir.Write("f.txt", "one\r\ntwo\r\n");
+    TextFile file;
+    file.Assign(dir.file("f.txt"));
+    file.Reset();
+    EXPECT_EQ(file.ReadLine(), "one");
+    file.Reset();
+    EXPECT_EQ(file.ReadLine(), "one");
+}
+
+struct IntegerCase {
+    const char* name;
+    const char* bytes;
+    std::int32_t first;
+    std::int32_t second;
+};
+
+class TextFileInteger : public testing::TestWithParam<IntegerCase> {};
+
+TEST_P(TextFileInteger, ReadsTwoNumbers) {
+    test::TempDir dir;
+    dir.Write("n.txt", GetParam().bytes);
+    TextFile file;
+    file.Assign(dir.file("n.txt"));
+    file.Reset();
+    EXPECT_EQ(file.ReadInteger(), GetParam().first);
+    EXPECT_EQ(file.ReadInteger(), GetParam().second);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Forms, TextFileInteger,
+    testing::Values(IntegerCase{"Decimal", "70\r\n12\r\n", 70, 12},
+                    IntegerCase{"Signs", "-5 +7", -5, 7},
+                    IntegerCase{"BlanksAndLineEnds", "  \t\r\n\r\n 3\r\n\r\n  4", 3, 4},
+                    IntegerCase{"Hexadecimal", "$ff 0x10", 255, 16},
+                    IntegerCase{"HexTakesAllBits", "$FFFFFFFF -$10", -1, -16},
+                    IntegerCase{"Limits", "2147483647 -2147483648", 2147483647, INT32_MIN},
+                    IntegerCase{"EndOfFileIsZero", "9", 9, 0},
+                    IntegerCase{"StopsAtByte26",
+                                "8\x1a"
+                                "9",
+                                8, 0}),
+    [](const auto& row) { return std::string(row.param.name); });
+
+TEST(TextFileInteger, RejectsWhatIsNotA32BitInteger) {
+    for (const std::string& bad :
+         std::vector<std::string>{"abc", "12abc", "2147483648", "-2147483649", "$100000000", "0x",
+                                  "$", "-", "1.5", std::string(33, '1')}) {
+        test::TempDir dir;
+        dir.Write("n.txt", bad + "\r\n");
+        TextFile file;
+        file.Assign(dir.file("n.txt"));
+        file.Reset();
+        try {
+            file.ReadInteger();
+            ADD_FAILURE() << "accepted " << bad;
+        } catch (const InOutError& error) {
+            EXPECT_EQ(error.code(), 106) << bad;
+            EXPECT_STREQ(error.what(), "Invalid numeric input");
+        }
+    }
+}
+
+TEST(TextFileInteger, ThirtyTwoCharactersAreStillANumber) {
+    test::TempDir dir;
+    dir.Write("n.txt", std::string(31, '0') + "7");
+    TextFile file;
+    file.Assign(dir.file("n.txt"));
+    file.Reset();
+    EXPECT_EQ(file.ReadInteger(), 7);
+}
+
+void ExpectOpenFails(const std::string& path, int code, const char* message) {
+    TextFile file;
+    file.Assign(path);
+    try {
+        file.Reset();
+        ADD_FAILURE() << "opened " << path;
+    } catch (const InOutError& error) {
+        EXPECT_EQ(error.code(), code) << path;
+        EXPECT_STREQ(error.what(), message) << path;
+    }
+}
+
+TEST(TextFileOpen, FailuresCarryTheirCodes) {
+    test::TempDir dir;
+    ExpectOpenFails(dir.file("missing.txt"), 2, "File not found");
+    ExpectOpenFails(dir.file("nofolder/missing.txt"), 3, "Invalid filename");
+    dir.Write("plain", "x");
+    ExpectOpenFails(dir.file("plain/below.txt"), 3, "Invalid filename");
+}
+
+TEST(TextFileOpen, AFolderCannotBeReadAsAFile) {
+    test::TempDir dir;
+    std::filesystem::create_directory(dir.path() / "folder");
+    TextFile file;
+    file.Assign(dir.file("folder"));
+    try {
+        file.Reset();
+        file.Eof();
+        ADD_FAILURE() << "read a folder";
+    } catch (const InOutError& error) {
+        EXPECT_STREQ(error.what(), "File access denied");
+    }
+}
+
+TEST(TextFileOpen, BackslashesAreFolderSeparators) {
+    test::TempDir dir;
+    dir.Write("dlg/7.dlg", "$a\r\n");
+    TextFile file;
+    file.Assign(dir.prefix() + "dlg\\7.dlg");
+    file.Reset();
+    EXPECT_EQ(file.ReadLine(), "$a");
+}
+
+TEST(TextFileOpen, APathLongerThan259IsNeverCutShort) {
+    test::TempDir dir;
+    const std::string name(259 - dir.prefix().size(), 'n');
+    dir.Write(name, "fits\r\n");
+    TextFile file;
+    file.Assign(dir.prefix() + name);
+    file.Reset();
+    EXPECT_EQ(file.ReadLine(), "fits");
+    file.Close();
+    // The same name with one more character must not open the shorter file.
+    ExpectOpenFails(dir.prefix() + name + "x", 3, "Invalid filename");
+}
+
+TEST(TextFileOpen, UseOfAClosedFileOrTheWrongDirection) {
+    test::TempDir dir;
+    dir.Write("f.txt", "x\r\n");
+    TextFile file;
+    file.Assign(dir.file("f.txt"));
+    EXPECT_THROW(file.ReadLine(), InOutError);
+    EXPECT_THROW(file.Close(), InOutError);
+    file.Reset();
+    try {
+        file.WriteLine("y");
+        ADD_FAILURE();
+    } catch (const InOutError& error) {
+        EXPECT_EQ(error.code(), 105);
+    }
+    file.Rewrite();
+    try {
+        file.ReadLine();
+        ADD_FAILURE();
+    } catch (const InOutError& error) {
+        EXPECT_EQ(error.code(), 104);
+    }
+}
+
+}  // namespace
+}  // namespace tumbo

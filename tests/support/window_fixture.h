@@ -1,0 +1,86 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTest>
+
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/tform1.h"
+#include "platform/qt/message_box.h"
+#include "support/engine_fixture.h"
+
+namespace tumbo::test {
+
+// A TForm1 on a base in a fresh folder, with boxes recorded and sleeps only counted.
+class WindowTest : public testing::Test {
+protected:
+    WindowTest() {
+        previousHandler_ = SetMessageBoxHandler(
+            [this](QWidget*, const MessageBoxRequest& request) { boxes.push_back(request); });
+        dir.Write("tumbo3.reg",
+                  "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\tumbo3]\r\n"
+                  "\"programdir\"=\"" +
+                      dir.prefix() + "\"\r\n");
+    }
+    ~WindowTest() override {
+        for (const auto& box : boxes) {
+            std::cerr << "box: " << box.text.toStdString() << "\n";
+        }
+        form.reset();
+        SetMessageBoxHandler(previousHandler_);
+    }
+
+    void WriteOptions(const std::string& name, int count) {
+        dir.Write("opt.tmb", CrLfLines({name, "false", "70", std::to_string(count)}));
+    }
+    void WriteDialogue(int number, std::initializer_list<std::string> lines) {
+        dir.Write("dlg/" + std::to_string(number) + ".dlg", CrLfLines(lines));
+    }
+    void WritePathList(int count) {
+        std::string bytes;
+        for (int n = 1; n <= count; ++n) {
+            bytes += "dlg\\" + std::to_string(n) + ".dlg\r\n";
+        }
+        dir.Write("path.tmb", bytes);
+    }
+
+    void Open() {
+        form = std::make_unique<TForm1>(dir.file("tumbo3.reg"), clock);
+        form->show();
+    }
+    void OpenLoaded() {
+        Open();
+        form->StartLoading();
+        clock.sleeps.clear();
+    }
+
+    // Types text as a person would, one character at a time, then presses Enter.
+    void Type(const QString& text) {
+        form->Edit1->clear();
+        for (const QChar c : text) {
+            QTest::sendKeyEvent(QTest::Click, form->Edit1, Qt::Key_unknown, QString(c),
+                                Qt::NoModifier);
+        }
+        QTest::keyClick(form->Edit1, Qt::Key_Return);
+    }
+    QStringList ChatLines() const {
+        return form->Memo1->toPlainText().split('\n', Qt::SkipEmptyParts);
+    }
+
+    TempDir dir;
+    FakeClock clock;
+    std::vector<MessageBoxRequest> boxes;
+    std::unique_ptr<TForm1> form;
+
+private:
+    MessageBoxHandler previousHandler_;
+};
+
+}  // namespace tumbo::test

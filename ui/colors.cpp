@@ -1,0 +1,12 @@
+#include "ui/colors.h"
+
+#include <QPalette>
+#include <QWidget>
+
+void SetTextColor(QWidget* widget, const QColor& color) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, color);
+    palette.setColor(QPalette::Text, color);
+    palette.setColor(QPalette::ButtonText, color);
+    widget->setPalette(palette);
+}

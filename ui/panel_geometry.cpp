@@ -1,0 +1,9 @@
+#include "ui/panel_geometry.h"
+
+#include <QWidget>
+
+void PlaceOverChatArea(QWidget* panel) {
+    panel->setGeometry(0, 0, 340, 288);
+    panel->setAutoFillBackground(true);
+    panel->hide();
+}

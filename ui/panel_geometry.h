@@ -1,0 +1,7 @@
+#pragma once
+
+class QWidget;
+
+// Every overlay panel sits at 0, 0 and covers exactly the chat log, the input field and
+// the send button; it starts hidden.
+void PlaceOverChatArea(QWidget* panel);

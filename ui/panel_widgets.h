@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QRect>
+#include <QString>
+
+class ClickableLabel;
+class QFont;
+class QIcon;
+class QLabel;
+class QPushButton;
+class QWidget;
+
+// Builders shared by the overlay panels: each one names, places and styles a child widget.
+
+// The heading font of the teaching panel, bold italic.
+QFont PhraseHeadingFont();
+// The program's title font, bold italic.
+QFont TitleFont();
+
+// A one-line label sized to its text.
+QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& accessibleName,
+                  const QString& text, int x, int y);
+// A label that wraps its text within the given width and grows downwards.
+QLabel* MakeWrappedLabel(QWidget* parent, const QString& name, const QString& accessibleName,
+                         const QString& text, int x, int y, int width);
+// A navy, underlined label with a hand cursor.
+ClickableLabel* MakeLink(QWidget* parent, const QString& name, const QString& accessibleName,
+                         const QString& text, int x, int y);
+// A button that Enter elsewhere in the window never presses.
+QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& accessibleName,
+                        const QIcon& icon, const QString& text, const QRect& geometry);

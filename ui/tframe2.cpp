@@ -1,0 +1,85 @@
+#include "ui/tframe2.h"
+
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyle>
+
+#include "ui/colors.h"
+#include "ui/panel_geometry.h"
+#include "ui/panel_widgets.h"
+
+namespace {
+
+QLineEdit* MakeField(QWidget* parent, const QString& name, const QString& accessibleName, int x,
+                     int y) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(name);
+    edit->setAccessibleName(accessibleName);
+    edit->setGeometry(x, y, 121, 21);
+    return edit;
+}
+
+QLabel* MakeHeading(QWidget* parent, const QString& name, const QString& accessibleName,
+                    const QString& text, const QColor& color, int x, int y) {
+    QLabel* label = MakeLabel(parent, name, accessibleName, text, x, y);
+    label->setFont(PhraseHeadingFont());
+    SetTextColor(label, color);
+    label->adjustSize();
+    return label;
+}
+
+}  // namespace
+
+TFrame2::TFrame2(QWidget* parent) : QFrame(parent) {
+    setObjectName("Frame21");
+    setAccessibleName(tr("Teaching"));
+    PlaceOverChatArea(this);
+
+    const QString orText = QString::fromUtf8("или");
+    Label1 = MakeHeading(this, "Label1", tr("Your phrase"), QString::fromUtf8("Ваша фраза"), kRed,
+                         104, 16);
+    Edit1 = MakeField(this, "Edit1", tr("Your phrase, variant 1"), 8, 48);
+    Edit2 = MakeField(this, "Edit2", tr("Your phrase, variant 2"), 184, 48);
+    Label2 = MakeLabel(this, "Label2", tr("or"), orText, 144, 64);
+    Edit3 = MakeField(this, "Edit3", tr("Your phrase, variant 3"), 8, 72);
+    Edit4 = MakeField(this, "Edit4", tr("Your phrase, variant 4"), 184, 72);
+    Label3 = MakeHeading(this, "Label3", tr("Tumbo's answer"),
+                         QString::fromUtf8("Ответная фраза Tumbo"), kGreen, 48, 112);
+    Edit5 = MakeField(this, "Edit5", tr("Tumbo's answer, variant 1"), 8, 144);
+    Edit6 = MakeField(this, "Edit6", tr("Tumbo's answer, variant 2"), 184, 144);
+    Label4 = MakeLabel(this, "Label4", tr("or"), orText, 144, 160);
+    Edit7 = MakeField(this, "Edit7", tr("Tumbo's answer, variant 3"), 8, 168);
+    Edit8 = MakeField(this, "Edit8", tr("Tumbo's answer, variant 4"), 184, 168);
+
+    BitBtn3 = MakeButton(this, "BitBtn3", tr("Extend"), QIcon(":/art/extend.png"),
+                         QString::fromUtf8("расширить"), QRect(8, 224, 145, 25));
+    BitBtn4 = MakeButton(this, "BitBtn4", tr("Next phrase"), QIcon(":/art/next.png"),
+                         QString::fromUtf8("Следующая фраза"), QRect(168, 224, 153, 25));
+    BitBtn1 =
+        MakeButton(this, "BitBtn1", tr("OK"), style()->standardIcon(QStyle::SP_DialogOkButton),
+                   "OK", QRect(16, 256, 75, 25));
+    BitBtn2 = MakeButton(this, "BitBtn2", tr("Exit"), QIcon(":/art/cross.png"),
+                         QString::fromUtf8("&Выход"), QRect(224, 256, 81, 25));
+
+    fields_ = {Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7, Edit8};
+    const std::array<QWidget*, 12> tabChain = {Edit1, Edit2, Edit3,   Edit4,   Edit5,   Edit6,
+                                               Edit7, Edit8, BitBtn1, BitBtn2, BitBtn3, BitBtn4};
+    for (std::size_t i = 1; i < tabChain.size(); ++i) {
+        QWidget::setTabOrder(tabChain[i - 1], tabChain[i]);
+    }
+    // Enter walks through the fields like Tab; on the last one it stops at OK without pressing it.
+    for (std::size_t i = 0; i < fields_.size(); ++i) {
+        QWidget* next = i + 1 < fields_.size() ? static_cast<QWidget*>(fields_[i + 1]) : BitBtn1;
+        connect(fields_[i], &QLineEdit::returnPressed, next,
+                [next] { next->setFocus(Qt::TabFocusReason); });
+    }
+}
+
+QLineEdit* TFrame2::Field(int number) const {
+    if (number < 1 || number > static_cast<int>(fields_.size())) {
+        return nullptr;
+    }
+    return fields_[static_cast<std::size_t>(number - 1)];
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QFrame>
+
+#include <array>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// The teaching panel: up to four phrases of the user and up to four answers of Tumbo.
+class TFrame2 : public QFrame {
+    Q_OBJECT
+
+public:
+    explicit TFrame2(QWidget* parent = nullptr);
+
+    // Edit1..Edit8 for numbers 1..8; nullptr for any other number.
+    QLineEdit* Field(int number) const;
+
+    QLabel* Label1;
+    QLineEdit* Edit1;
+    QLineEdit* Edit2;
+    QLabel* Label2;
+    QLineEdit* Edit3;
+    QLineEdit* Edit4;
+    QLabel* Label3;
+    QLineEdit* Edit5;
+    QLineEdit* Edit6;
+    QLabel* Label4;
+    QLineEdit* Edit7;
+    QLineEdit* Edit8;
+    QPushButton* BitBtn3;
+    QPushButton* BitBtn4;
+    QPushButton* BitBtn1;
+    QPushButton* BitBtn2;
+
+private:
+    std::array<QLineEdit*, 8> fields_{};
+};

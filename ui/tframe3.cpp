@@ -1,0 +1,79 @@
+#include "ui/tframe3.h"
+
+#include <QCheckBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QStyle>
+
+#include "engine/options.h"
+#include "ui/colors.h"
+#include "ui/panel_geometry.h"
+
+TFrame3::TFrame3(QWidget* parent) : QFrame(parent) {
+    setObjectName("Frame31");
+    setAccessibleName(tr("Settings"));
+    PlaceOverChatArea(this);
+
+    Label1 = new QLabel(QString::fromUtf8("Настройки"), this);
+    Label1->setObjectName("Label1");
+    Label1->setAccessibleName(tr("Settings"));
+    QFont title = Label1->font();
+    title.setPixelSize(24);
+    title.setBold(true);
+    title.setItalic(true);
+    Label1->setFont(title);
+    SetTextColor(Label1, kGreen);
+    Label1->move(88, 16);
+    Label1->adjustSize();
+
+    CheckBox1 = new QCheckBox(QString::fromUtf8("прозрачный скин (только в XP)"), this);
+    CheckBox1->setObjectName("CheckBox1");
+    CheckBox1->setAccessibleName(tr("Transparent window"));
+    CheckBox1->move(48, 128);
+    CheckBox1->adjustSize();
+
+    Edit1 = new QLineEdit(QString::fromUtf8("ввидите ваше имя"), this);
+    Edit1->setObjectName("Edit1");
+    Edit1->setAccessibleName(tr("Your name"));
+    Edit1->setGeometry(48, 64, 177, 21);
+
+    TrackBar1 = new QSlider(Qt::Horizontal, this);
+    TrackBar1->setObjectName("TrackBar1");
+    TrackBar1->setAccessibleName(tr("Opacity"));
+    TrackBar1->setGeometry(48, 152, 177, 33);
+    TrackBar1->setRange(tumbo::kMinOpacity, tumbo::kMaxOpacity);
+    TrackBar1->setTickPosition(QSlider::TicksBelow);
+    TrackBar1->setTickInterval(1);
+    TrackBar1->setPageStep(10);
+
+    BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), "Ok", this);
+    BitBtn1->setObjectName("BitBtn1");
+    BitBtn1->setAccessibleName(tr("Save settings"));
+    BitBtn1->setGeometry(16, 248, 75, 25);
+
+    BitBtn2 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
+                              QString::fromUtf8("Выход"), this);
+    BitBtn2->setObjectName("BitBtn2");
+    BitBtn2->setAccessibleName(tr("Leave settings"));
+    BitBtn2->setGeometry(208, 248, 75, 25);
+
+    for (QPushButton* button : {BitBtn1, BitBtn2}) {
+        button->setAutoDefault(false);
+    }
+    setTabOrder(CheckBox1, Edit1);
+    setTabOrder(Edit1, BitBtn1);
+    setTabOrder(BitBtn1, BitBtn2);
+    setTabOrder(BitBtn2, TrackBar1);
+}
+
+void TFrame3::keyPressEvent(QKeyEvent* event) {
+    // Esc anywhere in the panel leaves it, as the exit button does.
+    if (event->key() == Qt::Key_Escape) {
+        BitBtn2->click();
+        return;
+    }
+    QFrame::keyPressEvent(event);
+}

@@ -183,10 +183,30 @@ void TForm1::connectHandlers() {
     connect(N2, &QAction::triggered, this, [this] { Guarded([this] { N2Click(); }); });
     connect(N4, &QAction::triggered, this, [this] { Guarded([this] { N4Click(); }); });
     connect(N5, &QAction::triggered, this, [this] { Guarded([this] { N5Click(); }); });
+    connect(Frame41->Label6, &ClickableLabel::clicked, this,
+            [this] { Guarded([this] { Frame41Label6Click(); }); });
+    connect(Frame41->BitBtn1, &QPushButton::clicked, this,
+            [this] { Guarded([this] { Frame41BitBtn1Click(); }); });
+    connect(Frame51->Label4, &ClickableLabel::clicked, this,
+            [this] { Guarded([this] { Frame51Label4Click(); }); });
+    connect(Frame51->BitBtn1, &QPushButton::clicked, this,
+            [this] { Guarded([this] { Frame51BitBtn1Click(); }); });
+    connect(Frame51->BitBtn2, &QPushButton::clicked, this,
+            [this] { Guarded([this] { Frame51BitBtn2Click(); }); });
+    connect(Frame51->Image1, &ClickableLabel::clicked, this,
+            [this] { Guarded([this] { Frame51Image1Click(); }); });
     connect(Frame61->Label1, &ClickableLabel::clicked, this,
             [this] { Guarded([this] { Frame61Label1Click(); }); });
     connect(Frame61->Label2, &ClickableLabel::clicked, this,
             [this] { Guarded([this] { Frame61Label2Click(); }); });
+    connect(Frame21->BitBtn1, &QPushButton::clicked, this,
+            [this] { Guarded([this] { Frame21BitBtn1Click(); }); });
+    connect(Frame21->BitBtn2, &QPushButton::clicked, this,
+            [this] { Guarded([this] { Frame21BitBtn2Click(); }); });
+    connect(Frame21->BitBtn3, &QPushButton::clicked, this,
+            [this] { Guarded([this] { Frame21BitBtn3Click(); }); });
+    connect(Frame21->BitBtn4, &QPushButton::clicked, this,
+            [this] { Guarded([this] { Frame21BitBtn4Click(); }); });
     connect(Frame31->CheckBox1, &QCheckBox::toggled, this,
             [this] { Guarded([this] { Frame31CheckBox1Click(); }); });
     connect(Frame31->TrackBar1, &QSlider::valueChanged, this,

@@ -50,6 +50,16 @@ public:
     void Frame61Label2MouseEnter();
     void Frame61Label2MouseLeave();
     void StartLoading();
+    void Frame21BitBtn1Click();
+    void Frame21BitBtn2Click();
+    void Frame21BitBtn3Click();
+    void Frame21BitBtn4Click();
+    void Frame41Label6Click();
+    void Frame41BitBtn1Click();
+    void Frame51Label4Click();
+    void Frame51BitBtn1Click();
+    void Frame51BitBtn2Click();
+    void Frame51Image1Click();
     void Frame31CheckBox1Click();
     void Frame31TrackBar1Change();
     void Frame31BitBtn1Click();
@@ -67,6 +77,7 @@ public:
     std::string TeachField(int number) const override;
     void SetTeachField(int number, const std::string& text) override;
     void ShowTeachPanel() override;
+    void HideTeachPanel() override;
 
     QPlainTextEdit* Memo1 = nullptr;
     QPushButton* BitBtn1 = nullptr;
@@ -111,6 +122,7 @@ private:
     void ShowPanel(QWidget* panel, QWidget* firstControl);
 
     QWidget* client_ = nullptr;
+    int faceClicks_ = 0;
     bool alphaBlend_ = false;
     int alphaValue_ = 255;
     std::string registryFile_;

@@ -3,6 +3,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QSlider>
 #include <QTimer>
 
@@ -12,6 +13,7 @@
 #include "platform/qt/codepage.h"
 #include "ui/tframe2.h"
 #include "ui/tframe3.h"
+#include "ui/tframe5.h"
 
 using tumbo::DecodeCp1251;
 using tumbo::EncodeCp1251;
@@ -46,9 +48,11 @@ void TForm1::RequestClose() {
 
 void TForm1::ApplyOptions(const tumbo::TOptions& options) {
     ApplySettingsOptions(options);
+    Frame51->Label6->setText(DecodeCp1251(options.UserName));
     SetProgressMaximum(options.DialogueCount);
     Label2->setText(QString::fromUtf8("диологов в базе:") + QString::number(options.DialogueCount));
     Label2->adjustSize();
+    Frame51->Label9->setText(QString::number(options.DialogueCount));
 }
 
 // Changing the check box or the track bar from here runs their handlers, as a user's
@@ -85,12 +89,27 @@ void TForm1::SetAlphaValue(int alpha) {
     setWindowOpacity(alphaBlend_ ? alphaValue_ / 255.0 : 1.0);
 }
 
-std::string TForm1::TeachField(int) const {
-    return {};
+std::string TForm1::TeachField(int number) const {
+    return EncodeCp1251(Frame21->Field(number)->text());
 }
 
-void TForm1::SetTeachField(int, const std::string&) {}
+void TForm1::SetTeachField(int number, const std::string& text) {
+    Frame21->Field(number)->setText(DecodeCp1251(text));
+}
 
+// While the panel is open nothing may send a phrase: a search that failed again would
+// clear the fields and start the scratch dialogue afresh.
 void TForm1::ShowTeachPanel() {
+    Edit1->setEnabled(false);
+    BitBtn1->setEnabled(false);
     Frame21->show();
+    // The phrase is filled in already; what is asked for is the reply.
+    Frame21->Field(5)->setFocus();
+}
+
+void TForm1::HideTeachPanel() {
+    Frame21->hide();
+    Edit1->setEnabled(true);
+    BitBtn1->setEnabled(true);
+    Edit1->setFocus();
 }

@@ -50,6 +50,22 @@ void TForm1::ShowPanel(QWidget* panel, QWidget* firstControl) {
     }
 }
 
+void TForm1::Frame21BitBtn1Click() {
+    engine_.ConfirmTeaching();
+}
+
+void TForm1::Frame21BitBtn2Click() {
+    engine_.LeaveTeaching();
+}
+
+void TForm1::Frame21BitBtn3Click() {
+    engine_.ExtendTurn();
+}
+
+void TForm1::Frame21BitBtn4Click() {
+    engine_.NextTurn();
+}
+
 void TForm1::Frame31CheckBox1Click() {
     const bool checked = Frame31->CheckBox1->isChecked();
     SetAlphaBlend(checked);

@@ -83,6 +83,7 @@ public:
     std::string TeachField(int) const override { return {}; }
     void SetTeachField(int, const std::string&) override {}
     void ShowTeachPanel() override { ++teachPanels; }
+    void HideTeachPanel() override {}
 };
 
 class StillClock : public tumbo::Clock {

@@ -18,7 +18,8 @@ Engine::Engine(EngineWindow& window, Clock& clock, FileCalls& calls)
       optionFile_(calls),
       pathList_(calls),
       scratch_(calls),
-      dialogue_(calls) {}
+      dialogue_(calls),
+      newDialogue_(calls) {}
 
 void Engine::ReadProgramDir(const std::string& registryFile) {
     programDir_ = ReadRegistryString(registryFile, kRegistryKey, kProgramDirValue);

@@ -38,6 +38,21 @@ public:
     // Shows a stored reply line (tag included) without its exit markers, pauses, closes.
     void HandleExitMarker(const std::string& storedLine);
 
+    // Teaching.
+    void ClearTeachFields();
+    void CollectPhrases();
+    void WritePhraseBlock();
+    void CommitDialogue();
+    // The teaching panel's buttons. A step that fails before the path list names the new
+    // dialogue leaves the lists, the scratch dialogue and the count as they were before
+    // it, so the step can simply be tried again.
+    void ConfirmTeaching();
+    void LeaveTeaching();
+    void ExtendTurn();
+    void NextTurn();
+    const std::vector<std::string>& TriggerList() const { return triggers_; }
+    const std::vector<std::string>& ReplyList() const { return replies_; }
+
     const std::string& CurrentDialogue() const { return currentDialogue_; }
     bool AnswerFound() const { return answerFound_; }
     // True while the scratch dialogue is open for the teaching panel.
@@ -51,6 +66,10 @@ private:
     bool LineTriggers() const;
     void OpenTeaching();
     void BindDialogue();
+    void StartScratch();
+    void CloseScratch();
+    template <typename Step>
+    void UndoableTeachingStep(Step step);
 
     EngineWindow& window_;
     Clock& clock_;
@@ -61,6 +80,7 @@ private:
     TextFile pathList_;
     TextFile scratch_;
     TextFile dialogue_;
+    TextFile newDialogue_;
 
     std::string dialoguePath_;
     std::string phrase_;
@@ -68,6 +88,12 @@ private:
     bool answerFound_ = false;
     std::string line_;
     std::vector<std::string> replyCandidates_;
+
+    std::vector<std::string> triggers_;
+    std::vector<std::string> replies_;
+    // Every line written to the scratch dialogue in this teaching flow, to rebuild it
+    // after a failed step.
+    std::vector<std::string> scratchLines_;
     RandomChoice random_;
 };
 

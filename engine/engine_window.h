@@ -31,6 +31,7 @@ public:
     virtual std::string TeachField(int number) const = 0;
     virtual void SetTeachField(int number, const std::string& text) = 0;
     virtual void ShowTeachPanel() = 0;
+    virtual void HideTeachPanel() = 0;
 };
 
 }  // namespace tumbo

@@ -51,11 +51,9 @@ void Engine::SearchBase() {
 }
 
 void Engine::OpenTeaching() {
-    for (int field = 1; field <= EngineWindow::kTeachFieldCount; ++field) {
-        window_.SetTeachField(field, {});
-    }
+    ClearTeachFields();
     window_.SetTeachField(1, phrase_);
-    scratch_.Rewrite();
+    StartScratch();
     window_.AppendChatLine(kSpeaker + kNoAnswer);
     window_.ShowTeachPanel();
 }

@@ -82,7 +82,41 @@ void TextFile::Append() {
     mode_ = Mode::kWriting;
 }
 
+void TextFile::AppendOnNewLine() {
+    // Read access too, to look at the last byte.
+    Open(systemPath_, O_RDWR | O_APPEND);
+    mode_ = Mode::kWriting;
+    char last = '\n';
+    const off_t size = ::lseek(fd_, 0, SEEK_END);
+    if (size < 0 || (size > 0 && ::pread(fd_, &last, 1, size - 1) != 1)) {
+        Fail(errno, systemPath_);
+    }
+    if (last != '\n') {
+        PutByte('\r');
+        PutByte('\n');
+    }
+    syncOnClose_ = true;
+}
+
+bool TextFile::CreateNew() {
+    if (!TryOpen(systemPath_, O_WRONLY | O_CREAT | O_EXCL)) {
+        return false;
+    }
+    mode_ = Mode::kWriting;
+    syncOnClose_ = true;
+    return true;
+}
+
+void TextFile::Abandon() noexcept {
+    Release();
+    calls_.Unlink(systemPath_.c_str());
+}
+
 void TextFile::Open(const std::string& path, int flags) {
+    TryOpen(path, flags);
+}
+
+bool TextFile::TryOpen(const std::string& path, int flags) {
     if (IsOpen()) {
         Close();
     }
@@ -91,12 +125,17 @@ void TextFile::Open(const std::string& path, int flags) {
     }
     const int fd = calls_.Open(path.c_str(), flags | O_CLOEXEC, 0644);
     if (fd < 0) {
+        if (errno == EEXIST && (flags & O_EXCL) != 0) {
+            return false;
+        }
         throw InOutError(CodeFromErrno(errno, path));
     }
     fd_ = fd;
     failed_ = false;
     replacing_ = false;
+    syncOnClose_ = false;
     writeUsed_ = 0;
+    return true;
 }
 
 void TextFile::Close() {
@@ -109,8 +148,8 @@ void TextFile::Close() {
     }
     try {
         FlushWriteBuffer();
-        if (replacing_ && calls_.Fsync(fd_) != 0) {
-            Fail(errno, tempPath_);
+        if ((replacing_ || syncOnClose_) && calls_.Fsync(fd_) != 0) {
+            Fail(errno, replacing_ ? tempPath_ : systemPath_);
         }
         const int fd = fd_;
         fd_ = -1;

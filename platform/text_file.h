@@ -39,6 +39,15 @@ public:
     void RewriteWhole();
     // Opens an existing file for writing at its end.
     void Append();
+    // As Append, but starts a new line first when the file's last line has no line end,
+    // so a hand-edited file never gets two entries joined on one line.
+    void AppendOnNewLine();
+    // Creates a file that must not exist yet, to be synced to the disk when closed.
+    // Returns false, opening nothing, when a file of that name exists. Closing it with
+    // Abandon removes it again.
+    bool CreateNew();
+    // Closes a file made by CreateNew and removes it; never throws.
+    void Abandon() noexcept;
     // Writes out the buffer and closes. A file whose write already failed is released
     // without a further error, and a whole rewrite of it is abandoned.
     void Close();
@@ -60,6 +69,8 @@ private:
     enum class Mode { kClosed, kReading, kWriting };
 
     void Open(const std::string& path, int flags);
+    // Opens with the given flags; false only when O_EXCL finds the file already there.
+    bool TryOpen(const std::string& path, int flags);
     void RequireMode(Mode wanted) const;
     bool HasByte();
     unsigned char PeekByte() const { return static_cast<unsigned char>(readBuffer_[readPos_]); }
@@ -76,6 +87,7 @@ private:
     Mode mode_ = Mode::kClosed;
     int fd_ = -1;
     bool replacing_ = false;
+    bool syncOnClose_ = false;
     bool failed_ = false;
 
     std::vector<char> readBuffer_;

@@ -29,8 +29,8 @@ TEST_F(Chat, AConversationFromEchoToTeaching) {
     EXPECT_EQ(form->Edit1->text(), QString::fromUtf8("привет")) << "the field keeps the phrase";
     Type(QString::fromUtf8("Как Дела"));
     Type(QString::fromUtf8("ёЛКА"));
-    Type(QString::fromUtf8("Ёлка"));
     Type({});
+    Type(QString::fromUtf8("Ёлка"));
     EXPECT_EQ(ChatLines(), QStringList({
                                QString::fromUtf8("Аня:привет"),
                                QString::fromUtf8("Tumbo:Привет, Аня!"),
@@ -38,11 +38,12 @@ TEST_F(Chat, AConversationFromEchoToTeaching) {
                                QString::fromUtf8("Tumbo:Отлично!"),
                                QString::fromUtf8("Аня:ёлка"),
                                QString::fromUtf8("Tumbo:Ёлочка"),
+                               QString::fromUtf8("Tumbo:Аня ты чё молчишь ?"),
                                QString::fromUtf8("Аня:Ёлка"),
                                QString::fromUtf8("Tumbo:не знаю ответа"),
-                               QString::fromUtf8("Tumbo:Аня ты чё молчишь ?"),
                            }));
     EXPECT_TRUE(form->Frame21->isVisible()) << "no answer opens the teaching panel";
+    EXPECT_FALSE(form->Edit1->isEnabled()) << "nothing can be sent while it is open";
     EXPECT_EQ(form->ProgressBar1->value(), 3);
     EXPECT_TRUE(boxes.empty());
 }

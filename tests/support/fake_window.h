@@ -22,6 +22,7 @@ public:
     TOptions controls;
     std::array<std::string, kTeachFieldCount> teachFields;
     int teachPanelShown = 0;
+    bool teachPanelVisible = false;
 
     void AppendChatLine(const std::string& line) override {
         // Nothing may be appended once the window has been asked to close.
@@ -36,13 +37,21 @@ public:
     void SetProgressPosition(int position) override { progress.push_back(position); }
     void Pause(int milliseconds) override { pauses.push_back(milliseconds); }
     void RequestClose() override { ++closeRequests; }
-    void ApplyOptions(const TOptions& options) override { applied.push_back(options); }
+    // Like the settings controls, `controls` takes what is applied until a test changes it.
+    void ApplyOptions(const TOptions& options) override {
+        applied.push_back(options);
+        controls = options;
+    }
     TOptions SettingsFromControls() const override { return controls; }
     std::string TeachField(int number) const override { return teachFields.at(number - 1); }
     void SetTeachField(int number, const std::string& text) override {
         teachFields.at(number - 1) = text;
     }
-    void ShowTeachPanel() override { ++teachPanelShown; }
+    void ShowTeachPanel() override {
+        ++teachPanelShown;
+        teachPanelVisible = true;
+    }
+    void HideTeachPanel() override { teachPanelVisible = false; }
 };
 
 // A counter that only moves when a test moves it, and sleeps that only count.

@@ -54,10 +54,16 @@ protected:
     void Open() {
         form = std::make_unique<TForm1>(dir.file("tumbo3.reg"), clock);
         form->show();
+        // Focus moves only within the active window.
+        form->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
     }
     void OpenLoaded() {
         Open();
         form->StartLoading();
+        // The new border recreates the native window, which must be made active again.
+        QApplication::processEvents();
+        QApplication::setActiveWindow(form.get());
         clock.sleeps.clear();
     }
 

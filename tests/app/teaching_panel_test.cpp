@@ -1,0 +1,101 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSlider>
+
+#include "support/window_fixture.h"
+#include "ui/tframe2.h"
+#include "ui/tframe3.h"
+
+namespace tumbo {
+namespace {
+
+using test::CrLfLines;
+using test::operator""_cp;
+
+class TeachingPanel : public test::WindowTest {
+protected:
+    void SetUp() override {
+        WriteOptions(u8"Аня"_cp, 1);
+        WriteDialogue(1, {u8"$привет"_cp, u8"#Привет!"_cp, "#END"});
+        WritePathList(1);
+        OpenLoaded();
+    }
+    TFrame2* panel() const { return form->Frame21; }
+    void TypeInto(QLineEdit* field, const QString& text) {
+        field->setFocus();
+        for (const QChar c : text) {
+            QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QString(c), Qt::NoModifier);
+        }
+    }
+};
+
+TEST_F(TeachingPanel, ATaughtPhraseIsAnsweredRightAfterwards) {
+    Type(QString::fromUtf8("Как погода"));
+    ASSERT_TRUE(panel()->isVisible());
+    EXPECT_EQ(panel()->Edit1->text(), QString::fromUtf8("как погода"));
+    EXPECT_TRUE(panel()->Edit5->hasFocus());
+    TypeInto(panel()->Edit5, QString::fromUtf8("СОЛНЕЧНО"));
+    QTest::mouseClick(panel()->BitBtn1, Qt::LeftButton);
+    EXPECT_FALSE(panel()->isVisible());
+    EXPECT_EQ(ChatLines().last(), QString::fromUtf8("Tumbo:Усвоил  :)"));
+    EXPECT_EQ(form->Label2->text(), QString::fromUtf8("диологов в базе:2"));
+    EXPECT_EQ(form->ProgressBar1->maximum(), 2);
+    EXPECT_EQ(dir.Read("dlg/2.dlg"), CrLfLines({u8"$как погода"_cp, u8"#солнечно"_cp, "#END"}));
+    Type(QString::fromUtf8("как погода"));
+    EXPECT_EQ(ChatLines().last(), QString::fromUtf8("Tumbo:солнечно"));
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(TeachingPanel, EnterMovesOnAndNeverSends) {
+    Type("unknown");
+    const auto lines = ChatLines().size();
+    panel()->Edit1->setFocus();
+    QTest::keyClick(panel()->Edit1, Qt::Key_Return);
+    EXPECT_EQ(QApplication::focusWidget(), panel()->Edit2);
+    QTest::keyClick(panel()->Edit2, Qt::Key_Return);
+    EXPECT_EQ(ChatLines().size(), lines);
+    EXPECT_TRUE(panel()->isVisible());
+    EXPECT_EQ(panel()->Edit1->text(), "unknown");
+    EXPECT_FALSE(form->BitBtn1->isEnabled()) << "the send button cannot be reached either";
+}
+
+TEST_F(TeachingPanel, LeavingSaysSoAndReturnsToTheChat) {
+    Type("unknown");
+    QTest::mouseClick(panel()->BitBtn2, Qt::LeftButton);
+    EXPECT_FALSE(panel()->isVisible());
+    EXPECT_EQ(ChatLines().last(), QString::fromUtf8("Tumbo:ты меня не учишь :("));
+    EXPECT_TRUE(form->Edit1->isEnabled());
+    EXPECT_EQ(dir.Read("path.tmb"), CrLfLines({"dlg\\1.dlg"}));
+}
+
+TEST_F(TeachingPanel, AFailedConfirmKeepsThePanelWithWhatWasTyped) {
+    Type("unknown");
+    TypeInto(panel()->Edit5, "reply");
+    std::filesystem::rename(dir.path() / "dlg", dir.path() / "away");
+    QTest::mouseClick(panel()->BitBtn1, Qt::LeftButton);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Invalid filename.");
+    EXPECT_TRUE(panel()->isVisible());
+    EXPECT_EQ(panel()->Edit5->text(), "reply");
+    EXPECT_EQ(form->Label2->text(), QString::fromUtf8("диологов в базе:1"));
+    std::filesystem::rename(dir.path() / "away", dir.path() / "dlg");
+    QTest::mouseClick(panel()->BitBtn1, Qt::LeftButton);
+    EXPECT_EQ(dir.Read("dlg/2.dlg"), CrLfLines({"$unknown", "#reply", "#END"}));
+}
+
+TEST_F(TeachingPanel, TheSaveAfterLearningTakesTheSettingsAsTheyStand) {
+    Type("unknown");
+    form->N2->trigger();
+    form->Frame31->Edit1->setText("Ann");
+    form->Frame31->CheckBox1->setChecked(true);
+    TypeInto(panel()->Edit5, "reply");
+    QTest::mouseClick(panel()->BitBtn1, Qt::LeftButton);
+    EXPECT_EQ(dir.Read("opt.tmb"), CrLfLines({"Ann", "true", "70", "2"}));
+}
+
+}  // namespace
+}  // namespace tumbo

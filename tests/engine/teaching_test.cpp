@@ -1,0 +1,207 @@
+#include <gtest/gtest.h>
+
+#include "platform/errors.h"
+#include "support/engine_fixture.h"
+#include "support/failing_file_calls.h"
+
+namespace tumbo {
+namespace {
+
+using test::CrLfLines;
+using test::operator""_cp;
+
+class Teaching : public test::EngineTest {
+protected:
+    void SetUp() override {
+        WriteOptions("me", 2);
+        WriteDialogue(1, {"$a", "#1", "#END"});
+        WriteDialogue(2, {"$b", "#2", "#END"});
+        WritePathList(2);
+        engine.LoadOptions();
+    }
+    // Sends a phrase nobody knows, which opens the teaching panel with it filled in.
+    void StartTeaching(const std::string& phrase) {
+        Send(phrase);
+        ASSERT_TRUE(window.teachPanelVisible);
+    }
+    void Fill(std::initializer_list<std::pair<int, std::string>> fields) {
+        for (const auto& [number, text] : fields) {
+            window.teachFields.at(number - 1) = text;
+        }
+    }
+    std::string PathList() const { return dir.Read("path.tmb"); }
+};
+
+TEST_F(Teaching, ThePrefilledPhraseAndOneReplyMakeAThreeLineDialogue) {
+    StartTeaching("new one");
+    Fill({{5, "Hello THERE"}});
+    engine.ConfirmTeaching();
+    EXPECT_EQ(dir.Read("dlg/3.dlg"), CrLfLines({"$new one", "#hello there", "#END"}));
+    EXPECT_EQ(PathList(), CrLfLines({"dlg\\1.dlg", "dlg\\2.dlg", "dlg\\3.dlg"}));
+    EXPECT_EQ(dir.Read("opt.tmb"), CrLfLines({"me", "false", "70", "3"}));
+    EXPECT_EQ(window.applied.back().DialogueCount, 3) << "the window's counters follow";
+    EXPECT_EQ(LastLine(), u8"Tumbo:Усвоил  :)"_cp);
+    EXPECT_FALSE(window.teachPanelVisible);
+    EXPECT_FALSE(engine.ScratchOpen());
+    Send("new one");
+    EXPECT_EQ(LastLine(), "Tumbo:hello there");
+}
+
+TEST_F(Teaching, ExtendCollectsVariantsInTheOrderTyped) {
+    StartTeaching("t1");
+    Fill({{2, "t2"}, {3, "t3"}, {4, "t4"}, {5, "r1"}});
+    engine.ExtendTurn();
+    EXPECT_EQ(window.teachFields, (std::array<std::string, 8>{}));
+    Fill({{1, "t5"}, {2, "t6"}, {3, "T7"}, {4, "t8"}, {8, "r2"}});
+    engine.ExtendTurn();
+    engine.ConfirmTeaching();
+    EXPECT_EQ(dir.Read("dlg/3.dlg"), CrLfLines({"$t1", "$t2", "$t3", "$t4", "$t5", "$t6", "$t7",
+                                                "$t8", "#r1", "#r2", "#END"}));
+}
+
+TEST_F(Teaching, TurnsFollowEachOtherAndEmptyFieldsWriteNothing) {
+    StartTeaching("hi");
+    Fill({{5, "hello"}, {6, " "}});
+    engine.NextTurn();
+    engine.NextTurn();
+    EXPECT_EQ(window.teachFields, (std::array<std::string, 8>{}));
+    Fill({{1, "and you"}, {3, "you?"}});
+    engine.ConfirmTeaching();
+    EXPECT_EQ(dir.Read("dlg/3.dlg"),
+              CrLfLines({"$hi", "#hello", "# ", "$and you", "$you?", "#END"}));
+    // The last turn has no replies, so it is answered with the end line.
+    Send("hi");
+    Send("you?");
+    EXPECT_EQ(LastLine(), "Tumbo:END");
+}
+
+TEST_F(Teaching, TheNewNumberFollowsTheLastEntryAndNeverOverwrites) {
+    dir.Write("path.tmb", CrLfLines({"dlg\\1.dlg", "dlg\\41.dlg"}));
+    WriteDialogue(41, {"$x", "#y", "#END"});
+    WriteDialogue(42, {"$hand made", "#keep me", "#END"});
+    StartTeaching("zzz");
+    Fill({{5, "r"}});
+    engine.ConfirmTeaching();
+    EXPECT_EQ(dir.Read("dlg/42.dlg"), CrLfLines({"$hand made", "#keep me", "#END"}));
+    EXPECT_EQ(dir.Read("dlg/43.dlg"), CrLfLines({"$zzz", "#r", "#END"}));
+    EXPECT_EQ(PathList(), CrLfLines({"dlg\\1.dlg", "dlg\\41.dlg", "dlg\\43.dlg"}));
+    EXPECT_EQ(engine.Options().DialogueCount, 3) << "the stored count is raised, not recounted";
+}
+
+TEST_F(Teaching, AHandEditedPathListWithoutALastLineEndKeepsItsEntries) {
+    dir.Write("path.tmb", "dlg\\1.dlg\r\ndlg\\2.dlg");
+    StartTeaching("zzz");
+    Fill({{5, "r"}});
+    engine.ConfirmTeaching();
+    EXPECT_EQ(PathList(), CrLfLines({"dlg\\1.dlg", "dlg\\2.dlg", "dlg\\3.dlg"}));
+}
+
+TEST_F(Teaching, TypedLineBreaksCannotSplitADialogue) {
+    StartTeaching("q");
+    Fill({{2, "two\r\nlines"},
+          {5,
+           "end\x1a"
+           "here"}});
+    engine.ConfirmTeaching();
+    EXPECT_EQ(dir.Read("dlg/3.dlg"), CrLfLines({"$q", "$two  lines", "#end here", "#END"}));
+}
+
+TEST_F(Teaching, LeavingKeepsExtendedVariantsForTheNextFlow) {
+    StartTeaching("first");
+    Fill({{2, "kept"}, {5, "kept reply"}});
+    engine.ExtendTurn();
+    engine.LeaveTeaching();
+    EXPECT_EQ(LastLine(), u8"Tumbo:ты меня не учишь :("_cp);
+    EXPECT_FALSE(window.teachPanelVisible);
+    EXPECT_FALSE(engine.ScratchOpen());
+    EXPECT_EQ(PathList(), CrLfLines({"dlg\\1.dlg", "dlg\\2.dlg"}));
+    StartTeaching("second");
+    Fill({{5, "r"}});
+    engine.ConfirmTeaching();
+    EXPECT_EQ(dir.Read("dlg/3.dlg"),
+              CrLfLines({"$first", "$kept", "$second", "#kept reply", "#r", "#END"}));
+}
+
+class TeachingFailure : public Teaching {
+protected:
+    // Tries to confirm, expects `message`, and checks that nothing was learnt and the
+    // panel is as it was; then lets the retry succeed.
+    void ExpectNothingLearnt(const std::string& message) {
+        const std::string pathList = PathList();
+        const std::string options = dir.Read("opt.tmb");
+        try {
+            engine.ConfirmTeaching();
+            ADD_FAILURE() << "confirmed";
+        } catch (const TumboError& error) {
+            EXPECT_EQ(error.what(), message);
+        }
+        EXPECT_TRUE(window.teachPanelVisible);
+        EXPECT_EQ(window.teachFields[0], "taught");
+        EXPECT_EQ(PathList(), pathList);
+        EXPECT_EQ(dir.Read("opt.tmb"), options);
+        EXPECT_EQ(engine.Options().DialogueCount, 2);
+        EXPECT_FALSE(dir.Exists("dlg/3.dlg"));
+    }
+};
+
+TEST_F(TeachingFailure, AMissingDialogueFolderCanBeRetried) {
+    Send("one");
+    Fill({{5, "reply one"}});
+    engine.NextTurn();
+    Fill({{1, "taught"}, {5, "again"}});
+    std::filesystem::rename(dir.path() / "dlg", dir.path() / "away");
+    ExpectNothingLearnt("Invalid filename");
+    std::filesystem::rename(dir.path() / "away", dir.path() / "dlg");
+    engine.ConfirmTeaching();
+    EXPECT_EQ(dir.Read("dlg/3.dlg"),
+              CrLfLines({"$one", "#reply one", "$taught", "#again", "#END"}));
+    EXPECT_EQ(engine.Options().DialogueCount, 3);
+}
+
+TEST_F(TeachingFailure, ABadLastEntryNamesTheText) {
+    dir.Write("path.tmb", CrLfLines({"dlg\\1.dlg", "dlg\\x7.dlg"}));
+    std::filesystem::copy_file(dir.path() / "dlg/1.dlg", dir.path() / "dlg/x7.dlg");
+    Send("taught");
+    ExpectNothingLearnt("'x7' is not a valid integer value");
+}
+
+TEST_F(TeachingFailure, AFullDiskLeavesNoHalfDialogue) {
+    test::FailingFileCalls calls;
+    Engine failing(window, clock, calls);
+    failing.SetProgramDir(dir.prefix());
+    failing.BindFiles();
+    failing.LoadOptions();
+    window.input = "taught";
+    failing.SendPhrase();
+    Fill({{5, std::string(300, 'r')}});
+    // The scratch dialogue's lines fit in its buffer; the first write is the new file's.
+    calls.FailAt(test::FailingFileCalls::Call::kWrite, ENOSPC, 2);
+    const std::string pathList = PathList();
+    EXPECT_THROW(failing.ConfirmTeaching(), InOutError);
+    EXPECT_FALSE(dir.Exists("dlg/3.dlg"));
+    EXPECT_EQ(PathList(), pathList);
+    EXPECT_TRUE(window.teachPanelVisible);
+    calls.FailAt(test::FailingFileCalls::Call::kNone, 0);
+    failing.ConfirmTeaching();
+    EXPECT_EQ(dir.Read("dlg/3.dlg"), CrLfLines({"$taught", "#" + std::string(300, 'r'), "#END"}));
+}
+
+TEST_F(TeachingFailure, AFailedOptionSaveStillLearnsOnce) {
+    test::FailingFileCalls calls;
+    Engine failing(window, clock, calls);
+    failing.SetProgramDir(dir.prefix());
+    failing.BindFiles();
+    failing.LoadOptions();
+    window.input = "taught";
+    failing.SendPhrase();
+    Fill({{5, "r"}});
+    calls.FailAt(test::FailingFileCalls::Call::kRename, EIO);
+    EXPECT_THROW(failing.ConfirmTeaching(), InOutError);
+    EXPECT_FALSE(window.teachPanelVisible) << "the dialogue is learnt; confirming twice would dup";
+    EXPECT_EQ(LastLine(), u8"Tumbo:Усвоил  :)"_cp);
+    EXPECT_EQ(PathList(), CrLfLines({"dlg\\1.dlg", "dlg\\2.dlg", "dlg\\3.dlg"}));
+    EXPECT_EQ(dir.Read("opt.tmb"), CrLfLines({"me", "false", "70", "2"}));
+}
+
+}  // namespace
+}  // namespace tumbo

@@ -88,6 +88,8 @@ void TForm1::createChatLayout() {
     Memo1->setAccessibleName(tr("Chat"));
     Memo1->setGeometry(8, 11, 329, 209);
     Memo1->setReadOnly(true);
+    // Only the latest lines are kept, so a long session never grows without end.
+    Memo1->setMaximumBlockCount(kChatLogLines);
     Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -151,6 +153,7 @@ void TForm1::createPanels() {
 void TForm1::createSplash() {
     Frame61 = new TFrame6(client_);
     Frame61->raise();
+    Frame61->Label1->setFocus();
     Guarded([this] { Frame61->LoadPicture(); });
 }
 

@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -35,6 +36,9 @@ public:
     ~TForm1() override;
 
     tumbo::Engine& engine() { return engine_; }
+
+    // How many of the latest lines the chat log keeps.
+    static constexpr int kChatLogLines = 10000;
 
     // Handlers.
     void FormCreate();
@@ -123,6 +127,10 @@ private:
 
     QWidget* client_ = nullptr;
     int faceClicks_ = 0;
+    // The search bar's position, shown at most once a frame while a walk runs.
+    static constexpr std::uint64_t kProgressFrameNs = 40'000'000;
+    std::uint64_t progressShownAt_ = 0;
+    int progressPosition_ = 0;
     bool alphaBlend_ = false;
     int alphaValue_ = 255;
     std::string registryFile_;

@@ -31,7 +31,15 @@ void TForm1::SetInputText(const std::string& text) {
 }
 
 void TForm1::SetProgressPosition(int position) {
-    ProgressBar1->setValue(std::clamp(position, 0, ProgressBar1->maximum()));
+    progressPosition_ = std::clamp(position, 0, ProgressBar1->maximum());
+    // Moving the bar costs more than reading a dialogue file, and no one sees more than a
+    // frame's worth of moves: it gets the start of a walk, its end and a move a frame.
+    const std::uint64_t now = clock_.Counter();
+    if (position <= 1 || progressPosition_ == ProgressBar1->maximum() ||
+        now - progressShownAt_ >= kProgressFrameNs) {
+        progressShownAt_ = now;
+        ProgressBar1->setValue(progressPosition_);
+    }
 }
 
 void TForm1::Pause(int milliseconds) {

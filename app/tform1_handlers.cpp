@@ -22,6 +22,11 @@ void TForm1::FormCreate() {
 }
 
 void TForm1::BitBtn1Click() {
+    // Wherever the walk stopped, answered or failed, the bar shows it afterwards.
+    struct ShowFinalPosition {
+        TForm1* form;
+        ~ShowFinalPosition() { form->ProgressBar1->setValue(form->progressPosition_); }
+    } showFinalPosition{this};
     engine_.SendPhrase();
 }
 

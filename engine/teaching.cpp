@@ -1,4 +1,5 @@
 #include <cstdint>
+#include <limits>
 #include <string>
 
 #include "engine/engine.h"
@@ -91,9 +92,15 @@ void Engine::CommitDialogue() {
         newDialogue_.Abandon();
         throw;
     }
-    pathList_.AppendOnNewLine();
-    pathList_.WriteLine(DialogueName(number));
-    pathList_.Close();
+    // Either the path list names the whole new file, or neither of them changes.
+    try {
+        pathList_.AppendOnNewLine();
+        pathList_.WriteLine(DialogueName(number));
+        pathList_.Close();
+    } catch (...) {
+        newDialogue_.Abandon();
+        throw;
+    }
 }
 
 template <typename Step>
@@ -132,7 +139,10 @@ void Engine::ConfirmTeaching() {
         window_.AppendChatLine(kLearnt);
         window_.HideTeachPanel();
     };
-    ++options_.DialogueCount;
+    // A hand-edited count may already be the largest there is.
+    if (options_.DialogueCount < std::numeric_limits<int>::max()) {
+        ++options_.DialogueCount;
+    }
     try {
         SaveOptions();
     } catch (...) {

@@ -23,6 +23,10 @@ int FileCalls::Fsync(int fd) {
     return ::fsync(fd);
 }
 
+int FileCalls::Truncate(int fd, off_t length) {
+    return ::ftruncate(fd, length);
+}
+
 int FileCalls::Close(int fd) {
     return ::close(fd);
 }

@@ -1,6 +1,7 @@
 #include "platform/text_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -96,6 +97,7 @@ void TextFile::AppendOnNewLine() {
         PutByte('\n');
     }
     syncOnClose_ = true;
+    undoAppendFrom_ = size;
 }
 
 bool TextFile::CreateNew() {
@@ -123,17 +125,25 @@ bool TextFile::TryOpen(const std::string& path, int flags) {
     if (path_.size() > kMaxPath) {
         throw InOutError(io_code::kInvalidFilename);
     }
-    const int fd = calls_.Open(path.c_str(), flags | O_CLOEXEC, 0644);
+    // Never wait at the open: a named pipe in the base would block the window for good.
+    const int fd = calls_.Open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0644);
     if (fd < 0) {
         if (errno == EEXIST && (flags & O_EXCL) != 0) {
             return false;
         }
         throw InOutError(CodeFromErrno(errno, path));
     }
+    // Only plain files are read: a pipe or a device such as /dev/zero could never end.
+    struct stat info {};
+    if ((flags & O_ACCMODE) == O_RDONLY && (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
+        calls_.Close(fd);
+        throw InOutError(io_code::kAccessDenied);
+    }
     fd_ = fd;
     failed_ = false;
     replacing_ = false;
     syncOnClose_ = false;
+    undoAppendFrom_ = -1;
     writeUsed_ = 0;
     return true;
 }
@@ -153,9 +163,12 @@ void TextFile::Close() {
         }
         const int fd = fd_;
         fd_ = -1;
-        if (calls_.Close(fd) != 0) {
+        // Once a file is synced, a failing close has nothing left to lose: Linux reports
+        // write-back errors at the sync and releases the descriptor either way.
+        const bool synced = replacing_ || syncOnClose_;
+        if (calls_.Close(fd) != 0 && !synced) {
             failed_ = true;
-            Fail(errno, replacing_ ? tempPath_ : systemPath_);
+            Fail(errno, systemPath_);
         }
         if (replacing_) {
             if (calls_.Rename(tempPath_.c_str(), systemPath_.c_str()) != 0) {
@@ -170,6 +183,7 @@ void TextFile::Close() {
         throw;
     }
     mode_ = Mode::kClosed;
+    undoAppendFrom_ = -1;
 }
 
 void TextFile::Release() noexcept {
@@ -192,6 +206,12 @@ void TextFile::Fail(int err, const std::string& path) {
     if (replacing_) {
         Release();
     }
+    // So is a line appended on its own: the file keeps just what it had before.
+    if (undoAppendFrom_ >= 0 && fd_ >= 0) {
+        calls_.Truncate(fd_, undoAppendFrom_);
+        Release();
+    }
+    undoAppendFrom_ = -1;
     throw InOutError(code);
 }
 

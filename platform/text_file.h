@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include <sys/types.h>
+
 #include "platform/file_calls.h"
 
 namespace tumbo {
@@ -40,7 +42,8 @@ public:
     // Opens an existing file for writing at its end.
     void Append();
     // As Append, but starts a new line first when the file's last line has no line end,
-    // so a hand-edited file never gets two entries joined on one line.
+    // so a hand-edited file never gets two entries joined on one line. What is written is
+    // synced when closed, and a failure on the way cuts the file back to what it held.
     void AppendOnNewLine();
     // Creates a file that must not exist yet, to be synced to the disk when closed.
     // Returns false, opening nothing, when a file of that name exists. Closing it with
@@ -88,6 +91,7 @@ private:
     int fd_ = -1;
     bool replacing_ = false;
     bool syncOnClose_ = false;
+    off_t undoAppendFrom_ = -1;
     bool failed_ = false;
 
     std::vector<char> readBuffer_;

@@ -2,7 +2,8 @@
 
 #include <QLabel>
 
-// A label that acts on a click and tells when the pointer enters and leaves it.
+// A label that acts on a click, or on Enter or Space when it has the keyboard focus, and
+// tells when the pointer enters and leaves it.
 class ClickableLabel : public QLabel {
     Q_OBJECT
 
@@ -18,4 +19,6 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 };

@@ -13,6 +13,10 @@ namespace tumbo {
 
 namespace {
 
+// Far above any picture the program shows; a damaged header can claim up to 65500 x 65500
+// pixels, which would allocate gigabytes before the missing data is noticed.
+constexpr JDIMENSION kMaxSide = 8192;
+
 struct ErrorManager {
     jpeg_error_mgr base;
     std::jmp_buf jump;
@@ -51,9 +55,21 @@ bool DecodeInto(const unsigned char* data, unsigned long size, QImage* image,
     jpeg_create_decompress(&info);
     jpeg_mem_src(&info, data, size);
     jpeg_read_header(&info, TRUE);
+    if (info.image_width > kMaxSide || info.image_height > kMaxSide) {
+        std::snprintf(errors->message, sizeof errors->message,
+                      "it is %u x %u pixels, more than %u x %u", info.image_width,
+                      info.image_height, kMaxSide, kMaxSide);
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
     info.out_color_space = JCS_RGB;
     jpeg_start_decompress(&info);
     AllocateImage(image, info.output_width, info.output_height);
+    if (image->isNull()) {
+        std::snprintf(errors->message, sizeof errors->message, "out of memory");
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
     while (info.output_scanline < info.output_height) {
         JSAMPROW row = image->scanLine(static_cast<int>(info.output_scanline));
         jpeg_read_scanlines(&info, &row, 1);

@@ -80,6 +80,15 @@ TEST_F(Chat, AFailedSearchIsReportedAndTheWindowCarriesOn) {
     EXPECT_EQ(ChatLines().last(), QString::fromUtf8("Tumbo:Привет, Аня!"));
 }
 
+TEST_F(Chat, TheChatLogKeepsTheLatestLines) {
+    for (int line = 0; line < TForm1::kChatLogLines + 5; ++line) {
+        form->AppendChatLine(std::to_string(line));
+    }
+    EXPECT_EQ(form->Memo1->blockCount(), TForm1::kChatLogLines);
+    EXPECT_EQ(ChatLines().last(), QString::number(TForm1::kChatLogLines + 4));
+    EXPECT_EQ(ChatLines().first(), "5");
+}
+
 TEST_F(Chat, TheProgressBarNeverGoesPastItsMaximum) {
     WriteOptions(u8"Аня"_cp, 1);
     form->engine().LoadOptions();

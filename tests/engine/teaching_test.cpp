@@ -88,6 +88,17 @@ TEST_F(Teaching, TheNewNumberFollowsTheLastEntryAndNeverOverwrites) {
     EXPECT_EQ(engine.Options().DialogueCount, 3) << "the stored count is raised, not recounted";
 }
 
+TEST_F(Teaching, AHandEditedCountAtTheLargestIntegerStaysThere) {
+    WriteOptions("me", 2147483647);
+    engine.LoadOptions();
+    StartTeaching("zzz");
+    Fill({{5, "r"}});
+    engine.ConfirmTeaching();
+    EXPECT_EQ(dir.Read("dlg/3.dlg"), CrLfLines({"$zzz", "#r", "#END"}));
+    EXPECT_EQ(engine.Options().DialogueCount, 2147483647);
+    EXPECT_EQ(dir.Read("opt.tmb"), CrLfLines({"me", "false", "70", "2147483647"}));
+}
+
 TEST_F(Teaching, AHandEditedPathListWithoutALastLineEndKeepsItsEntries) {
     dir.Write("path.tmb", "dlg\\1.dlg\r\ndlg\\2.dlg");
     StartTeaching("zzz");

@@ -36,5 +36,24 @@ TEST(JpegImage, GarbageAndNothingAreFailures) {
     EXPECT_THROW(DecodeJpeg(QByteArray()), TumboError);
 }
 
+TEST(JpegImage, AHeaderClaimingAHugePictureIsRefused) {
+    // The splash picture's own data under a header that claims 60000 x 60000 pixels.
+    QByteArray data = SplashPicture();
+    const auto frame = data.indexOf(QByteArray("\xff\xc0", 2));
+    ASSERT_GE(frame, 0);
+    for (const qsizetype at : {frame + 5, frame + 7}) {
+        data[at] = static_cast<char>(0xEA);
+        data[at + 1] = static_cast<char>(0x60);
+    }
+    try {
+        DecodeJpeg(data);
+        ADD_FAILURE() << "decoded a picture of 60000 x 60000";
+    } catch (const TumboError& error) {
+        EXPECT_STREQ(error.what(),
+                     "The splash picture cannot be read: it is 60000 x 60000 pixels, more than "
+                     "8192 x 8192");
+    }
+}
+
 }  // namespace
 }  // namespace tumbo

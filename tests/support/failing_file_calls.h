@@ -1,49 +1,61 @@
 #pragma once
 
 #include <cerrno>
+#include <map>
 #include <string>
 
 #include "platform/file_calls.h"
 
 namespace tumbo::test {
 
-// Real file calls, except that one kind of call fails with a chosen errno, either every
-// time or from its nth use on.
+// Real file calls, except that one kind of call fails with a chosen errno, from its nth
+// use on, optionally only on files whose path contains a given text.
 class FailingFileCalls : public FileCalls {
 public:
     enum class Call { kNone, kOpen, kRead, kWrite, kFsync, kClose, kRename };
 
-    void FailAt(Call call, int err, int fromUse = 1) {
+    void FailAt(Call call, int err, int fromUse = 1, std::string pathPart = {}) {
         failing_ = call;
         errno_ = err;
         fromUse_ = fromUse;
+        pathPart_ = std::move(pathPart);
         uses_ = 0;
     }
-    int writes() const { return writes_; }
+    void Heal() { failing_ = Call::kNone; }
 
     int Open(const char* path, int flags, mode_t mode) override {
-        return Fails(Call::kOpen) ? -1 : FileCalls::Open(path, flags, mode);
+        if (Fails(Call::kOpen, path)) {
+            return -1;
+        }
+        const int fd = FileCalls::Open(path, flags, mode);
+        if (fd >= 0) {
+            paths_[fd] = path;
+        }
+        return fd;
     }
     ssize_t Read(int fd, void* buffer, size_t size) override {
-        return Fails(Call::kRead) ? -1 : FileCalls::Read(fd, buffer, size);
+        return Fails(Call::kRead, paths_[fd]) ? -1 : FileCalls::Read(fd, buffer, size);
     }
     ssize_t Write(int fd, const void* buffer, size_t size) override {
-        ++writes_;
-        return Fails(Call::kWrite) ? -1 : FileCalls::Write(fd, buffer, size);
+        return Fails(Call::kWrite, paths_[fd]) ? -1 : FileCalls::Write(fd, buffer, size);
     }
-    int Fsync(int fd) override { return Fails(Call::kFsync) ? -1 : FileCalls::Fsync(fd); }
+    int Fsync(int fd) override {
+        return Fails(Call::kFsync, paths_[fd]) ? -1 : FileCalls::Fsync(fd);
+    }
     int Close(int fd) override {
         // The descriptor is released even when the close reports a failure, as on Linux.
+        const std::string path = paths_[fd];
+        paths_.erase(fd);
         const int result = FileCalls::Close(fd);
-        return Fails(Call::kClose) ? -1 : result;
+        return Fails(Call::kClose, path) ? -1 : result;
     }
     int Rename(const char* from, const char* to) override {
-        return Fails(Call::kRename) ? -1 : FileCalls::Rename(from, to);
+        return Fails(Call::kRename, to) ? -1 : FileCalls::Rename(from, to);
     }
 
 private:
-    bool Fails(Call call) {
-        if (call != failing_ || ++uses_ < fromUse_) {
+    bool Fails(Call call, const std::string& path) {
+        if (call != failing_ || path.find(pathPart_) == std::string::npos || ++uses_ < fromUse_) {
             return false;
         }
         errno = errno_;
@@ -53,8 +65,9 @@ private:
     Call failing_ = Call::kNone;
     int errno_ = 0;
     int fromUse_ = 1;
+    std::string pathPart_;
     int uses_ = 0;
-    int writes_ = 0;
+    std::map<int, std::string> paths_;
 };
 
 }  // namespace tumbo::test

@@ -51,15 +51,15 @@ protected:
         dir.Write("path.tmb", bytes);
     }
 
-    void Open() {
-        form = std::make_unique<TForm1>(dir.file("tumbo3.reg"), clock);
+    void Open(FileCalls& files = SystemFileCalls()) {
+        form = std::make_unique<TForm1>(dir.file("tumbo3.reg"), clock, files);
         form->show();
         // Focus moves only within the active window.
         form->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(form.get()));
     }
-    void OpenLoaded() {
-        Open();
+    void OpenLoaded(FileCalls& files = SystemFileCalls()) {
+        Open(files);
         form->StartLoading();
         // The new border recreates the native window, which must be made active again.
         QApplication::processEvents();

@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QMenuBar>
+#include <QPushButton>
+
+#include "app/tframe6.h"
+#include "support/window_fixture.h"
+#include "ui/clickable_label.h"
+#include "ui/tframe3.h"
+#include "ui/tframe5.h"
+
+namespace tumbo {
+namespace {
+
+// Everything can be done without a mouse.
+class Keyboard : public test::WindowTest {
+protected:
+    void SetUp() override {
+        WriteOptions("me", 1);
+        WriteDialogue(1, {"$hi", "#hello", "#END"});
+        WritePathList(1);
+    }
+    QWidget* Focused() const { return QApplication::focusWidget(); }
+};
+
+TEST_F(Keyboard, TheSplashStartsWithEnterAndLeavesWithTab) {
+    Open();
+    EXPECT_EQ(Focused(), form->Frame61->Label1);
+    QTest::keyClick(Focused(), Qt::Key_Tab);
+    EXPECT_EQ(Focused(), form->Frame61->Label2);
+    QTest::keyClick(Focused(), Qt::Key_Backtab);
+    QTest::keyClick(Focused(), Qt::Key_Return);
+    EXPECT_FALSE(form->Frame61->isVisible());
+    EXPECT_TRUE(form->menuBar()->isVisible());
+}
+
+TEST_F(Keyboard, AltReachesTheMenuAndItsPanels) {
+    OpenLoaded();
+    QTest::keyClick(form.get(), Qt::Key_Alt);
+    ASSERT_EQ(form->menuBar()->activeAction(), form->N1);
+    QTest::keyClick(form->menuBar(), Qt::Key_Right);
+    QTest::keyClick(form->menuBar(), Qt::Key_Return);
+    EXPECT_TRUE(form->Frame31->isVisible());
+    EXPECT_EQ(Focused(), form->Frame31->CheckBox1);
+    QTest::keyClick(Focused(), Qt::Key_Space);
+    EXPECT_TRUE(form->Frame31->CheckBox1->isChecked());
+    QTest::keyClick(Focused(), Qt::Key_Escape);
+    EXPECT_FALSE(form->Frame31->isVisible());
+}
+
+TEST_F(Keyboard, LinksAndTheFaceAnswerEnter) {
+    OpenLoaded();
+    form->N5->trigger();
+    form->Frame51->Image1->setFocus();
+    QTest::keyClick(Focused(), Qt::Key_Return);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "Warning");
+}
+
+TEST_F(Keyboard, EveryControlHasANameForAssistiveTools) {
+    Open();
+    int controls = 0;
+    for (QWidget* widget : form->findChildren<QWidget*>()) {
+        const bool interactive = widget->focusPolicy() != Qt::NoFocus ||
+                                 qobject_cast<ClickableLabel*>(widget) != nullptr;
+        if (!interactive || widget->objectName().startsWith("qt_")) {
+            continue;
+        }
+        ++controls;
+        EXPECT_FALSE(widget->accessibleName().isEmpty())
+            << widget->metaObject()->className() << " " << widget->objectName().toStdString();
+    }
+    EXPECT_GT(controls, 25);
+}
+
+}  // namespace
+}  // namespace tumbo

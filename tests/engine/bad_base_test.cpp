@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <random>
+
+#include "platform/errors.h"
+#include "support/engine_fixture.h"
+
+namespace tumbo {
+namespace {
+
+using test::operator""_cp;
+
+// Bases edited by hand or copied badly: each gives the usual behaviour of the line rules
+// or a clear error, and the next phrase still works.
+class BadBase : public test::EngineTest {
+protected:
+    void SetUp() override {
+        WriteOptions("me", 2);
+        engine.LoadOptions();
+        WriteDialogue(1, {"$ok", "#fine", "#END"});
+    }
+    std::string ErrorOf(const std::string& phrase) {
+        try {
+            Send(phrase);
+        } catch (const TumboError& error) {
+            return error.what();
+        }
+        return {};
+    }
+};
+
+TEST_F(BadBase, AMissingFileOrAFolderInItsPlace) {
+    WritePathList({"dlg\\1.dlg", "dlg\\2.dlg"});
+    EXPECT_EQ(ErrorOf("zz"), "File not found");
+    std::filesystem::create_directory(dir.path() / "dlg/2.dlg");
+    EXPECT_EQ(ErrorOf("zz"), "File access denied");
+    EXPECT_EQ(ErrorOf("ok"), "");
+    EXPECT_EQ(LastLine(), "Tumbo:fine");
+}
+
+TEST_F(BadBase, APipeOrADeviceInThePathListCannotHangTheSearch) {
+    WritePathList({"dlg\\2.dlg", "dlg\\3.dlg", "dlg\\1.dlg"});
+    ASSERT_EQ(::mkfifo((dir.path() / "dlg/2.dlg").c_str(), 0644), 0);
+    std::filesystem::create_symlink("/dev/zero", dir.path() / "dlg/3.dlg");
+    EXPECT_EQ(ErrorOf("ok"), "File access denied");
+    std::filesystem::remove(dir.path() / "dlg/2.dlg");
+    WriteDialogue(2, {"$two", "#2", "#END"});
+    EXPECT_EQ(ErrorOf("ok"), "File access denied");
+}
+
+TEST_F(BadBase, MissingEndEmptyLinesAndOddBytes) {
+    WriteDialogue(2, {"$no end", "#first", "#second"});
+    WriteDialogue(3, {"$gap", "", "#after gap"});
+    WriteDialogue(4, {std::string("$nul\0here", 9), std::string("#\x98\0", 3), "#END"});
+    WritePathList(4);
+    Send("no end");
+    EXPECT_EQ(LastLine(), "Tumbo:first") << "the last line read is never chosen";
+    Send("gap");
+    EXPECT_EQ(LastLine(), "Tumbo:") << "an empty line ends the trigger block";
+    Send(std::string("nul\0here", 8));
+    EXPECT_EQ(LastLine(), std::string("Tumbo:\x98\0", 8));
+}
+
+TEST_F(BadBase, ATenMegabyteLineIsJustALongLine) {
+    const std::string huge(10 * 1024 * 1024, 'x');
+    WriteDialogue(2, {"$" + huge, "#huge", "#END"});
+    WritePathList(2);
+    Send("x");
+    EXPECT_EQ(LastLine(), u8"Tumbo:не знаю ответа"_cp);
+    Send(huge);
+    EXPECT_EQ(LastLine(), "Tumbo:huge");
+}
+
+TEST_F(BadBase, OddOptionFiles) {
+    dir.Write("opt.tmb", "just a name");
+    engine.LoadOptions();
+    EXPECT_EQ(engine.Options().UserName, "just a name");
+    EXPECT_FALSE(engine.Options().TransparentSkin);
+    EXPECT_EQ(engine.Options().DialogueCount, 0);
+    std::mt19937 random(7);
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        std::string bytes(200, '\0');
+        for (char& c : bytes) {
+            c = static_cast<char>(random());
+        }
+        dir.Write("opt.tmb", bytes);
+        try {
+            engine.LoadOptions();
+            EXPECT_GE(engine.Options().Opacity, 0);
+            EXPECT_LE(engine.Options().Opacity, 140);
+        } catch (const InOutError& error) {
+            EXPECT_EQ(error.code(), 106) << error.what();
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tumbo

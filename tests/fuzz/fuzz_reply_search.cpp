@@ -1,0 +1,111 @@
+// A conversation with an arbitrary base. The input is split at NUL bytes into: the clock
+// counter, opt.tmb, path.tmb, dlg/1.dlg, dlg/2.dlg, then up to kMaxEvents events whose
+// first byte picks what the user does next and whose rest is the text typed for it.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "engine/engine.h"
+#include "fuzz_support.h"
+#include "fuzz_window.h"
+#include "platform/errors.h"
+
+namespace {
+
+constexpr std::size_t kFirstEvent = 5;
+constexpr std::size_t kMaxEvents = 12;
+
+const tumbo::fuzz::ScratchDir& Dir() {
+    static const tumbo::fuzz::ScratchDir dir;
+    return dir;
+}
+
+std::uint64_t CounterFrom(std::string_view bytes) {
+    std::uint64_t counter = 0;
+    for (const char c : bytes) {
+        counter = counter * 131 + static_cast<unsigned char>(c);
+    }
+    return counter;
+}
+
+// Only what the window allows at the time: while the teaching panel is open the input
+// line is disabled and only the panel's fields and buttons work.
+void Act(tumbo::Engine& engine, tumbo::fuzz::FuzzWindow& window, std::string_view event) {
+    const unsigned choice = event.empty() ? 0u : static_cast<unsigned char>(event.front());
+    const std::string text(event.empty() ? event : event.substr(1));
+    if (!window.teachPanelVisible) {
+        switch (choice % 3) {
+            case 0:
+                window.input = text;
+                engine.SendPhrase();
+                break;
+            case 1:
+                window.controls.UserName = text;
+                engine.SaveOptions();
+                break;
+            default:
+                engine.LoadOptions();
+                break;
+        }
+        return;
+    }
+    switch (choice % 5) {
+        case 0: {
+            const int field = text.empty() ? 1 : static_cast<unsigned char>(text.front()) % 8 + 1;
+            window.SetTeachField(field, text.empty() ? text : text.substr(1));
+            break;
+        }
+        case 1:
+            engine.ConfirmTeaching();
+            break;
+        case 2:
+            engine.NextTurn();
+            break;
+        case 3:
+            engine.ExtendTurn();
+            break;
+        default:
+            engine.LeaveTeaching();
+            break;
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const tumbo::fuzz::Sections sections(data, size);
+    // An entry climbing out of the base may name a device that never ends, such as
+    // /dev/zero: the user's own doing, not a fault of the search.
+    if (sections[2].find("..") != std::string_view::npos) {
+        return -1;
+    }
+    const auto& dir = Dir();
+    dir.Clear();
+    dir.Write("opt.tmb", sections[1]);
+    dir.Write("path.tmb", sections[2]);
+    dir.Write("dlg/1.dlg", sections[3]);
+    dir.Write("dlg/2.dlg", sections[4]);
+
+    tumbo::fuzz::FuzzWindow window;
+    tumbo::fuzz::FixedClock clock(CounterFrom(sections[0]));
+    tumbo::Engine engine(window, clock);
+    engine.SetProgramDir(dir.prefix());
+    engine.BindFiles();
+    try {
+        engine.LoadOptions();
+    } catch (const tumbo::TumboError&) {
+        // The window starts with its defaults, as after a failed start.
+    }
+    for (std::size_t i = kFirstEvent; i < sections.size() && i < kFirstEvent + kMaxEvents; ++i) {
+        try {
+            Act(engine, window, sections[i]);
+        } catch (const tumbo::TumboError&) {
+            // The window shows the error and goes on.
+        }
+        if (window.closeRequested) {
+            break;
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,66 @@
+// The data-file reader on an arbitrary file, first as the option file is read by hand,
+// then through the engine's own option loading.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "engine/engine.h"
+#include "fuzz_support.h"
+#include "fuzz_window.h"
+#include "platform/errors.h"
+#include "platform/text_file.h"
+
+namespace {
+
+const tumbo::fuzz::ScratchDir& Dir() {
+    static const tumbo::fuzz::ScratchDir dir;
+    return dir;
+}
+
+void ReadAsOptionFile(const std::string& path) {
+    tumbo::TextFile file;
+    file.Assign(path);
+    try {
+        file.Reset();
+        file.ReadLine();
+        file.ReadLine();
+        file.ReadInteger();
+        file.SkipLine();
+        file.ReadInteger();
+        file.SkipLine();
+        std::string line;
+        while (!file.Eof()) {
+            file.ReadLine(line);
+        }
+        file.Close();
+    } catch (const tumbo::TumboError&) {
+    }
+}
+
+void LoadThroughEngine(const std::string& programDir) {
+    tumbo::fuzz::FuzzWindow window;
+    tumbo::fuzz::FixedClock clock(0);
+    tumbo::Engine engine(window, clock);
+    engine.SetProgramDir(programDir);
+    engine.BindFiles();
+    try {
+        engine.LoadOptions();
+    } catch (const tumbo::TumboError&) {
+        return;
+    }
+    const tumbo::TOptions& options = engine.Options();
+    if (options.Opacity < tumbo::kMinOpacity || options.Opacity > tumbo::kMaxOpacity) {
+        __builtin_trap();
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const auto& dir = Dir();
+    dir.Write("opt.tmb", std::string_view(reinterpret_cast<const char*>(data), size));
+    ReadAsOptionFile(dir.file("opt.tmb"));
+    LoadThroughEngine(dir.prefix());
+    return 0;
+}

@@ -1,0 +1,301 @@
+#include "tools/base_check.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <set>
+
+#include "platform/text_file.h"
+#include "tool_support.h"
+
+namespace tumbo {
+namespace {
+
+using test::Lines;
+using test::operator""_cp;
+using Places = std::multiset<std::string>;
+
+class CheckTool : public test::BaseTest {
+protected:
+    void SetUp() override { WriteSmallBase(); }
+
+    Lines Found() const {
+        Lines lines;
+        for (const auto& finding : tools::CheckBase(dir.path())) {
+            lines.push_back(tools::FormatFinding(finding));
+        }
+        return lines;
+    }
+    // "file:line" of every finding, so a test states exactly which lines are at fault.
+    Places Where() const {
+        Places places;
+        for (const auto& finding : tools::CheckBase(dir.path())) {
+            places.insert(finding.file + ":" + std::to_string(finding.line));
+        }
+        return places;
+    }
+    bool AnyFindingSays(const std::string& text) const {
+        const Lines found = Found();
+        return std::any_of(found.begin(), found.end(), [&](const std::string& line) {
+            return line.find(text) != std::string::npos;
+        });
+    }
+    void WritePathEntries(std::initializer_list<std::string> entries) {
+        dir.Write("path.tmb", test::CrLfLines(entries));
+    }
+};
+
+TEST(CheckToolBundledBase, HasNoFindings) {
+    const auto findings = tools::CheckBase(std::string(TUMBO_SOURCE_DIR) + "/base");
+    for (const auto& finding : findings) {
+        ADD_FAILURE() << finding;
+    }
+}
+
+TEST_F(CheckTool, ASoundBaseHasNoFindings) {
+    EXPECT_EQ(Found(), Lines{});
+}
+
+// The check must see the lines the program sees, or its line numbers point elsewhere.
+TEST(CheckToolReading, SplitsLinesAsTheProgramReadsThem) {
+    const Lines samples = {"a\r\nb\r\n",
+                           "a\nb",
+                           "a\rb\r\nc\r",
+                           "\r",
+                           "a\r\r\nb",
+                           "\r\n\r\n",
+                           "a\r\nb\x1a"
+                           "c\r\n",
+                           "x\r\n\x1a\r\n",
+                           "\x1a",
+                           "",
+                           "a\r\x1a"};
+    for (const auto& bytes : samples) {
+        test::TempDir dir;
+        dir.Write("f", bytes);
+        TextFile file;
+        file.Assign(dir.file("f"));
+        file.Reset();
+        Lines program;
+        while (!file.Eof()) {
+            program.push_back(file.ReadLine());
+        }
+        file.Close();
+        Lines split;
+        for (const auto& line : tools::SplitLines(bytes).lines) {
+            split.push_back(line.text);
+        }
+        EXPECT_EQ(split, program) << testing::PrintToString(bytes);
+    }
+}
+
+TEST_F(CheckTool, BytesTheFormatDoesNotAllow) {
+    dir.Write("dlg/3.dlg", "$ab\rc\r\n#a\tb\x01\r\n#c\x98\r\n#d\n#END");
+    EXPECT_EQ(Where(),
+              (Places{"dlg/3.dlg:1", "dlg/3.dlg:2", "dlg/3.dlg:3", "dlg/3.dlg:4", "dlg/3.dlg:5"}));
+    EXPECT_TRUE(AnyFindingSays("dlg/3.dlg:1: stray CR at column 4"));
+    EXPECT_TRUE(AnyFindingSays("dlg/3.dlg:2: control byte 0x01 at column 5"));
+    EXPECT_TRUE(AnyFindingSays("dlg/3.dlg:3: byte 0x98 at column 3"));
+    EXPECT_TRUE(AnyFindingSays("dlg/3.dlg:4: warning: line ends with LF alone"));
+    EXPECT_TRUE(AnyFindingSays("dlg/3.dlg:5: warning: last line has no CR LF"));
+}
+
+TEST_F(CheckTool, LineEndsAreJudgedOncePerFile) {
+    dir.Write("path.tmb", "dlg\\1.dlg\ndlg\\2.dlg\ndlg\\3.dlg\n");
+    EXPECT_EQ(Found(), (Lines{"path.tmb:1: warning: line ends with LF alone, not CR LF "
+                              "(3 such lines in this file)"}));
+}
+
+TEST_F(CheckTool, NothingAfterByte26IsRead) {
+    dir.Write("path.tmb",
+              "dlg\\1.dlg\r\ndlg\\2.dlg\r\n\x1a"
+              "dlg\\3.dlg\r\n");
+    // The third entry is lost, so the count and dialogue 3 are wrong as well.
+    EXPECT_EQ(Where(), (Places{"opt.tmb:4", "path.tmb:3", "dlg/3.dlg:0"}));
+    EXPECT_TRUE(
+        AnyFindingSays("path.tmb:3: byte 26 (0x1A) ends the file for the program: 11 "
+                       "byte(s) after it are never read"));
+}
+
+TEST_F(CheckTool, EmptyLinesInEveryKindOfFile) {
+    WriteOptions("", 3);
+    WritePathEntries({"dlg\\1.dlg", "", "dlg\\2.dlg", "dlg\\3.dlg"});
+    WriteDialogue(2, {u8"$пока"_cp, "", u8"#Пока![e]"_cp, "#END"});
+    EXPECT_EQ(Where(),
+              (Places{"opt.tmb:1", "opt.tmb:4", "path.tmb:2", "dlg/2.dlg:1", "dlg/2.dlg:2"}));
+    EXPECT_TRUE(AnyFindingSays("dlg/2.dlg:1: triggers with no reply after them"));
+}
+
+TEST_F(CheckTool, PathListEntriesThatNameNoDialogue) {
+    WriteOptions(u8"Аня"_cp, 4);
+    WritePathEntries({"dlg\\1.dlg", "dlg/2.dlg", "dlg\\3.dlg", "dlg\\4.dlg"});
+    EXPECT_EQ(Found(), (Lines{"path.tmb:2: entry \"dlg/2.dlg\" is not of the form dlg\\N.dlg",
+                              "path.tmb:4: entry \"dlg\\4.dlg\" names a missing file"}));
+}
+
+TEST_F(CheckTool, EntriesOfTheWrongForm) {
+    WriteOptions(u8"Аня"_cp, 4);
+    for (const std::string entry :
+         {"DLG\\1.dlg", "dlg\\0.dlg", "dlg\\01.dlg", "dlg\\+1.dlg", "dlg\\1.txt", "dlg\\.dlg",
+          "dlg\\a.dlg", "dlg\\1.dlg ", "dlg\\2147483648.dlg", "dlg\\1\\1.dlg"}) {
+        WritePathEntries({"dlg\\1.dlg", "dlg\\2.dlg", "dlg\\3.dlg", entry});
+        EXPECT_TRUE(AnyFindingSays("path.tmb:4: entry \"" + entry + "\" is not of the form"))
+            << entry;
+    }
+    WriteDialogue(2147483647, {"$big", "#number", "#END"});
+    WritePathEntries({"dlg\\1.dlg", "dlg\\2.dlg", "dlg\\3.dlg", "dlg\\2147483647.dlg"});
+    EXPECT_EQ(Found(), Lines{});
+}
+
+TEST_F(CheckTool, ARepeatedEntryIsReportedOnce) {
+    WriteOptions(u8"Аня"_cp, 4);
+    WritePathEntries({"dlg\\1.dlg", "dlg\\2.dlg", "dlg\\3.dlg", "dlg\\1.dlg"});
+    EXPECT_EQ(Found(), (Lines{"path.tmb:4: entry \"dlg\\1.dlg\" repeats line 1"}));
+}
+
+TEST_F(CheckTool, AnEmptyPathListLeavesEveryDialogueUnread) {
+    WriteOptions(u8"Аня"_cp, 0);
+    dir.Write("path.tmb", "");
+    EXPECT_EQ(Where(), (Places{"path.tmb:0", "dlg/1.dlg:0", "dlg/2.dlg:0", "dlg/3.dlg:0"}));
+}
+
+TEST_F(CheckTool, UnlistedDialoguesAreWarnedAboutInNumberOrder) {
+    WriteDialogue(10, {"$ten", "#10", "#END"});
+    WriteDialogue(4, {"$four", "#4", "#END"});
+    dir.Write("dlg/notes.txt", "not a dialogue");
+    dir.Write("temp.dlg", "$scratch\r\n");
+    EXPECT_EQ(Found(), (Lines{"dlg/4.dlg: warning: not listed in path.tmb, so the program "
+                              "never reads it",
+                              "dlg/10.dlg: warning: not listed in path.tmb, so the program "
+                              "never reads it"}));
+}
+
+TEST_F(CheckTool, StoredCountAgainstThePathList) {
+    WriteOptions(u8"Аня"_cp, 5);
+    EXPECT_EQ(Found(),
+              (Lines{"opt.tmb:4: stored dialogue count 5 differs from the 3 entries in path.tmb"}));
+}
+
+TEST_F(CheckTool, OptionLinesThatAreNotWhatTheProgramReads) {
+    dir.Write("opt.tmb", test::CrLfLines({u8"Аня"_cp, "yes", "7x", u8"много"_cp, "extra"}));
+    EXPECT_EQ(Found(),
+              (Lines{"opt.tmb:2: \"yes\" should be true or false; the program reads it as false",
+                     "opt.tmb:3: opacity \"7x\" is not an integer",
+                     "opt.tmb:4: dialogue count \"много\" is not an integer",
+                     "opt.tmb:5: extra line; the program reads only the first four"}));
+}
+
+TEST_F(CheckTool, OptionIntegersAreReadAsTheProgramReadsThem) {
+    dir.Write("opt.tmb", test::CrLfLines({u8"Аня"_cp, "true", "$46", " 3 "}));
+    EXPECT_EQ(Found(), Lines{});
+    dir.Write("opt.tmb", test::CrLfLines({u8"Аня"_cp, "true", "200", "3"}));
+    EXPECT_EQ(Found(), (Lines{"opt.tmb:3: warning: opacity 200 is outside 0 to 140; the "
+                              "program uses 140"}));
+    dir.Write("opt.tmb", test::CrLfLines({u8"Аня"_cp, "true"}));
+    EXPECT_EQ(Where(), (Places{"opt.tmb:0"}));
+}
+
+TEST_F(CheckTool, ADialogueMustEndWithEndAndOnlyThere) {
+    WriteDialogue(3, {u8"$как дела"_cp, u8"#Из другого диалога"_cp});
+    WriteDialogue(
+        1, {u8"$привет"_cp, u8"#Привет"_cp, "#END", u8"$как дела"_cp, u8"#Отлично."_cp, "#END"});
+    EXPECT_EQ(Found(), (Lines{"dlg/1.dlg:3: #END before the end of the file; the program reads "
+                              "it as the reply \"END\"",
+                              "dlg/3.dlg:2: last line is not #END"}));
+}
+
+TEST_F(CheckTool, DialoguesThatCanNeverStart) {
+    WriteDialogue(1, {u8"#Привет"_cp, u8"$как дела"_cp, u8"#Отлично."_cp, "#END"});
+    WriteDialogue(2, {"#END"});
+    dir.Write("dlg/3.dlg", "");
+    EXPECT_EQ(Where(), (Places{"dlg/1.dlg:1", "dlg/2.dlg:0", "dlg/3.dlg:0"}));
+    WriteDialogue(2, {"#bye", "#END"});
+    EXPECT_EQ(Where(), (Places{"dlg/1.dlg:1", "dlg/2.dlg:1", "dlg/2.dlg:0", "dlg/3.dlg:0"}));
+    EXPECT_TRUE(AnyFindingSays("dlg/1.dlg:1: replies before any trigger"));
+}
+
+TEST_F(CheckTool, TriggersThatCanNeverMatchAreQuotedInUtf8) {
+    WriteDialogue(3, {u8"$Как дела"_cp, "$HOW", u8"$ёЁ"_cp, "$", u8"#Из другого"_cp, "#END"});
+    EXPECT_EQ(Found(),
+              (Lines{"dlg/3.dlg:1: trigger \"Как дела\" is not lower case, so it can never match "
+                     "(typed text is lower-cased: \"как дела\")",
+                     "dlg/3.dlg:2: trigger \"HOW\" is not lower case, so it can never match "
+                     "(typed text is lower-cased: \"how\")",
+                     "dlg/3.dlg:4: trigger with no text can never match"}));
+}
+
+TEST_F(CheckTool, TurnsWithoutReplies) {
+    WriteDialogue(3, {"$a", "hello", "#r", "$b", "#END"});
+    EXPECT_EQ(Found(), (Lines{"dlg/3.dlg:2: line is neither a trigger ($) nor a reply (#)",
+                              "dlg/3.dlg:1: triggers with no reply after them",
+                              "dlg/3.dlg:4: triggers followed by #END instead of a reply; the "
+                              "program answers \"END\""}));
+    WriteDialogue(3, {"$a", "#", "$b"});
+    EXPECT_EQ(Where(), (Places{"dlg/3.dlg:2", "dlg/3.dlg:3", "dlg/3.dlg:3"}));
+}
+
+TEST_F(CheckTool, AnOpenerAnEarlierDialogueHasNamesBothFiles) {
+    WriteDialogue(3, {u8"$как дела"_cp, "$hello", u8"#Ещё раз"_cp, "#END"});
+    EXPECT_EQ(Found(), (Lines{"dlg/3.dlg:2: opener \"hello\" is already an opener of dlg\\1.dlg, "
+                              "earlier in path.tmb; this dialogue never answers it out of "
+                              "context"}));
+}
+
+TEST_F(CheckTool, ATriggerRepeatedInALaterTurnNeverAnswers) {
+    WriteDialogue(1, {u8"$привет"_cp, "$hello", u8"#Привет"_cp, u8"$как дела"_cp, "$hello",
+                      u8"#Отлично."_cp, "#END"});
+    EXPECT_EQ(Where(), (Places{"dlg/1.dlg:5"}));
+    EXPECT_TRUE(AnyFindingSays("repeats line 2 of an earlier turn"));
+}
+
+TEST_F(CheckTool, ABaseWithoutItsListsCannotBeChecked) {
+    const auto checkFails = [&] {
+        EXPECT_THROW(tools::CheckBase(dir.path()), tools::BaseUnreadable);
+    };
+    std::filesystem::remove(dir.file("path.tmb"));
+    checkFails();
+    std::filesystem::create_directory(dir.file("path.tmb"));
+    checkFails();
+    std::filesystem::remove(dir.file("path.tmb"));
+    WritePathList(3);
+    std::filesystem::remove(dir.file("opt.tmb"));
+    checkFails();
+    EXPECT_THROW(tools::CheckBase(dir.file("nowhere")), tools::BaseUnreadable);
+}
+
+class CheckToolCommand : public CheckTool {
+protected:
+    test::ToolRun Check(const std::string& arguments) const {
+        return test::RunTool(test::ShellQuoted(TUMBO_CHECK_BINARY) + " " + arguments);
+    }
+};
+
+TEST_F(CheckToolCommand, ExitStatusSaysCleanProblemsOrUnreadable) {
+    const auto clean = Check(test::ShellQuoted(dir.path().string()));
+    EXPECT_EQ(clean.status, 0) << clean.err;
+    EXPECT_EQ(clean.out, "");
+
+    WriteOptions(u8"Аня"_cp, 5);
+    WriteDialogue(3, {u8"$Как дела"_cp, "#x"});
+    const auto before = Snapshot();
+    const auto problems = Check(test::ShellQuoted(dir.path().string()));
+    EXPECT_EQ(problems.status, 1);
+    EXPECT_EQ(test::SplitOutput(problems.out), Found()) << "one finding a line, in UTF-8";
+    EXPECT_EQ(Snapshot(), before);
+
+    const auto missing = Check(test::ShellQuoted(dir.file("nowhere")));
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_EQ(missing.out, "");
+    EXPECT_EQ(missing.err, "tumbo-check: " + dir.file("nowhere") + ": no such folder\n");
+}
+
+TEST_F(CheckToolCommand, Usage) {
+    EXPECT_EQ(Check("").status, 2);
+    EXPECT_EQ(Check("a b").status, 2);
+    const auto help = Check("--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(test::SplitOutput(help.out).front(), "usage: tumbo-check BASE_DIR");
+}
+
+}  // namespace
+}  // namespace tumbo

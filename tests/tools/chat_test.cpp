@@ -1,0 +1,219 @@
+#include "tools/chat.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <sstream>
+
+#include "engine/engine.h"
+#include "platform/errors.h"
+#include "platform/text_file.h"
+#include "tool_support.h"
+
+namespace tumbo {
+namespace {
+
+using test::Lines;
+using test::operator""_cp;
+
+const std::set<std::string> kGreetings = {"Tumbo:Привет, Аня!", "Tumbo:Здравствуй!", "Tumbo:Хай!"};
+
+struct ChatRun {
+    int status = -1;
+    Lines out;
+    std::string err;
+    std::string unread;
+};
+
+class ChatTool : public test::BaseTest {
+protected:
+    void SetUp() override { WriteSmallBase(); }
+
+    ChatRun Chat(const std::string& input, std::vector<std::string> args = {"--seed", "1"}) {
+        args.insert(args.begin(), {"tumbo-chat", "--base", dir.path().string()});
+        std::vector<const char*> argv;
+        for (const auto& arg : args) {
+            argv.push_back(arg.c_str());
+        }
+        std::istringstream in(input);
+        std::ostringstream out;
+        std::ostringstream err;
+        ChatRun run;
+        run.status = tools::RunChat(static_cast<int>(argv.size()), argv.data(), in, out, err);
+        run.out = test::SplitOutput(out.str());
+        run.err = err.str();
+        run.unread.assign(std::istreambuf_iterator<char>(in), {});
+        return run;
+    }
+};
+
+TEST_F(ChatTool, FollowsADialogueAndGoesOnAfterANoAnswer) {
+    const auto run = Chat("Привет\nкак дела\nчто-то новое\nкак дела\n");
+    ASSERT_EQ(run.out.size(), 8u) << run.err;
+    EXPECT_EQ(run.out[0], "Аня:привет") << "the phrase as the engine lower-cased it";
+    EXPECT_TRUE(kGreetings.contains(run.out[1])) << run.out[1];
+    EXPECT_EQ(run.out[2], "Аня:как дела");
+    EXPECT_EQ(run.out[3], "Tumbo:Отлично.") << "the greeting's second turn";
+    EXPECT_EQ(run.out[4], "Аня:что-то новое");
+    EXPECT_EQ(run.out[5], "Tumbo:не знаю ответа");
+    EXPECT_EQ(run.out[6], "Аня:как дела");
+    EXPECT_EQ(run.out[7], "Tumbo:Из другого диалога") << "out of context after the miss";
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "");
+}
+
+TEST_F(ChatTool, TheExitMarkerEndsTheChatAtOnce) {
+    const auto run = Chat("пока\nпривет\n");
+    EXPECT_EQ(run.out, (Lines{"Аня:пока", "Tumbo:Пока!"}));
+    EXPECT_EQ(run.unread, "привет\n");
+    EXPECT_EQ(run.status, 0);
+}
+
+TEST_F(ChatTool, TheSeedMakesTheChoiceRepeatable) {
+    const std::string input = "привет\nпривет\nпривет\nпривет\n";
+    EXPECT_EQ(Chat(input, {"--seed", "7"}).out, Chat(input, {"--seed", "7"}).out);
+    std::set<std::string> firstReplies;
+    for (int seed = 0; seed < 40; ++seed) {
+        const auto run = Chat("привет\n", {"--seed", std::to_string(seed)});
+        ASSERT_EQ(run.out.size(), 2u);
+        firstReplies.insert(run.out[1]);
+    }
+    EXPECT_EQ(firstReplies, kGreetings) << "every reply is reachable through some seed";
+    const auto unseeded = Chat("привет\n", {});
+    ASSERT_EQ(unseeded.out.size(), 2u);
+    EXPECT_TRUE(kGreetings.contains(unseeded.out[1])) << unseeded.out[1];
+}
+
+TEST_F(ChatTool, TerminalTextCrossesToTheCodePageAndBack) {
+    const auto run = Chat("\nПРИВЕТ\r\n日本\n");
+    ASSERT_EQ(run.out.size(), 5u) << run.err;
+    EXPECT_EQ(run.out[0], "Tumbo:Аня ты чё молчишь ?") << "an empty line is silence";
+    EXPECT_EQ(run.out[1], "Аня:привет") << "the CR of a CR LF line is not part of the phrase";
+    EXPECT_EQ(run.out[3], "Аня:??") << "what code page 1251 cannot hold";
+    EXPECT_EQ(run.out[4], "Tumbo:не знаю ответа");
+}
+
+TEST_F(ChatTool, ABaseThatCannotBeLoadedStopsItBeforeAnyPhrase) {
+    EXPECT_EQ(Chat("привет\n", {"--base", dir.file("nowhere")}).err,
+              "tumbo-chat: " + dir.file("nowhere") + ": no such folder\n");
+    dir.Write("opt.tmb", test::CrLfLines({"me", "false", "x", "3"}));
+    auto run = Chat("привет\n");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, Lines{});
+    EXPECT_EQ(run.err, "tumbo-chat: " + dir.prefix() + "opt.tmb: Invalid numeric input\n");
+    WriteOptions("me", 3);
+    std::filesystem::remove(dir.file("path.tmb"));
+    run = Chat("привет\n");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err, "tumbo-chat: " + dir.prefix() + "path.tmb: File not found\n");
+}
+
+TEST_F(ChatTool, AFailedPhraseIsReportedAndTheChatGoesOn) {
+    std::filesystem::remove(dir.file("dlg/2.dlg"));
+    const auto run = Chat("пока\nпривет\n");
+    ASSERT_EQ(run.out.size(), 3u);
+    EXPECT_EQ(run.out[0], "Аня:пока");
+    EXPECT_EQ(run.out[1], "Аня:привет");
+    EXPECT_EQ(run.err, "tumbo-chat: File not found\n");
+    EXPECT_EQ(run.status, 1);
+}
+
+TEST_F(ChatTool, Usage) {
+    for (const Lines& args : {Lines{"--seed"}, Lines{"--seed", "x"}, Lines{"--seed", "-1"},
+                              Lines{"--base"}, Lines{"extra"}}) {
+        const auto run = Chat("", args);
+        EXPECT_EQ(run.status, 2) << args.front();
+        EXPECT_EQ(run.err, "usage: tumbo-chat [--base DIR] [--seed N]\n");
+    }
+    EXPECT_EQ(Chat("", {"--help"}).out.front(), "usage: tumbo-chat [--base DIR] [--seed N]");
+}
+
+class ChatToolFileCalls : public test::BaseTest {
+protected:
+    tools::ReadOnlyFileCalls calls;
+};
+
+TEST_F(ChatToolFileCalls, EveryWayOfWritingLeavesTheFilesAsTheyWere) {
+    dir.Write("kept", "old\r\n");
+    const auto before = Snapshot();
+    TextFile file(calls);
+    file.Assign(dir.file("kept"));
+    file.Rewrite();
+    file.WriteLine("new");
+    file.Close();
+    file.AppendOnNewLine();
+    file.WriteLine("more");
+    file.Close();
+    file.RewriteWhole();
+    file.WriteLine("whole");
+    EXPECT_THROW(file.Close(), InOutError) << "the rename over the file is refused";
+    file.Assign(dir.file("created"));
+    EXPECT_TRUE(file.CreateNew());
+    file.Close();
+    EXPECT_EQ(Snapshot(), before);
+
+    file.Assign(dir.file("kept"));
+    file.Reset();
+    EXPECT_EQ(file.ReadLine(), "old") << "reading still reaches the file";
+    file.Close();
+}
+
+TEST_F(ChatToolFileCalls, EvenTeachingTheEngineChangesNothing) {
+    WriteSmallBase();
+    dir.Write("temp.dlg", "$old\r\n#scratch\r\n");
+    const auto before = Snapshot();
+    test::FakeWindow window;
+    test::FakeClock clock;
+    Engine engine(window, clock, calls);
+    engine.SetProgramDir(dir.prefix());
+    engine.BindFiles();
+    engine.LoadOptions();
+    window.input = "unknown";
+    engine.SendPhrase();
+    EXPECT_EQ(window.teachPanelShown, 1);
+    window.SetTeachField(5, "taught");
+    try {
+        engine.ConfirmTeaching();
+    } catch (const TumboError&) {
+        // Saving the options is refused; what matters is the folder.
+    }
+    EXPECT_EQ(Snapshot(), before);
+}
+
+class ChatToolCommand : public test::BaseTest {
+protected:
+    void SetUp() override { WriteSmallBase(); }
+
+    test::ToolRun Chat(const std::string& arguments, const std::string& input,
+                       const std::string& workDir = {}) const {
+        return test::RunTool(test::ShellQuoted(TUMBO_CHAT_BINARY) + " " + arguments, input,
+                             workDir);
+    }
+    std::string BaseArgument() const { return "--base " + test::ShellQuoted(dir.path().string()); }
+};
+
+TEST_F(ChatToolCommand, ATranscriptRepeatsAndTheBaseStaysByteForByte) {
+    dir.Write("temp.dlg", "$old\r\n#scratch\r\n");
+    const auto before = Snapshot();
+    const std::string input = "привет\nпривет\nнепонятно\nпривет\nкак дела\nпривет\n";
+    const auto first = Chat(BaseArgument() + " --seed 42", input);
+    const auto second = Chat(BaseArgument() + " --seed 42", input);
+    EXPECT_EQ(first.status, 0) << first.err;
+    EXPECT_EQ(test::SplitOutput(first.out).size(), 12u);
+    EXPECT_NE(first.out.find("Tumbo:не знаю ответа\n"), std::string::npos);
+    EXPECT_EQ(first.out, second.out);
+    EXPECT_EQ(Snapshot(), before) << "the scratch dialogue is neither truncated nor rewritten";
+
+    std::filesystem::remove(dir.file("temp.dlg"));
+    EXPECT_EQ(Chat(BaseArgument(), "непонятно\n").status, 0);
+    EXPECT_FALSE(dir.Exists("temp.dlg"));
+}
+
+TEST_F(ChatToolCommand, TheCurrentFolderIsTheDefaultBase) {
+    const auto run = Chat("--seed 3", "как дела\n", dir.path());
+    EXPECT_EQ(run.out, "Аня:как дела\nTumbo:Из другого диалога\n");
+    EXPECT_EQ(Chat("", "", dir.file("dlg")).status, 2) << "a folder without a base";
+}
+
+}  // namespace
+}  // namespace tumbo

@@ -17,7 +17,6 @@
 
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -25,10 +24,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <map>
-#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -36,12 +32,12 @@
 #include <vector>
 
 #include "bench/base_generator.h"
-#include "engine/engine.h"
+#include "bench/bench_support.h"
 #include "engine/phrase.h"
 
 namespace {
 
-using tumbo::bench::BaseShape;
+namespace bench = tumbo::bench;
 
 constexpr std::array<int, 3> kSizes = {1'000, 10'000, 100'000};
 constexpr double kMinSeconds = 2.0;
@@ -65,106 +61,9 @@ std::string BenchmarkName(const Key& key) {
            std::to_string(key.size);
 }
 
-class SilentWindow : public tumbo::EngineWindow {
-public:
-    std::string input;
-    long progressCalls = 0;
-    long chatLines = 0;
-    long teachPanels = 0;
+bench::BaseCache bases;
 
-    void AppendChatLine(const std::string&) override { ++chatLines; }
-    std::string InputText() const override { return input; }
-    void SetInputText(const std::string&) override {}
-    void SetProgressPosition(int) override { ++progressCalls; }
-    void Pause(int) override {}
-    void RequestClose() override {}
-    void ApplyOptions(const tumbo::TOptions&) override {}
-    tumbo::TOptions SettingsFromControls() const override { return {}; }
-    std::string TeachField(int) const override { return {}; }
-    void SetTeachField(int, const std::string&) override {}
-    void ShowTeachPanel() override { ++teachPanels; }
-    void HideTeachPanel() override {}
-};
-
-class StillClock : public tumbo::Clock {
-public:
-    std::uint64_t Counter() override { return 0; }
-    void Sleep(int) override {}
-};
-
-// Write-back of fresh files would otherwise run during the timed searches.
-void SyncFolder(const std::filesystem::path& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::syncfs(fd);
-        ::close(fd);
-    }
-}
-
-// Only one base is kept on disk: 100,000 small files take some 400 MB of blocks.
-class Bases {
-public:
-    struct Base {
-        int size = 0;
-        std::string prefix;
-        std::string missPhrase;
-        std::string lastPhrase;
-    };
-
-    const Base& For(int size) {
-        if (base_.size != size) {
-            Clear();
-            folder_ = std::make_unique<tumbo::bench::TempFolder>();
-            const BaseShape shape{size, 1};
-            tumbo::bench::WriteBase(folder_->Path(), shape);
-            SyncFolder(folder_->Path());
-            base_ = {size, folder_->Prefix(), tumbo::bench::UnmatchedPhrase(),
-                     tumbo::bench::LastOpener(shape)};
-        }
-        return base_;
-    }
-    void Clear() {
-        folder_.reset();
-        base_ = {};
-    }
-
-private:
-    std::unique_ptr<tumbo::bench::TempFolder> folder_;
-    Base base_;
-};
-
-Bases bases;
-
-struct Memory {
-    long rssKb = 0;
-    long peakKb = 0;
-};
-
-Memory ReadMemory() {
-    Memory memory;
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0) {
-            memory.rssKb = std::stol(line.substr(6));
-        } else if (line.rfind("VmHWM:", 0) == 0) {
-            memory.peakKb = std::stol(line.substr(6));
-        }
-    }
-    return memory;
-}
-
-bool ResetPeak() {
-    const int fd = ::open("/proc/self/clear_refs", O_WRONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
-    const bool done = ::write(fd, "5", 1) == 1;
-    ::close(fd);
-    return done;
-}
-
-bool peakResettable = true;
+bench::PeakMeter peakMeter;
 
 // Reads lines ending in LF (a CR before it dropped) through a fixed buffer. A line is
 // valid until the next call.
@@ -280,76 +179,31 @@ PlainResult PlainSearch(const std::string& prefix, std::string_view typed) {
     return result;
 }
 
-struct EngineResult {
-    long files = 0;
-    bool found = false;
-    long teachPanels = 0;
-};
-
-EngineResult EngineSearch(SilentWindow& window, const std::string& prefix) {
-    StillClock clock;
-    // A fresh engine is out of context, as a search of the whole base needs.
-    tumbo::Engine engine(window, clock);
-    engine.SetProgramDir(prefix);
-    engine.BindFiles();
-    const long before = window.progressCalls;
-    const long teachBefore = window.teachPanels;
-    engine.SendPhrase();
-    return {window.progressCalls - before, engine.AnswerFound(), window.teachPanels - teachBefore};
-}
-
-struct Sample {
-    double wallMs = 0;
-    double cpuMs = 0;
-};
-
-double NowMs(clockid_t clock) {
-    timespec now{};
-    ::clock_gettime(clock, &now);
-    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) * 1e-6;
-}
-
-template <typename Search>
-Sample Timed(Search&& search) {
-    const double wall = NowMs(CLOCK_MONOTONIC);
-    const double cpu = NowMs(CLOCK_PROCESS_CPUTIME_ID);
-    search();
-    return {NowMs(CLOCK_MONOTONIC) - wall, NowMs(CLOCK_PROCESS_CPUTIME_ID) - cpu};
-}
-
-double Median(std::vector<double> values) {
-    if (values.empty()) {
-        return 0;
-    }
-    const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
-    std::nth_element(values.begin(), middle, values.end());
-    return *middle;
-}
-
 // What the last run of an engine benchmark measured, for the summary.
 struct Outcome {
     double engineMs = 0;
     double plainMs = 0;
     double cpuRatio = 0;
-    Memory start;
-    Memory end;
+    bench::Memory start;
+    bench::Memory end;
 };
 
 std::map<Key, Outcome> outcomes;
 
 void RunSearch(benchmark::State& state, Key key) {
-    const Bases::Base* base = nullptr;
-    EngineResult engineCheck;
+    bench::EngineResult engineCheck;
     PlainResult plainCheck;
+    std::string prefix;
     std::string phrase;
-    SilentWindow window;
+    bench::SilentWindow window;
     try {
-        base = &bases.For(key.size);
-        phrase = key.c == Case::kMiss ? base->missPhrase : base->lastPhrase;
+        bases.Use(key.size);
+        prefix = bases.Prefix();
+        phrase = key.c == Case::kMiss ? bench::UnmatchedPhrase() : bench::LastOpener(bases.Shape());
         window.input = phrase;
         // Untimed searches check that both walk the whole base, and warm the caches.
-        engineCheck = EngineSearch(window, base->prefix);
-        plainCheck = PlainSearch(base->prefix, phrase);
+        engineCheck = bench::EngineSearch(window, prefix);
+        plainCheck = PlainSearch(prefix, phrase);
     } catch (const std::exception& error) {
         state.SkipWithError(error.what());
         return;
@@ -362,21 +216,20 @@ void RunSearch(benchmark::State& state, Key key) {
         return;
     }
     const auto engineSearch = [&] {
-        EngineResult result = EngineSearch(window, base->prefix);
+        bench::EngineResult result = bench::EngineSearch(window, prefix);
         benchmark::DoNotOptimize(result);
     };
     const auto plainSearch = [&] {
-        PlainResult result = PlainSearch(base->prefix, phrase);
+        PlainResult result = PlainSearch(prefix, phrase);
         benchmark::DoNotOptimize(result);
     };
 
-    std::vector<Sample> engine;
-    std::vector<Sample> plain;
+    std::vector<bench::Sample> engine;
+    std::vector<bench::Sample> plain;
     engine.reserve(static_cast<std::size_t>(state.max_iterations));
     plain.reserve(static_cast<std::size_t>(state.max_iterations));
 
-    peakResettable = ResetPeak() && peakResettable;
-    const Memory start = ReadMemory();
+    const bench::Memory start = peakMeter.Start();
     if (key.impl == Impl::kPlain) {
         for (auto _ : state) {
             plainSearch();
@@ -385,31 +238,24 @@ void RunSearch(benchmark::State& state, Key key) {
         for (auto _ : state) {
             // Alternating the order keeps either from always finding the caches warmer.
             if (engine.size() % 2 == 0) {
-                engine.push_back(Timed(engineSearch));
-                plain.push_back(Timed(plainSearch));
+                engine.push_back(bench::Timed(engineSearch));
+                plain.push_back(bench::Timed(plainSearch));
             } else {
-                plain.push_back(Timed(plainSearch));
-                engine.push_back(Timed(engineSearch));
+                plain.push_back(bench::Timed(plainSearch));
+                engine.push_back(bench::Timed(engineSearch));
             }
             state.SetIterationTime(engine.back().wallMs / 1e3);
         }
-        const auto medianOf = [](const std::vector<Sample>& samples, double Sample::*field) {
-            std::vector<double> values;
-            values.reserve(samples.size());
-            for (const Sample& sample : samples) {
-                values.push_back(sample.*field);
-            }
-            return Median(std::move(values));
-        };
         Outcome& outcome = outcomes[key];
-        outcome.engineMs = medianOf(engine, &Sample::wallMs);
-        outcome.plainMs = medianOf(plain, &Sample::wallMs);
-        outcome.cpuRatio = medianOf(engine, &Sample::cpuMs) / medianOf(plain, &Sample::cpuMs);
+        outcome.engineMs = bench::MedianOf(engine, &bench::Sample::wallMs);
+        outcome.plainMs = bench::MedianOf(plain, &bench::Sample::wallMs);
+        outcome.cpuRatio = bench::MedianOf(engine, &bench::Sample::cpuMs) /
+                           bench::MedianOf(plain, &bench::Sample::cpuMs);
         state.counters["plain_ms"] = outcome.plainMs;
         state.counters["ratio"] = outcome.engineMs / outcome.plainMs;
         state.counters["cpu_ratio"] = outcome.cpuRatio;
     }
-    const Memory end = ReadMemory();
+    const bench::Memory end = bench::ReadMemory();
     benchmark::DoNotOptimize(window.progressCalls);
     state.counters["rss_kB"] = static_cast<double>(start.rssKb);
     state.counters["peak_rss_kB"] = static_cast<double>(end.peakKb);
@@ -445,7 +291,7 @@ void PrintSummary() {
     std::printf(
         "\nReply search: median ms per search, engine and plain interleaved; RSS in kB, the "
         "peak %s\n",
-        peakResettable ? "reset before each run" : "since the process started");
+        peakMeter.Since());
     std::printf("%-5s %8s %10s %9s %7s %9s %8s %8s\n", "case", "size", "engine ms", "plain ms",
                 "ratio", "cpu ratio", "RSS", "peak");
     for (const Case c : {Case::kMiss, Case::kLast}) {

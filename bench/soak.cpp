@@ -7,38 +7,21 @@
 
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "app/tform1.h"
 #include "bench/base_generator.h"
+#include "bench/bench_support.h"
 #include "platform/clock.h"
 #include "platform/qt/message_box.h"
 #include "ui/tframe2.h"
 
 namespace {
 
-// Resident and peak memory of this process in kB, from /proc.
-struct Memory {
-    long rss = 0;
-    long peak = 0;
-};
-
-Memory ReadMemory() {
-    std::ifstream status("/proc/self/status");
-    Memory memory;
-    std::string key;
-    while (status >> key) {
-        if (key == "VmRSS:") {
-            status >> memory.rss;
-        } else if (key == "VmHWM:") {
-            status >> memory.peak;
-        }
-    }
-    return memory;
-}
+using tumbo::bench::Memory;
+using tumbo::bench::ReadMemory;
 
 class InstantClock : public tumbo::Clock {
 public:
@@ -67,9 +50,7 @@ int main(int argc, char** argv) {
     tumbo::bench::TempFolder folder;
     const tumbo::bench::BaseShape shape{baseSize, 7};
     tumbo::bench::WriteBase(folder.Path(), shape);
-    std::ofstream(folder.Path() / "tumbo3.reg")
-        << "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\tumbo3]\r\n\"programdir\"=\""
-        << folder.Prefix() << "\"\r\n";
+    tumbo::bench::WriteRegistryFile(folder.Path() / "tumbo3.reg", folder.Prefix());
 
     int boxes = 0;
     tumbo::SetMessageBoxHandler([&boxes](QWidget*, const tumbo::MessageBoxRequest& request) {
@@ -98,7 +79,7 @@ int main(int argc, char** argv) {
         // Memory along the way shows whether it levels off or keeps growing.
         if (phrases >= 10 && phrase % (phrases / 10) == 0 && phrase > 0) {
             const Memory now = ReadMemory();
-            std::printf("after %6d phrases: rss %ld kB\n", phrase, now.rss);
+            std::printf("after %6d phrases: rss %ld kB\n", phrase, now.rssKb);
             std::fflush(stdout);
         }
         if (phrase % lessonEvery == lessonEvery - 1 && static_cast<int>(taught.size()) < lessons) {
@@ -130,8 +111,9 @@ int main(int argc, char** argv) {
     }
     std::printf("phrases %d, taught dialogues %zu, base %d -> %d dialogues, %.1f s\n", phrases,
                 taught.size(), baseSize, form.engine().Options().DialogueCount, seconds);
-    std::printf("memory after 1000 phrases: rss %ld kB, peak %ld kB\n", atStart.rss, atStart.peak);
-    std::printf("memory at the end:         rss %ld kB, peak %ld kB\n", atEnd.rss, atEnd.peak);
+    std::printf("memory after 1000 phrases: rss %ld kB, peak %ld kB\n", atStart.rssKb,
+                atStart.peakKb);
+    std::printf("memory at the end:         rss %ld kB, peak %ld kB\n", atEnd.rssKb, atEnd.peakKb);
     std::printf("taught dialogues that do not answer: %d; error boxes: %d\n", unanswered, boxes);
     return unanswered == 0 && boxes == 0 ? 0 : 1;
 }

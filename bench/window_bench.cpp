@@ -18,9 +18,6 @@
 // One window and one base exist at once, made before the size's first benchmark.
 
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <time.h>
-#include <unistd.h>
 
 #include <QApplication>
 #include <QLineEdit>
@@ -29,12 +26,8 @@
 #include <QTextBlock>
 #include <QTextDocument>
 
-#include <algorithm>
 #include <array>
-#include <cstdint>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <stdexcept>
@@ -43,13 +36,14 @@
 
 #include "app/tform1.h"
 #include "bench/base_generator.h"
+#include "bench/bench_support.h"
 #include "engine/engine.h"
 #include "platform/qt/message_box.h"
 #include "ui/tframe2.h"
 
 namespace {
 
-using tumbo::bench::BaseShape;
+namespace bench = tumbo::bench;
 
 constexpr std::array<int, 3> kSizes = {1'000, 10'000, 100'000};
 constexpr double kMinSeconds = 2.0;
@@ -68,142 +62,40 @@ std::string BenchmarkName(const Key& key) {
            std::to_string(key.size);
 }
 
-class SilentWindow : public tumbo::EngineWindow {
-public:
-    std::string input;
-    long progressCalls = 0;
-    long teachPanels = 0;
-
-    void AppendChatLine(const std::string&) override {}
-    std::string InputText() const override { return input; }
-    void SetInputText(const std::string&) override {}
-    void SetProgressPosition(int) override { ++progressCalls; }
-    void Pause(int) override {}
-    void RequestClose() override {}
-    void ApplyOptions(const tumbo::TOptions&) override {}
-    tumbo::TOptions SettingsFromControls() const override { return {}; }
-    std::string TeachField(int) const override { return {}; }
-    void SetTeachField(int, const std::string&) override {}
-    void ShowTeachPanel() override { ++teachPanels; }
-    void HideTeachPanel() override {}
-};
-
-class StillClock : public tumbo::Clock {
-public:
-    std::uint64_t Counter() override { return 0; }
-    void Sleep(int) override {}
-};
-
-// Write-back of fresh files would otherwise run during the timed searches.
-void SyncFolder(const std::filesystem::path& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::syncfs(fd);
-        ::close(fd);
-    }
-}
-
-void WriteRegistryFile(const std::filesystem::path& file, const std::string& programDir) {
-    std::ofstream out(file, std::ios::binary);
-    out << "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\tumbo3]\r\n\"programdir\"=\""
-        << programDir << "\"\r\n";
-    if (!out.flush()) {
-        throw std::runtime_error("cannot write " + file.string());
-    }
-}
-
 std::vector<tumbo::MessageBoxRequest> boxes;
 // The program's own clock: the window may pace what it shows by it.
 tumbo::SystemClock windowClock;
 
-// Only one base is kept on disk (100,000 dialogues take some 400 MB of blocks), with the
-// one window that reads it.
+// The one window, reading the one base kept.
 class Setup {
 public:
-    const std::string& Prefix() const { return prefix_; }
+    const std::string& Prefix() const { return base_.Prefix(); }
     TForm1& Form() { return *form_; }
 
     void For(int size) {
-        if (size_ == size) {
+        if (form_ != nullptr && base_.Shape().dialogueCount == size) {
             return;
         }
-        Clear();
-        folder_ = std::make_unique<tumbo::bench::TempFolder>();
-        tumbo::bench::WriteBase(folder_->Path(), BaseShape{size, 1});
-        const std::filesystem::path registry = folder_->Path() / "tumbo3.reg";
-        WriteRegistryFile(registry, folder_->Prefix());
-        SyncFolder(folder_->Path());
-        form_ = std::make_unique<TForm1>(registry.string(), windowClock);
+        form_.reset();
+        base_.Use(size);
+        form_ = std::make_unique<TForm1>(base_.RegistryFile().string(), windowClock);
         form_->show();
         form_->StartLoading();
         QCoreApplication::processEvents();
-        size_ = size;
-        prefix_ = folder_->Prefix();
     }
     void Clear() {
         form_.reset();
-        folder_.reset();
-        size_ = 0;
-        prefix_.clear();
+        base_.Clear();
     }
 
 private:
-    std::unique_ptr<tumbo::bench::TempFolder> folder_;
+    bench::BaseCache base_;
     std::unique_ptr<TForm1> form_;
-    int size_ = 0;
-    std::string prefix_;
 };
 
 Setup setup;
 
-struct Memory {
-    long rssKb = 0;
-    long peakKb = 0;
-};
-
-Memory ReadMemory() {
-    Memory memory;
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0) {
-            memory.rssKb = std::stol(line.substr(6));
-        } else if (line.rfind("VmHWM:", 0) == 0) {
-            memory.peakKb = std::stol(line.substr(6));
-        }
-    }
-    return memory;
-}
-
-bool ResetPeak() {
-    const int fd = ::open("/proc/self/clear_refs", O_WRONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
-    }
-    const bool done = ::write(fd, "5", 1) == 1;
-    ::close(fd);
-    return done;
-}
-
-bool peakResettable = true;
-
-struct EngineResult {
-    long files = 0;
-    bool found = false;
-    long teachPanels = 0;
-};
-
-EngineResult EngineSearch(SilentWindow& window, const std::string& prefix) {
-    StillClock clock;
-    // A fresh engine is out of context, as a search of the whole base needs.
-    tumbo::Engine engine(window, clock);
-    engine.SetProgramDir(prefix);
-    engine.BindFiles();
-    const long before = window.progressCalls;
-    const long teachBefore = window.teachPanels;
-    engine.SendPhrase();
-    return {window.progressCalls - before, engine.AnswerFound(), window.teachPanels - teachBefore};
-}
+bench::PeakMeter peakMeter;
 
 // What a user does between two phrases; never timed.
 void PrepareSend(TForm1& form, const QString& phrase, long& sends) {
@@ -233,65 +125,28 @@ bool WindowMissesAll(TForm1& form, const QString& phrase, long& sends, int size)
            boxes.size() == boxesBefore;
 }
 
-struct Sample {
-    double wallMs = 0;
-    double cpuMs = 0;
-};
-
-double NowMs(clockid_t clock) {
-    timespec now{};
-    ::clock_gettime(clock, &now);
-    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) * 1e-6;
-}
-
-template <typename Search>
-Sample Timed(Search&& search) {
-    const double wall = NowMs(CLOCK_MONOTONIC);
-    const double cpu = NowMs(CLOCK_PROCESS_CPUTIME_ID);
-    search();
-    return {NowMs(CLOCK_MONOTONIC) - wall, NowMs(CLOCK_PROCESS_CPUTIME_ID) - cpu};
-}
-
-double Median(std::vector<double> values) {
-    if (values.empty()) {
-        return 0;
-    }
-    const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
-    std::nth_element(values.begin(), middle, values.end());
-    return *middle;
-}
-
-double MedianOf(const std::vector<Sample>& samples, double Sample::*field) {
-    std::vector<double> values;
-    values.reserve(samples.size());
-    for (const Sample& sample : samples) {
-        values.push_back(sample.*field);
-    }
-    return Median(std::move(values));
-}
-
 // What the last run of a benchmark measured, for the summary.
 struct Outcome {
     double windowMs = 0;
     double engineMs = 0;
     double cpuRatio = 0;
-    Memory start;
-    Memory end;
+    bench::Memory start;
+    bench::Memory end;
 };
 
 std::map<Key, Outcome> outcomes;
 
 void RunSearch(benchmark::State& state, Key key) {
-    SilentWindow silent;
-    const QString phrase = QString::fromStdString(tumbo::bench::UnmatchedPhrase());
-    silent.input = tumbo::bench::UnmatchedPhrase();
+    bench::SilentWindow silent;
+    const QString phrase = QString::fromStdString(bench::UnmatchedPhrase());
+    silent.input = bench::UnmatchedPhrase();
     long sends = 0;
-    EngineResult engineCheck;
+    bench::EngineResult engineCheck;
     bool windowChecked = false;
     try {
         setup.For(key.size);
         // Untimed searches check that both walk the whole base, and warm the caches.
-        engineCheck = EngineSearch(silent, setup.Prefix());
+        engineCheck = bench::EngineSearch(silent, setup.Prefix());
         windowChecked = WindowMissesAll(setup.Form(), phrase, sends, key.size);
     } catch (const std::exception& error) {
         state.SkipWithError(error.what());
@@ -304,21 +159,20 @@ void RunSearch(benchmark::State& state, Key key) {
     }
     TForm1& form = setup.Form();
     const auto engineSearch = [&] {
-        EngineResult result = EngineSearch(silent, setup.Prefix());
+        bench::EngineResult result = bench::EngineSearch(silent, setup.Prefix());
         benchmark::DoNotOptimize(result);
     };
     const auto windowSend = [&] { WindowSend(form); };
 
-    std::vector<Sample> window;
-    std::vector<Sample> engine;
+    std::vector<bench::Sample> window;
+    std::vector<bench::Sample> engine;
     window.reserve(static_cast<std::size_t>(state.max_iterations));
     engine.reserve(static_cast<std::size_t>(state.max_iterations));
 
-    peakResettable = ResetPeak() && peakResettable;
-    const Memory start = ReadMemory();
+    const bench::Memory start = peakMeter.Start();
     if (key.impl == Impl::kEngine) {
         for (auto _ : state) {
-            engine.push_back(Timed(engineSearch));
+            engine.push_back(bench::Timed(engineSearch));
             state.SetIterationTime(engine.back().wallMs / 1e3);
         }
     } else {
@@ -328,24 +182,25 @@ void RunSearch(benchmark::State& state, Key key) {
             state.ResumeTiming();
             // Alternating the order keeps either from always finding the caches warmer.
             if (window.size() % 2 == 0) {
-                window.push_back(Timed(windowSend));
-                engine.push_back(Timed(engineSearch));
+                window.push_back(bench::Timed(windowSend));
+                engine.push_back(bench::Timed(engineSearch));
             } else {
-                engine.push_back(Timed(engineSearch));
-                window.push_back(Timed(windowSend));
+                engine.push_back(bench::Timed(engineSearch));
+                window.push_back(bench::Timed(windowSend));
             }
             state.SetIterationTime(window.back().wallMs / 1e3);
         }
     }
-    const Memory end = ReadMemory();
+    const bench::Memory end = bench::ReadMemory();
     Outcome& outcome = outcomes[key];
-    outcome.engineMs = MedianOf(engine, &Sample::wallMs);
+    outcome.engineMs = bench::MedianOf(engine, &bench::Sample::wallMs);
     outcome.start = start;
     outcome.end = end;
     state.counters["engine_ms"] = outcome.engineMs;
     if (key.impl == Impl::kWindow) {
-        outcome.windowMs = MedianOf(window, &Sample::wallMs);
-        outcome.cpuRatio = MedianOf(window, &Sample::cpuMs) / MedianOf(engine, &Sample::cpuMs);
+        outcome.windowMs = bench::MedianOf(window, &bench::Sample::wallMs);
+        outcome.cpuRatio = bench::MedianOf(window, &bench::Sample::cpuMs) /
+                           bench::MedianOf(engine, &bench::Sample::cpuMs);
         state.counters["window_ms"] = outcome.windowMs;
         state.counters["ratio"] = outcome.windowMs / outcome.engineMs;
         state.counters["cpu_ratio"] = outcome.cpuRatio;
@@ -377,7 +232,7 @@ void PrintSummary() {
     std::printf(
         "\nA phrase that matches nothing: median ms per send, window and engine interleaved; "
         "RSS in kB, the peak %s\n",
-        peakResettable ? "reset before each run" : "since the process started");
+        peakMeter.Since());
     std::printf("%8s %10s %10s %7s %9s %10s %8s %8s %8s\n", "size", "window ms", "engine ms",
                 "ratio", "cpu ratio", "alone ms", "RSS", "peak", "alone pk");
     for (const int size : kSizes) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+
 #include "platform/errors.h"
 #include "support/engine_fixture.h"
 #include "support/failing_file_calls.h"
@@ -153,6 +155,21 @@ protected:
         EXPECT_EQ(engine.Options().DialogueCount, 2);
         EXPECT_FALSE(dir.Exists("dlg/3.dlg"));
     }
+    // An engine whose file calls can be made to fail, with the panel open for `phrase`.
+    Engine& TeachThroughFailingCalls(const std::string& phrase) {
+        failing_ = std::make_unique<Engine>(window, clock, calls);
+        failing_->SetProgramDir(dir.prefix());
+        failing_->BindFiles();
+        failing_->LoadOptions();
+        window.input = phrase;
+        failing_->SendPhrase();
+        return *failing_;
+    }
+
+    test::FailingFileCalls calls;
+
+private:
+    std::unique_ptr<Engine> failing_;
 };
 
 TEST_F(TeachingFailure, AMissingDialogueFolderCanBeRetried) {
@@ -177,13 +194,7 @@ TEST_F(TeachingFailure, ABadLastEntryNamesTheText) {
 }
 
 TEST_F(TeachingFailure, AFullDiskLeavesNoHalfDialogue) {
-    test::FailingFileCalls calls;
-    Engine failing(window, clock, calls);
-    failing.SetProgramDir(dir.prefix());
-    failing.BindFiles();
-    failing.LoadOptions();
-    window.input = "taught";
-    failing.SendPhrase();
+    Engine& failing = TeachThroughFailingCalls("taught");
     Fill({{5, std::string(300, 'r')}});
     // The scratch dialogue's lines fit in its buffer; the first write is the new file's.
     calls.FailAt(test::FailingFileCalls::Call::kWrite, ENOSPC, 2);
@@ -192,19 +203,13 @@ TEST_F(TeachingFailure, AFullDiskLeavesNoHalfDialogue) {
     EXPECT_FALSE(dir.Exists("dlg/3.dlg"));
     EXPECT_EQ(PathList(), pathList);
     EXPECT_TRUE(window.teachPanelVisible);
-    calls.FailAt(test::FailingFileCalls::Call::kNone, 0);
+    calls.Heal();
     failing.ConfirmTeaching();
     EXPECT_EQ(dir.Read("dlg/3.dlg"), CrLfLines({"$taught", "#" + std::string(300, 'r'), "#END"}));
 }
 
 TEST_F(TeachingFailure, AFailedOptionSaveStillLearnsOnce) {
-    test::FailingFileCalls calls;
-    Engine failing(window, clock, calls);
-    failing.SetProgramDir(dir.prefix());
-    failing.BindFiles();
-    failing.LoadOptions();
-    window.input = "taught";
-    failing.SendPhrase();
+    Engine& failing = TeachThroughFailingCalls("taught");
     Fill({{5, "r"}});
     calls.FailAt(test::FailingFileCalls::Call::kRename, EIO);
     EXPECT_THROW(failing.ConfirmTeaching(), InOutError);

@@ -1,0 +1,133 @@
+#include "bench/bench_support.h"
+
+#include <fcntl.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <fstream>
+#include <stdexcept>
+
+#include "engine/engine.h"
+
+namespace tumbo::bench {
+
+namespace {
+
+double NowMs(clockid_t clock) {
+    timespec now{};
+    ::clock_gettime(clock, &now);
+    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) * 1e-6;
+}
+
+bool ResetPeak() {
+    const int fd = ::open("/proc/self/clear_refs", O_WRONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    const bool done = ::write(fd, "5", 1) == 1;
+    ::close(fd);
+    return done;
+}
+
+}  // namespace
+
+EngineResult EngineSearch(SilentWindow& window, const std::string& prefix) {
+    StillClock clock;
+    // A fresh engine is out of context, as a search of the whole base needs.
+    Engine engine(window, clock);
+    engine.SetProgramDir(prefix);
+    engine.BindFiles();
+    const long before = window.progressCalls;
+    const long teachBefore = window.teachPanels;
+    engine.SendPhrase();
+    return {window.progressCalls - before, engine.AnswerFound(), window.teachPanels - teachBefore};
+}
+
+void SyncFolder(const std::filesystem::path& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::syncfs(fd);
+        ::close(fd);
+    }
+}
+
+void WriteRegistryFile(const std::filesystem::path& file, const std::string& programDir) {
+    std::ofstream out(file, std::ios::binary);
+    out << "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\tumbo3]\r\n\"programdir\"=\""
+        << programDir << "\"\r\n";
+    if (!out.flush()) {
+        throw std::runtime_error("cannot write " + file.string());
+    }
+}
+
+void BaseCache::Use(int dialogueCount) {
+    if (folder_ != nullptr && shape_.dialogueCount == dialogueCount) {
+        return;
+    }
+    Clear();
+    folder_ = std::make_unique<TempFolder>();
+    const BaseShape shape{dialogueCount, 1};
+    WriteBase(folder_->Path(), shape);
+    WriteRegistryFile(folder_->Path() / "tumbo3.reg", folder_->Prefix());
+    SyncFolder(folder_->Path());
+    shape_ = shape;
+    prefix_ = folder_->Prefix();
+}
+
+void BaseCache::Clear() {
+    folder_.reset();
+    shape_ = {};
+    prefix_.clear();
+}
+
+std::filesystem::path BaseCache::RegistryFile() const {
+    return folder_ == nullptr ? std::filesystem::path() : folder_->Path() / "tumbo3.reg";
+}
+
+Memory ReadMemory() {
+    Memory memory;
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmRSS:", 0) == 0) {
+            memory.rssKb = std::stol(line.substr(6));
+        } else if (line.rfind("VmHWM:", 0) == 0) {
+            memory.peakKb = std::stol(line.substr(6));
+        }
+    }
+    return memory;
+}
+
+Memory PeakMeter::Start() {
+    resettable_ = ResetPeak() && resettable_;
+    return ReadMemory();
+}
+
+const char* PeakMeter::Since() const {
+    return resettable_ ? "reset before each run" : "since the process started";
+}
+
+double WallMs() {
+    return NowMs(CLOCK_MONOTONIC);
+}
+
+double CpuMs() {
+    return NowMs(CLOCK_PROCESS_CPUTIME_ID);
+}
+
+double MedianOf(const std::vector<Sample>& samples, double Sample::*field) {
+    std::vector<double> values;
+    values.reserve(samples.size());
+    for (const Sample& sample : samples) {
+        values.push_back(sample.*field);
+    }
+    if (values.empty()) {
+        return 0;
+    }
+    const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+    std::nth_element(values.begin(), middle, values.end());
+    return *middle;
+}
+
+}  // namespace tumbo::bench

@@ -1,0 +1,120 @@
+#pragma once
+
+// What the benchmarks and the soak run share, without Qt.
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "bench/base_generator.h"
+#include "engine/engine_window.h"
+#include "platform/clock.h"
+
+namespace tumbo::bench {
+
+// A window that shows nothing, counting what a search makes it do.
+class SilentWindow : public EngineWindow {
+public:
+    std::string input;
+    long progressCalls = 0;
+    long teachPanels = 0;
+
+    void AppendChatLine(const std::string&) override {}
+    std::string InputText() const override { return input; }
+    void SetInputText(const std::string&) override {}
+    void SetProgressPosition(int) override { ++progressCalls; }
+    void Pause(int) override {}
+    void RequestClose() override {}
+    void ApplyOptions(const TOptions&) override {}
+    TOptions SettingsFromControls() const override { return {}; }
+    std::string TeachField(int) const override { return {}; }
+    void SetTeachField(int, const std::string&) override {}
+    void ShowTeachPanel() override { ++teachPanels; }
+    void HideTeachPanel() override {}
+};
+
+class StillClock : public Clock {
+public:
+    std::uint64_t Counter() override { return 0; }
+    void Sleep(int) override {}
+};
+
+struct EngineResult {
+    long files = 0;
+    bool found = false;
+    long teachPanels = 0;
+};
+
+// Sends window.input through a fresh engine reading the base at prefix.
+EngineResult EngineSearch(SilentWindow& window, const std::string& prefix);
+
+// Writes back the file system holding the folder, so that it does not happen during
+// timed searches.
+void SyncFolder(const std::filesystem::path& folder);
+
+// A registry export naming programDir as the program's directory, as a window reads it.
+// Throws std::runtime_error when the file cannot be written.
+void WriteRegistryFile(const std::filesystem::path& file, const std::string& programDir);
+
+// Keeps one generated base on disk at a time: 100,000 dialogues take some 400 MB of
+// blocks. Each base has tumbo3.reg beside it for a window, and is synced once written.
+class BaseCache {
+public:
+    // Replaces the kept base by one of this many dialogues unless it has that many.
+    void Use(int dialogueCount);
+    void Clear();
+
+    const BaseShape& Shape() const { return shape_; }
+    const std::string& Prefix() const { return prefix_; }
+    std::filesystem::path RegistryFile() const;
+
+private:
+    std::unique_ptr<TempFolder> folder_;
+    BaseShape shape_;
+    std::string prefix_;
+};
+
+// This process's resident and peak memory in kB, from /proc/self/status.
+struct Memory {
+    long rssKb = 0;
+    long peakKb = 0;
+};
+
+Memory ReadMemory();
+
+// Resets the peak RSS to the current RSS before a run, so that the peak read after it is
+// that of the run alone. Where the kernel refuses, the peak is the one since the process
+// started, and Since() says so for a summary.
+class PeakMeter {
+public:
+    // Resets the peak, then reads the memory.
+    Memory Start();
+    const char* Since() const;
+
+private:
+    bool resettable_ = true;
+};
+
+struct Sample {
+    double wallMs = 0;
+    double cpuMs = 0;
+};
+
+double WallMs();
+// The CPU time of the whole process, all threads.
+double CpuMs();
+
+template <typename Call>
+Sample Timed(Call&& call) {
+    const double wall = WallMs();
+    const double cpu = CpuMs();
+    call();
+    return {WallMs() - wall, CpuMs() - cpu};
+}
+
+// The upper median of one field over the samples, 0 for none.
+double MedianOf(const std::vector<Sample>& samples, double Sample::*field);
+
+}  // namespace tumbo::bench

@@ -133,13 +133,8 @@ bool TextFile::TryOpen(const std::string& path, int flags) {
         }
         throw InOutError(CodeFromErrno(errno, path));
     }
-    // Only plain files are read: a pipe or a device such as /dev/zero could never end.
-    struct stat info {};
-    if ((flags & O_ACCMODE) == O_RDONLY && (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
-        calls_.Close(fd);
-        throw InOutError(io_code::kAccessDenied);
-    }
     fd_ = fd;
+    checkedPlainFile_ = false;
     failed_ = false;
     replacing_ = false;
     syncOnClose_ = false;
@@ -243,6 +238,15 @@ bool TextFile::HasByte() {
     readPos_ = 0;
     readEnd_ = static_cast<std::size_t>(got);
     readExhausted_ = got == 0;
+    // A device such as /dev/zero named in the base would be read for ever. Only a read
+    // that fills the buffer can be one, so small files cost no extra call.
+    if (readEnd_ == readBuffer_.size() && !checkedPlainFile_) {
+        struct stat info {};
+        if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) {
+            Fail(EACCES, systemPath_);
+        }
+        checkedPlainFile_ = true;
+    }
     return got > 0;
 }
 

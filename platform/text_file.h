@@ -98,6 +98,7 @@ private:
     std::size_t readPos_ = 0;
     std::size_t readEnd_ = 0;
     bool readExhausted_ = false;
+    bool checkedPlainFile_ = false;
 
     std::array<char, kWriteBufferSize> writeBuffer_{};
     std::size_t writeUsed_ = 0;

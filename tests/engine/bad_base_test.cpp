@@ -41,13 +41,13 @@ TEST_F(BadBase, AMissingFileOrAFolderInItsPlace) {
 }
 
 TEST_F(BadBase, APipeOrADeviceInThePathListCannotHangTheSearch) {
-    WritePathList({"dlg\\2.dlg", "dlg\\3.dlg", "dlg\\1.dlg"});
+    WritePathList({"dlg\\2.dlg", "dlg\\1.dlg"});
     ASSERT_EQ(::mkfifo((dir.path() / "dlg/2.dlg").c_str(), 0644), 0);
+    EXPECT_EQ(ErrorOf("ok"), "") << "a pipe nobody writes to reads as empty";
+    EXPECT_EQ(LastLine(), "Tumbo:fine");
+    WritePathList({"dlg\\3.dlg", "dlg\\1.dlg"});
     std::filesystem::create_symlink("/dev/zero", dir.path() / "dlg/3.dlg");
-    EXPECT_EQ(ErrorOf("ok"), "File access denied");
-    std::filesystem::remove(dir.path() / "dlg/2.dlg");
-    WriteDialogue(2, {"$two", "#2", "#END"});
-    EXPECT_EQ(ErrorOf("ok"), "File access denied");
+    EXPECT_EQ(ErrorOf("zz"), "File access denied");
 }
 
 TEST_F(BadBase, MissingEndEmptyLinesAndOddBytes) {

@@ -179,45 +179,29 @@ void TForm1::createMenu() {
 }
 
 void TForm1::connectHandlers() {
-    connect(BitBtn1, &QPushButton::clicked, this, [this] { Guarded([this] { BitBtn1Click(); }); });
-    connect(Edit1, &QLineEdit::returnPressed, this,
-            [this] { Guarded([this] { BitBtn1Click(); }); });
-    connect(N1, &QAction::triggered, this, [this] { Guarded([this] { N1Click(); }); });
-    connect(N2, &QAction::triggered, this, [this] { Guarded([this] { N2Click(); }); });
-    connect(N4, &QAction::triggered, this, [this] { Guarded([this] { N4Click(); }); });
-    connect(N5, &QAction::triggered, this, [this] { Guarded([this] { N5Click(); }); });
-    connect(Frame41->Label6, &ClickableLabel::clicked, this,
-            [this] { Guarded([this] { Frame41Label6Click(); }); });
-    connect(Frame41->BitBtn1, &QPushButton::clicked, this,
-            [this] { Guarded([this] { Frame41BitBtn1Click(); }); });
-    connect(Frame51->Label4, &ClickableLabel::clicked, this,
-            [this] { Guarded([this] { Frame51Label4Click(); }); });
-    connect(Frame51->BitBtn1, &QPushButton::clicked, this,
-            [this] { Guarded([this] { Frame51BitBtn1Click(); }); });
-    connect(Frame51->BitBtn2, &QPushButton::clicked, this,
-            [this] { Guarded([this] { Frame51BitBtn2Click(); }); });
-    connect(Frame51->Image1, &ClickableLabel::clicked, this,
-            [this] { Guarded([this] { Frame51Image1Click(); }); });
-    connect(Frame61->Label1, &ClickableLabel::clicked, this,
-            [this] { Guarded([this] { Frame61Label1Click(); }); });
-    connect(Frame61->Label2, &ClickableLabel::clicked, this,
-            [this] { Guarded([this] { Frame61Label2Click(); }); });
-    connect(Frame21->BitBtn1, &QPushButton::clicked, this,
-            [this] { Guarded([this] { Frame21BitBtn1Click(); }); });
-    connect(Frame21->BitBtn2, &QPushButton::clicked, this,
-            [this] { Guarded([this] { Frame21BitBtn2Click(); }); });
-    connect(Frame21->BitBtn3, &QPushButton::clicked, this,
-            [this] { Guarded([this] { Frame21BitBtn3Click(); }); });
-    connect(Frame21->BitBtn4, &QPushButton::clicked, this,
-            [this] { Guarded([this] { Frame21BitBtn4Click(); }); });
-    connect(Frame31->CheckBox1, &QCheckBox::toggled, this,
-            [this] { Guarded([this] { Frame31CheckBox1Click(); }); });
+    connect(BitBtn1, &QPushButton::clicked, this, Guard(&TForm1::BitBtn1Click));
+    connect(Edit1, &QLineEdit::returnPressed, this, Guard(&TForm1::BitBtn1Click));
+    connect(N1, &QAction::triggered, this, Guard(&TForm1::N1Click));
+    connect(N2, &QAction::triggered, this, Guard(&TForm1::N2Click));
+    connect(N4, &QAction::triggered, this, Guard(&TForm1::N4Click));
+    connect(N5, &QAction::triggered, this, Guard(&TForm1::N5Click));
+    connect(Frame41->Label6, &ClickableLabel::clicked, this, Guard(&TForm1::Frame41Label6Click));
+    connect(Frame41->BitBtn1, &QPushButton::clicked, this, Guard(&TForm1::Frame41BitBtn1Click));
+    connect(Frame51->Label4, &ClickableLabel::clicked, this, Guard(&TForm1::Frame51Label4Click));
+    connect(Frame51->BitBtn1, &QPushButton::clicked, this, Guard(&TForm1::Frame51BitBtn1Click));
+    connect(Frame51->BitBtn2, &QPushButton::clicked, this, Guard(&TForm1::Frame51BitBtn2Click));
+    connect(Frame51->Image1, &ClickableLabel::clicked, this, Guard(&TForm1::Frame51Image1Click));
+    connect(Frame61->Label1, &ClickableLabel::clicked, this, Guard(&TForm1::Frame61Label1Click));
+    connect(Frame61->Label2, &ClickableLabel::clicked, this, Guard(&TForm1::Frame61Label2Click));
+    connect(Frame21->BitBtn1, &QPushButton::clicked, this, Guard(&TForm1::Frame21BitBtn1Click));
+    connect(Frame21->BitBtn2, &QPushButton::clicked, this, Guard(&TForm1::Frame21BitBtn2Click));
+    connect(Frame21->BitBtn3, &QPushButton::clicked, this, Guard(&TForm1::Frame21BitBtn3Click));
+    connect(Frame21->BitBtn4, &QPushButton::clicked, this, Guard(&TForm1::Frame21BitBtn4Click));
+    connect(Frame31->CheckBox1, &QCheckBox::toggled, this, Guard(&TForm1::Frame31CheckBox1Click));
     connect(Frame31->TrackBar1, &QSlider::valueChanged, this,
-            [this] { Guarded([this] { Frame31TrackBar1Change(); }); });
-    connect(Frame31->BitBtn1, &QPushButton::clicked, this,
-            [this] { Guarded([this] { Frame31BitBtn1Click(); }); });
-    connect(Frame31->BitBtn2, &QPushButton::clicked, this,
-            [this] { Guarded([this] { Frame31BitBtn2Click(); }); });
+            Guard(&TForm1::Frame31TrackBar1Change));
+    connect(Frame31->BitBtn1, &QPushButton::clicked, this, Guard(&TForm1::Frame31BitBtn1Click));
+    connect(Frame31->BitBtn2, &QPushButton::clicked, this, Guard(&TForm1::Frame31BitBtn2Click));
     connect(Frame61->Label1, &ClickableLabel::entered, this, &TForm1::Frame61Label1MouseEnter);
     connect(Frame61->Label1, &ClickableLabel::left, this, &TForm1::Frame61Label1MouseLeave);
     connect(Frame61->Label2, &ClickableLabel::entered, this, &TForm1::Frame61Label2MouseEnter);
@@ -232,6 +216,10 @@ void TForm1::setTabOrder() {
 
 void TForm1::Guarded(const std::function<void()>& handler) {
     RunGuarded(handler);
+}
+
+std::function<void()> TForm1::Guard(void (TForm1::*handler)()) {
+    return [this, handler] { Guarded([this, handler] { (this->*handler)(); }); };
 }
 
 void TForm1::SetProgressMaximum(int maximum) {

@@ -118,6 +118,8 @@ private:
     // Runs a handler so that no failure leaves it: a failure is shown in the default
     // error box and the program carries on.
     void Guarded(const std::function<void()>& handler);
+    // A slot that runs the handler inside that guard.
+    std::function<void()> Guard(void (TForm1::*handler)());
     void SetProgressMaximum(int maximum);
     void ApplySettingsOptions(const tumbo::TOptions& options);
     // Whole-window transparency: an 8-bit alpha that counts only while blending is on.

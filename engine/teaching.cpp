@@ -77,7 +77,8 @@ void Engine::CommitDialogue() {
     while (!newDialogue_.CreateNew()) {
         newDialogue_.Assign(programDir_ + DialogueName(++number));
     }
-    // The new file is whole and on the disk before the path list names it.
+    // The new file is whole and on the disk before the path list names it, and either the
+    // path list names it or neither of them changes.
     try {
         scratch_.Reset();
         std::string line;
@@ -88,12 +89,6 @@ void Engine::CommitDialogue() {
         scratch_.Close();
         newDialogue_.WriteLine("#END");
         newDialogue_.Close();
-    } catch (...) {
-        newDialogue_.Abandon();
-        throw;
-    }
-    // Either the path list names the whole new file, or neither of them changes.
-    try {
         pathList_.AppendOnNewLine();
         pathList_.WriteLine(DialogueName(number));
         pathList_.Close();

@@ -72,10 +72,11 @@ void TextFile::Rewrite() {
 }
 
 void TextFile::RewriteWhole() {
-    Open(systemPath_ + ".tmp", O_WRONLY | O_CREAT | O_TRUNC);
+    tempPath_ = systemPath_ + ".tmp";
+    Open(tempPath_, O_WRONLY | O_CREAT | O_TRUNC);
     mode_ = Mode::kWriting;
     replacing_ = true;
-    tempPath_ = systemPath_ + ".tmp";
+    syncOnClose_ = true;
 }
 
 void TextFile::Append() {
@@ -153,21 +154,18 @@ void TextFile::Close() {
     }
     try {
         FlushWriteBuffer();
-        if ((replacing_ || syncOnClose_) && calls_.Fsync(fd_) != 0) {
-            Fail(errno, replacing_ ? tempPath_ : systemPath_);
+        if (syncOnClose_ && calls_.Fsync(fd_) != 0) {
+            Fail(errno, WrittenPath());
         }
         const int fd = fd_;
         fd_ = -1;
         // Once a file is synced, a failing close has nothing left to lose: Linux reports
         // write-back errors at the sync and releases the descriptor either way.
-        const bool synced = replacing_ || syncOnClose_;
-        if (calls_.Close(fd) != 0 && !synced) {
-            failed_ = true;
+        if (calls_.Close(fd) != 0 && !syncOnClose_) {
             Fail(errno, systemPath_);
         }
         if (replacing_) {
             if (calls_.Rename(tempPath_.c_str(), systemPath_.c_str()) != 0) {
-                failed_ = true;
                 Fail(errno, systemPath_);
             }
             replacing_ = false;
@@ -352,7 +350,7 @@ void TextFile::FlushWriteBuffer() {
             continue;
         }
         if (wrote <= 0) {
-            Fail(wrote < 0 ? errno : ENOSPC, replacing_ ? tempPath_ : systemPath_);
+            Fail(wrote < 0 ? errno : ENOSPC, WrittenPath());
         }
         done += static_cast<std::size_t>(wrote);
     }

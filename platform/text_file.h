@@ -81,6 +81,8 @@ private:
     void PutByte(char byte);
     void FlushWriteBuffer();
     void Release() noexcept;
+    // The file the writes go to: the new version beside the file during a whole rewrite.
+    const std::string& WrittenPath() const { return replacing_ ? tempPath_ : systemPath_; }
     [[noreturn]] void Fail(int err, const std::string& path);
 
     FileCalls& calls_;

@@ -10,14 +10,15 @@
 #include "fuzz_support.h"
 #include "fuzz_window.h"
 #include "platform/errors.h"
+#include "support/temp_dir.h"
 
 namespace {
 
 constexpr std::size_t kFirstEvent = 5;
 constexpr std::size_t kMaxEvents = 12;
 
-const tumbo::fuzz::ScratchDir& Dir() {
-    static const tumbo::fuzz::ScratchDir dir;
+const tumbo::test::TempDir& Dir() {
+    static const tumbo::test::TempDir dir;
     return dir;
 }
 

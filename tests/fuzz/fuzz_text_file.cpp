@@ -10,11 +10,12 @@
 #include "fuzz_window.h"
 #include "platform/errors.h"
 #include "platform/text_file.h"
+#include "support/temp_dir.h"
 
 namespace {
 
-const tumbo::fuzz::ScratchDir& Dir() {
-    static const tumbo::fuzz::ScratchDir dir;
+const tumbo::test::TempDir& Dir() {
+    static const tumbo::test::TempDir dir;
     return dir;
 }
 

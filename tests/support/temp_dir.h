@@ -7,6 +7,7 @@
 #include <iterator>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace tumbo::test {
 
@@ -33,13 +34,20 @@ public:
     std::string prefix() const { return path_.string() + "/"; }
     std::string file(const std::string& name) const { return (path_ / name).string(); }
 
-    void Write(const std::string& name, const std::string& bytes) const {
+    void Write(const std::string& name, std::string_view bytes) const {
         const auto target = path_ / name;
         std::filesystem::create_directories(target.parent_path());
         std::ofstream out(target, std::ios::binary | std::ios::trunc);
         out << bytes;
         if (!out) {
             throw std::runtime_error("cannot write " + target.string());
+        }
+    }
+
+    // Empties the folder, so nothing one run made is seen by the next.
+    void Clear() const {
+        for (const auto& entry : std::filesystem::directory_iterator(path_)) {
+            std::filesystem::remove_all(entry.path());
         }
     }
 

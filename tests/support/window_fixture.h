@@ -7,7 +7,6 @@
 #include <QPlainTextEdit>
 #include <QTest>
 
-#include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -30,9 +29,6 @@ protected:
                       dir.prefix() + "\"\r\n");
     }
     ~WindowTest() override {
-        for (const auto& box : boxes) {
-            std::cerr << "box: " << box.text.toStdString() << "\n";
-        }
         form.reset();
         SetMessageBoxHandler(previousHandler_);
     }

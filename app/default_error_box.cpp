@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "platform/errors.h"
 #include "platform/qt/codepage.h"
 #include "platform/qt/message_box.h"
 
@@ -12,15 +13,17 @@ std::string WithClosingPeriod(const std::string& message) {
     return message;
 }
 
-void ShowDefaultErrorBox(const std::string& message) {
-    tumbo::ShowMessageBox(nullptr,
-                          {QString::fromLatin1(kApplicationTitle),
-                           tumbo::DecodeCp1251(WithClosingPeriod(message)), tumbo::BoxIcon::kStop});
+void ShowDefaultErrorBox(const std::string& message, const std::string& details) {
+    tumbo::ShowMessageBox(nullptr, {QString::fromLatin1(kApplicationTitle),
+                                    tumbo::DecodeCp1251(WithClosingPeriod(message)),
+                                    tumbo::BoxIcon::kStop, QString::fromStdString(details)});
 }
 
 void RunGuarded(const std::function<void()>& handler) noexcept {
     try {
         handler();
+    } catch (const tumbo::TumboError& error) {
+        ShowDefaultErrorBox(error.what(), error.details());
     } catch (const std::exception& error) {
         ShowDefaultErrorBox(error.what());
     } catch (...) {

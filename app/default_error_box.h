@@ -10,8 +10,9 @@ inline constexpr const char* kApplicationTitle = "TumbO v3.0";
 // so letters, digits, "?" and Cyrillic get one and ".", "!", ")" and "'" do not.
 std::string WithClosingPeriod(const std::string& message);
 
-// Shows a code page 1251 message in the application's modal stop box.
-void ShowDefaultErrorBox(const std::string& message);
+// Shows a code page 1251 message in the application's modal stop box, with the details
+// (UTF-8: file names and the system's words) behind its details button.
+void ShowDefaultErrorBox(const std::string& message, const std::string& details = {});
 
 // Runs a handler; whatever it throws ends in the default error box instead of leaving it.
 void RunGuarded(const std::function<void()>& handler) noexcept;

@@ -44,12 +44,13 @@ void TForm1::Frame51BitBtn1Click() {
 }
 
 void TForm1::Frame51BitBtn2Click() {
-    tumbo::ShowMessageBox(nullptr,
-                          {"Confirm", QString::fromUtf8(kAboutMessage), tumbo::BoxIcon::kQuestion});
+    tumbo::ShowMessageBox(
+        nullptr, {"Confirm", QString::fromUtf8(kAboutMessage), tumbo::BoxIcon::kQuestion, {}});
 }
 
 void TForm1::Frame51Image1Click() {
     const FaceRemark& remark = kFaceRemarks[faceClicks_];
     faceClicks_ = (faceClicks_ + 1) % static_cast<int>(std::size(kFaceRemarks));
-    tumbo::ShowMessageBox(nullptr, {remark.caption, QString::fromUtf8(remark.text), remark.icon});
+    tumbo::ShowMessageBox(nullptr,
+                          {remark.caption, QString::fromUtf8(remark.text), remark.icon, {}});
 }

@@ -1,16 +1,54 @@
 #include <QApplication>
 
 #include "app/default_error_box.h"
+#include "app/single_instance.h"
 #include "app/tform1.h"
+#include "engine/engine.h"
+#include "platform/base_lock.h"
 #include "platform/clock.h"
+#include "platform/errors.h"
+
+namespace {
+
+// The folder the window will work in. A registry file that cannot be read is the
+// window's to report; it then works in the current folder.
+std::string DataFolder() {
+    std::string programDir;
+    try {
+        programDir = tumbo::Engine::ProgramDirIn(TUMBO_REGISTRY_FILE);
+    } catch (const tumbo::TumboError&) {
+    }
+    return tumbo::DataFolderOf(programDir);
+}
+
+}  // namespace
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationDisplayName(kApplicationTitle);
     // Names the desktop entry, which also keeps Qt from adding the name to the title.
     QApplication::setDesktopFileName("org.example.tumbo3");
+
+    const std::string folder = DataFolder();
+    SingleInstance instance(folder);
+    try {
+        switch (instance.ClaimFolder()) {
+            case SingleInstance::Claim::kHeld:
+                break;
+            case SingleInstance::Claim::kHandedOver:
+                return 0;
+            case SingleInstance::Claim::kRunningElsewhere:
+                ShowAlreadyRunningBox(folder);
+                return 1;
+        }
+    } catch (const tumbo::TumboError&) {
+        // A folder that cannot be opened holds nothing to protect; the window reports
+        // what it cannot read there.
+    }
+
     tumbo::SystemClock clock;
     TForm1 form(TUMBO_REGISTRY_FILE, clock);
+    QObject::connect(&instance, &SingleInstance::activationRequested, &form, &TForm1::BringToFront);
     form.show();
     return QApplication::exec();
 }

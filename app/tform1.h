@@ -37,6 +37,9 @@ public:
 
     tumbo::Engine& engine() { return engine_; }
 
+    // Shows the window in front of the others with the keyboard, as a later start asks.
+    void BringToFront();
+
     // How many of the latest lines the chat log keeps.
     static constexpr int kChatLogLines = 10000;
 

@@ -21,6 +21,13 @@ void TForm1::FormCreate() {
     });
 }
 
+void TForm1::BringToFront() {
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
+    raise();
+    activateWindow();
+}
+
 void TForm1::BitBtn1Click() {
     // Wherever the walk stopped, answered or failed, the bar shows it afterwards.
     struct ShowFinalPosition {

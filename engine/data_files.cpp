@@ -1,6 +1,9 @@
 #include <algorithm>
+#include <array>
+#include <string_view>
 
 #include "engine/engine.h"
+#include "platform/errors.h"
 #include "platform/registry.h"
 
 namespace tumbo {
@@ -10,11 +13,14 @@ namespace {
 constexpr const char* kRegistryKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\tumbo3";
 constexpr const char* kProgramDirValue = "programdir";
 
+constexpr const char* kOptionBackupSuffix = ".bak";
+
 }  // namespace
 
 Engine::Engine(EngineWindow& window, Clock& clock, FileCalls& calls)
     : window_(window),
       clock_(clock),
+      calls_(calls),
       optionFile_(calls),
       pathList_(calls),
       scratch_(calls),
@@ -22,7 +28,11 @@ Engine::Engine(EngineWindow& window, Clock& clock, FileCalls& calls)
       newDialogue_(calls) {}
 
 void Engine::ReadProgramDir(const std::string& registryFile) {
-    programDir_ = ReadRegistryString(registryFile, kRegistryKey, kProgramDirValue);
+    programDir_ = ProgramDirIn(registryFile);
+}
+
+std::string Engine::ProgramDirIn(const std::string& registryFile) {
+    return ReadRegistryString(registryFile, kRegistryKey, kProgramDirValue);
 }
 
 void Engine::BindFiles() {
@@ -34,14 +44,22 @@ void Engine::BindFiles() {
 void Engine::LoadOptions() {
     // Read into a fresh record so that a bad file leaves the options as they were.
     TOptions loaded;
-    optionFile_.Reset();
-    optionFile_.ReadLine(loaded.UserName);
-    const std::string skin = optionFile_.ReadLine();
-    loaded.Opacity = optionFile_.ReadInteger();
-    optionFile_.SkipLine();
-    loaded.DialogueCount = optionFile_.ReadInteger();
-    optionFile_.SkipLine();
-    optionFile_.Close();
+    std::string skin;
+    try {
+        optionFile_.Reset();
+        optionFile_.ReadLine(loaded.UserName);
+        optionFile_.ReadLine(skin);
+        loaded.Opacity = optionFile_.ReadInteger();
+        optionFile_.SkipLine();
+        loaded.DialogueCount = optionFile_.ReadInteger();
+        optionFile_.SkipLine();
+        optionFile_.Close();
+    } catch (const InOutError& error) {
+        // The controls keep values that are not the user's: the next save would put them
+        // over whatever the user wrote there, so that is kept first.
+        optionFileUnreadable_ = optionFileUnreadable_ || error.code() != io_code::kFileNotFound;
+        throw;
+    }
     loaded.TransparentSkin = skin == "true";
     // A hand-edited opacity outside the track bar's range must not make the window vanish.
     loaded.Opacity = std::clamp(loaded.Opacity, kMinOpacity, kMaxOpacity);
@@ -50,12 +68,40 @@ void Engine::LoadOptions() {
 }
 
 void Engine::WriteOptionFile(const TOptions& options) {
+    if (optionFileUnreadable_) {
+        KeepUnreadableOptionFile();
+    }
     optionFile_.RewriteWhole();
     optionFile_.WriteLine(options.UserName);
     optionFile_.WriteLine(options.TransparentSkin ? "true" : "false");
     optionFile_.WriteLine(std::to_string(options.Opacity));
     optionFile_.WriteLine(std::to_string(options.DialogueCount));
     optionFile_.Close();
+}
+
+void Engine::KeepUnreadableOptionFile() {
+    TextFile old(calls_);
+    TextFile backup(calls_);
+    old.Assign(optionFile_.Path());
+    backup.Assign(optionFile_.Path() + kOptionBackupSuffix);
+    try {
+        old.Reset();
+    } catch (const InOutError& error) {
+        // Gone since: nothing is left to keep.
+        if (error.code() == io_code::kFileNotFound) {
+            optionFileUnreadable_ = false;
+            return;
+        }
+        throw;
+    }
+    backup.RewriteWhole();
+    std::array<char, 4096> buffer{};
+    while (const std::size_t got = old.ReadBytes(buffer.data(), buffer.size())) {
+        backup.WriteBytes(std::string_view(buffer.data(), got));
+    }
+    old.Close();
+    backup.Close();
+    optionFileUnreadable_ = false;
 }
 
 void Engine::SaveOptions() {

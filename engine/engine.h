@@ -20,10 +20,14 @@ public:
 
     // Data files.
     void ReadProgramDir(const std::string& registryFile);
+    // The program directory a registry file names, read as ReadProgramDir reads it.
+    static std::string ProgramDirIn(const std::string& registryFile);
     void SetProgramDir(std::string programDir) { programDir_ = std::move(programDir); }
     const std::string& ProgramDir() const { return programDir_; }
     // Binds the option file, path list and scratch dialogue to ProgramDir + their names.
     void BindFiles();
+    // A file that is there but cannot be read leaves the options as they were, and its
+    // bytes are kept as opt.tmb.bak by the next save, before anything replaces them.
     void LoadOptions();
     void WriteOptionFile(const TOptions& options);
     void SaveOptions();
@@ -65,6 +69,7 @@ private:
     bool LineIsReply() const { return !line_.empty() && line_.front() == '#'; }
     bool LineTriggers() const;
     void OpenTeaching();
+    void KeepUnreadableOptionFile();
     void BindDialogue();
     void StartScratch();
     void CloseScratch();
@@ -73,6 +78,7 @@ private:
 
     EngineWindow& window_;
     Clock& clock_;
+    FileCalls& calls_;
 
     std::string programDir_;
     TOptions options_;
@@ -86,6 +92,9 @@ private:
     std::string phrase_;
     std::string currentDialogue_;
     bool answerFound_ = false;
+    // The last walk found no dialogue at all, so the first one taught is number 1.
+    bool pathListWasEmpty_ = false;
+    bool optionFileUnreadable_ = false;
     std::string line_;
     std::vector<std::string> replyCandidates_;
 

@@ -35,6 +35,12 @@ void Engine::SendPhrase() {
 void Engine::SearchBase() {
     pathList_.Reset();
     int counter = 0;
+    // A base with no dialogue yet learns its first one like any other.
+    pathListWasEmpty_ = pathList_.Eof();
+    if (pathListWasEmpty_) {
+        currentDialogue_.clear();
+        OpenTeaching();
+    }
     while (!pathList_.Eof() && !answerFound_) {
         ++counter;
         window_.SetProgressPosition(counter);

@@ -5,6 +5,7 @@
 #include "engine/engine.h"
 #include "engine/phrase.h"
 #include "platform/cp1251_literal.h"
+#include "platform/errors.h"
 #include "platform/integer_text.h"
 
 namespace tumbo {
@@ -17,13 +18,19 @@ constexpr int kFirstReplyField = 5;
 
 // The number in a path-list entry "dlg\N.dlg": the first four characters and the four
 // from the first "." on are dropped, and what is left must be an integer.
-std::int64_t DialogueNumber(const std::string& entry) {
+std::int64_t DialogueNumber(const std::string& entry, const std::string& pathList) {
     std::string number = entry.substr(std::min<std::size_t>(4, entry.size()));
     const auto dot = number.find('.');
     if (dot != std::string::npos) {
         number.erase(dot, 4);
     }
-    return StrToInt(number);
+    try {
+        return StrToInt(number);
+    } catch (const ConvertError&) {
+        throw ConvertError(number,
+                           FailureDetails("take the number of the last dialogue from", pathList, 0,
+                                          "its last line is not of the form dlg\\N.dlg"));
+    }
 }
 
 std::string DialogueName(std::int64_t number) {
@@ -71,14 +78,15 @@ void Engine::WritePhraseBlock() {
 }
 
 void Engine::CommitDialogue() {
-    std::int64_t number = DialogueNumber(currentDialogue_) + 1;
+    std::int64_t number =
+        pathListWasEmpty_ ? 1 : DialogueNumber(currentDialogue_, pathList_.Path()) + 1;
     newDialogue_.Assign(programDir_ + DialogueName(number));
     // A hand-edited path list may not name every file there is: never overwrite one.
     while (!newDialogue_.CreateNew()) {
         newDialogue_.Assign(programDir_ + DialogueName(++number));
     }
-    // The new file is whole and on the disk before the path list names it, and either the
-    // path list names it or neither of them changes.
+    // The new file is whole and its name on the disk before the path list names it, and
+    // either the path list names it or neither of them changes.
     try {
         scratch_.Reset();
         std::string line;

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <cstring>
 
 namespace tumbo {
 
@@ -24,10 +25,34 @@ bool FolderOfPathExists(const std::string& path) {
 
 }  // namespace
 
-InOutError::InOutError(int code) : TumboError(InOutMessage(code)), code_(code) {}
+InOutError::InOutError(int code, const std::string& operation, const std::string& path,
+                       int systemError, const std::string& reason)
+    : TumboError(InOutMessage(code), FailureDetails(operation, path, systemError, reason)),
+      code_(code),
+      systemError_(systemError) {}
 
-ConvertError::ConvertError(const std::string& text)
-    : TumboError("'" + text + "' is not a valid integer value") {}
+ConvertError::ConvertError(const std::string& text, std::string details)
+    : TumboError("'" + text + "' is not a valid integer value", std::move(details)) {}
+
+std::string FailureDetails(const std::string& operation, const std::string& path, int systemError,
+                           const std::string& reason) {
+    std::string details;
+    const auto add = [&details](const char* label, const std::string& text) {
+        if (!text.empty()) {
+            details += (details.empty() ? "" : "\n") + std::string(label) + text;
+        }
+    };
+    add("Operation: ", operation);
+    add("File: ", path);
+    if (systemError != 0) {
+        // The description alone: the locale's translation would not be code page 1251.
+        const char* description = ::strerrordesc_np(systemError);
+        add("System: ", (description != nullptr ? std::string(description) : "unknown error") +
+                            " (errno " + std::to_string(systemError) + ")");
+    }
+    add("Reason: ", reason);
+    return details;
+}
 
 RegistryError::RegistryError(const std::string& valueName)
     : TumboError("Invalid data type for '" + valueName + "'") {}

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 
 namespace tumbo {
@@ -15,8 +16,28 @@ ssize_t FileCalls::Read(int fd, void* buffer, size_t size) {
     return ::read(fd, buffer, size);
 }
 
+ssize_t FileCalls::Pread(int fd, void* buffer, size_t size, off_t offset) {
+    return ::pread(fd, buffer, size, offset);
+}
+
 ssize_t FileCalls::Write(int fd, const void* buffer, size_t size) {
     return ::write(fd, buffer, size);
+}
+
+off_t FileCalls::Lseek(int fd, off_t offset, int whence) {
+    return ::lseek(fd, offset, whence);
+}
+
+int FileCalls::Fstat(int fd, struct stat* info) {
+    return ::fstat(fd, info);
+}
+
+int FileCalls::Stat(const char* path, struct stat* info) {
+    return ::stat(path, info);
+}
+
+int FileCalls::Fchmod(int fd, mode_t mode) {
+    return ::fchmod(fd, mode);
 }
 
 int FileCalls::Fsync(int fd) {
@@ -32,6 +53,23 @@ int FileCalls::Close(int fd) {
 }
 
 int FileCalls::Rename(const char* from, const char* to) {
+    return std::rename(from, to);
+}
+
+int FileCalls::RenameNoReplace(const char* from, const char* to) {
+    if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) {
+        return 0;
+    }
+    if (errno != EINVAL && errno != ENOSYS) {
+        return -1;
+    }
+    // A file system without the flag: the base's lock keeps other writers of ours away,
+    // so looking first leaves only a hand edit at that very moment to race with.
+    struct stat info {};
+    if (::lstat(to, &info) == 0) {
+        errno = EEXIST;
+        return -1;
+    }
     return std::rename(from, to);
 }
 

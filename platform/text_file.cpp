@@ -1,5 +1,6 @@
 #include "platform/text_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,6 +8,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <random>
 
 #include "platform/errors.h"
 #include "platform/integer_text.h"
@@ -18,17 +20,60 @@ namespace {
 constexpr std::size_t kReadChunk = 8192;
 constexpr std::size_t kMaxIntegerLength = 32;
 constexpr unsigned char kEndOfFile = 26;
+constexpr std::string_view kTemporaryMark = ".tmp";
+constexpr std::size_t kTemporaryTagLength = 6;
 
-// A rename is only durable once its folder is synced. Some file systems refuse to sync
-// a folder; the new file is in place by then, so that refusal is not a failure.
-void SyncFolderOf(const std::string& path) {
+std::string FolderOf(const std::string& path) {
     const auto slash = path.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
+    return slash == std::string::npos ? "." : path.substr(0, slash + 1);
+}
+
+std::string FileNameOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// "opt.tmb.tmp-" and six letters or digits: a name no one else is using, so a planted
+// link or another writer's file is never written through.
+std::string TemporaryNameFor(const std::string& path) {
+    static constexpr std::string_view kLetters =
+        "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    static std::mt19937_64 generator{std::random_device{}()};
+    std::string name = path + std::string(kTemporaryMark) + "-";
+    for (std::size_t i = 0; i < kTemporaryTagLength; ++i) {
+        name.push_back(kLetters[generator() % kLetters.size()]);
     }
+    return name;
+}
+
+bool IsTemporaryOf(std::string_view entry, std::string_view fileName) {
+    if (!entry.starts_with(fileName)) {
+        return false;
+    }
+    const std::string_view rest = entry.substr(fileName.size());
+    // Older versions used the one fixed name "opt.tmb.tmp".
+    return rest == kTemporaryMark ||
+           (rest.starts_with(kTemporaryMark) &&
+            rest.size() == kTemporaryMark.size() + 1 + kTemporaryTagLength &&
+            rest[kTemporaryMark.size()] == '-');
+}
+
+// A file system that cannot sync a folder says so with one of these; the data is as safe
+// there as that file system makes it.
+bool FolderSyncUnsupported(int err) {
+    return err == EINVAL || err == ENOTSUP || err == EOPNOTSUPP || err == EROFS;
+}
+
+// Syncs the folder that holds `path`, so that a name made or changed in it is on the disk.
+// Returns 0 or the errno of the failure.
+int SyncFolderOf(FileCalls& calls, const std::string& path) {
+    const int fd = calls.Open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+    if (fd < 0) {
+        return errno;
+    }
+    const int result = calls.Fsync(fd) == 0 || FolderSyncUnsupported(errno) ? 0 : errno;
+    calls.Close(fd);
+    return result;
 }
 
 }  // namespace
@@ -36,7 +81,7 @@ void SyncFolderOf(const std::string& path) {
 TextFile::TextFile(FileCalls& calls) : calls_(calls) {}
 
 TextFile::~TextFile() {
-    if (mode_ == Mode::kWriting && !failed_ && !replacing_) {
+    if (mode_ == Mode::kWriting && !failed_ && publish_ == Publish::kInPlace) {
         try {
             FlushWriteBuffer();
         } catch (const InOutError&) {
@@ -54,10 +99,11 @@ void TextFile::Assign(std::string_view path) {
     path_.assign(path);
     systemPath_.assign(path);
     std::replace(systemPath_.begin(), systemPath_.end(), '\\', '/');
+    published_ = false;
 }
 
 void TextFile::Reset() {
-    Open(systemPath_, O_RDONLY);
+    Open(systemPath_, O_RDONLY, "open for reading");
     mode_ = Mode::kReading;
     if (readBuffer_.empty()) {
         readBuffer_.resize(kReadChunk);
@@ -67,31 +113,30 @@ void TextFile::Reset() {
 }
 
 void TextFile::Rewrite() {
-    Open(systemPath_, O_WRONLY | O_CREAT | O_TRUNC);
+    Open(systemPath_, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW, "create");
     mode_ = Mode::kWriting;
 }
 
 void TextFile::RewriteWhole() {
-    tempPath_ = systemPath_ + ".tmp";
-    Open(tempPath_, O_WRONLY | O_CREAT | O_TRUNC);
-    mode_ = Mode::kWriting;
-    replacing_ = true;
-    syncOnClose_ = true;
+    OpenTemporary(Publish::kReplace, "write a new version of");
 }
 
 void TextFile::Append() {
-    Open(systemPath_, O_WRONLY | O_APPEND);
+    Open(systemPath_, O_WRONLY | O_APPEND, "open for appending");
     mode_ = Mode::kWriting;
 }
 
 void TextFile::AppendOnNewLine() {
     // Read access too, to look at the last byte.
-    Open(systemPath_, O_RDWR | O_APPEND);
+    Open(systemPath_, O_RDWR | O_APPEND, "open for appending");
     mode_ = Mode::kWriting;
     char last = '\n';
-    const off_t size = ::lseek(fd_, 0, SEEK_END);
-    if (size < 0 || (size > 0 && ::pread(fd_, &last, 1, size - 1) != 1)) {
-        Fail(errno, systemPath_);
+    const off_t size = calls_.Lseek(fd_, 0, SEEK_END);
+    if (size < 0) {
+        Fail(errno, "find the end of", systemPath_);
+    }
+    if (size > 0 && calls_.Pread(fd_, &last, 1, size - 1) != 1) {
+        Fail(errno, "read the last byte of", systemPath_);
     }
     if (last != '\n') {
         PutByte('\r');
@@ -102,42 +147,97 @@ void TextFile::AppendOnNewLine() {
 }
 
 bool TextFile::CreateNew() {
-    if (!TryOpen(systemPath_, O_WRONLY | O_CREAT | O_EXCL)) {
+    if (IsOpen()) {
+        Close();
+    }
+    struct stat info {};
+    if (calls_.Stat(systemPath_.c_str(), &info) == 0) {
         return false;
     }
-    mode_ = Mode::kWriting;
-    syncOnClose_ = true;
+    if (errno != ENOENT) {
+        Fail(errno, "look for", systemPath_);
+    }
+    OpenTemporary(Publish::kCreate, "create");
     return true;
+}
+
+void TextFile::OpenTemporary(Publish publish, const char* operation) {
+    if (IsOpen()) {
+        Close();
+    }
+    RemoveStaleTemporaries();
+    // The new version is private until it has the old one's permission bits.
+    struct stat old {};
+    const bool keepMode =
+        publish == Publish::kReplace && calls_.Stat(systemPath_.c_str(), &old) == 0;
+    const mode_t mode = keepMode ? 0600 : 0644;
+    const int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW;
+    constexpr int kAttempts = 100;
+    bool opened = false;
+    for (int attempt = 0; attempt < kAttempts && !opened; ++attempt) {
+        tempPath_ = TemporaryNameFor(systemPath_);
+        opened = TryOpen(tempPath_, flags, operation, mode);
+    }
+    if (!opened) {
+        throw InOutError(CodeFromErrno(EEXIST, tempPath_), operation, tempPath_, EEXIST);
+    }
+    mode_ = Mode::kWriting;
+    publish_ = publish;
+    syncOnClose_ = true;
+    if (keepMode && calls_.Fchmod(fd_, old.st_mode & 07777) != 0) {
+        Fail(errno, "copy the permissions of the old version to", tempPath_);
+    }
+}
+
+void TextFile::RemoveStaleTemporaries() noexcept {
+    const std::string folder = FolderOf(systemPath_);
+    const std::string fileName = FileNameOf(systemPath_);
+    DIR* listing = ::opendir(folder.c_str());
+    if (listing == nullptr) {
+        return;
+    }
+    while (const dirent* entry = ::readdir(listing)) {
+        if (IsTemporaryOf(entry->d_name, fileName)) {
+            calls_.Unlink((folder + entry->d_name).c_str());
+        }
+    }
+    ::closedir(listing);
 }
 
 void TextFile::Abandon() noexcept {
     Release();
-    calls_.Unlink(systemPath_.c_str());
+    if (published_) {
+        calls_.Unlink(systemPath_.c_str());
+        published_ = false;
+    }
 }
 
-void TextFile::Open(const std::string& path, int flags) {
-    TryOpen(path, flags);
+void TextFile::Open(const std::string& path, int flags, const char* operation, mode_t mode) {
+    TryOpen(path, flags, operation, mode);
 }
 
-bool TextFile::TryOpen(const std::string& path, int flags) {
+bool TextFile::TryOpen(const std::string& path, int flags, const char* operation, mode_t mode) {
     if (IsOpen()) {
         Close();
     }
     if (path_.size() > kMaxPath) {
-        throw InOutError(io_code::kInvalidFilename);
+        throw InOutError(
+            io_code::kInvalidFilename, operation, path, 0,
+            "the full path is longer than " + std::to_string(kMaxPath) + " characters");
     }
     // Never wait at the open: a named pipe in the base would block the window for good.
-    const int fd = calls_.Open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0644);
+    const int fd = calls_.Open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, mode);
     if (fd < 0) {
         if (errno == EEXIST && (flags & O_EXCL) != 0) {
             return false;
         }
-        throw InOutError(CodeFromErrno(errno, path));
+        throw InOutError(CodeFromErrno(errno, path), operation, path, errno);
     }
     fd_ = fd;
     checkedPlainFile_ = false;
     failed_ = false;
-    replacing_ = false;
+    publish_ = Publish::kInPlace;
+    published_ = false;
     syncOnClose_ = false;
     undoAppendFrom_ = -1;
     writeUsed_ = 0;
@@ -146,7 +246,7 @@ bool TextFile::TryOpen(const std::string& path, int flags) {
 
 void TextFile::Close() {
     if (!IsOpen()) {
-        throw InOutError(io_code::kFileNotOpen);
+        throw InOutError(io_code::kFileNotOpen, "close", systemPath_, 0, "the file is not open");
     }
     if (mode_ == Mode::kReading || failed_) {
         Release();
@@ -155,22 +255,16 @@ void TextFile::Close() {
     try {
         FlushWriteBuffer();
         if (syncOnClose_ && calls_.Fsync(fd_) != 0) {
-            Fail(errno, WrittenPath());
+            Fail(errno, "sync", WrittenPath());
         }
         const int fd = fd_;
         fd_ = -1;
         // Once a file is synced, a failing close has nothing left to lose: Linux reports
         // write-back errors at the sync and releases the descriptor either way.
         if (calls_.Close(fd) != 0 && !syncOnClose_) {
-            Fail(errno, systemPath_);
+            Fail(errno, "close", systemPath_);
         }
-        if (replacing_) {
-            if (calls_.Rename(tempPath_.c_str(), systemPath_.c_str()) != 0) {
-                Fail(errno, systemPath_);
-            }
-            replacing_ = false;
-            SyncFolderOf(systemPath_);
-        }
+        MoveIntoPlace();
     } catch (const InOutError&) {
         Release();
         throw;
@@ -179,24 +273,52 @@ void TextFile::Close() {
     undoAppendFrom_ = -1;
 }
 
+void TextFile::MoveIntoPlace() {
+    switch (publish_) {
+        case Publish::kInPlace:
+            return;
+        case Publish::kReplace:
+            if (calls_.Rename(tempPath_.c_str(), systemPath_.c_str()) != 0) {
+                Fail(errno, "rename the new version over", systemPath_);
+            }
+            publish_ = Publish::kInPlace;
+            // The new version is in place whether or not the folder can be synced now.
+            SyncFolderOf(calls_, systemPath_);
+            return;
+        case Publish::kCreate:
+            if (calls_.RenameNoReplace(tempPath_.c_str(), systemPath_.c_str()) != 0) {
+                Fail(errno, "move the new file to", systemPath_);
+            }
+            publish_ = Publish::kInPlace;
+            published_ = true;
+            // Nothing may name the file before its name is on the disk too.
+            if (const int err = SyncFolderOf(calls_, systemPath_); err != 0) {
+                calls_.Unlink(systemPath_.c_str());
+                published_ = false;
+                Fail(err, "sync the folder of", systemPath_);
+            }
+            return;
+    }
+}
+
 void TextFile::Release() noexcept {
     if (fd_ >= 0) {
         calls_.Close(fd_);
         fd_ = -1;
     }
-    if (replacing_) {
+    if (publish_ != Publish::kInPlace) {
         calls_.Unlink(tempPath_.c_str());
-        replacing_ = false;
+        publish_ = Publish::kInPlace;
     }
     mode_ = Mode::kClosed;
     writeUsed_ = 0;
 }
 
-void TextFile::Fail(int err, const std::string& path) {
+void TextFile::Fail(int err, const char* operation, const std::string& path) {
     const int code = CodeFromErrno(err, path);
     failed_ = true;
     // A whole rewrite that went wrong is abandoned at once: the old file stays as it was.
-    if (replacing_) {
+    if (publish_ != Publish::kInPlace) {
         Release();
     }
     // So is a line appended on its own: the file keeps just what it had before.
@@ -205,18 +327,20 @@ void TextFile::Fail(int err, const std::string& path) {
         Release();
     }
     undoAppendFrom_ = -1;
-    throw InOutError(code);
+    throw InOutError(code, operation, path, err);
 }
 
-void TextFile::RequireMode(Mode wanted) const {
+void TextFile::RequireMode(Mode wanted, const char* operation) const {
     if (mode_ == wanted) {
         return;
     }
     if (mode_ == Mode::kClosed) {
-        throw InOutError(io_code::kFileNotOpen);
+        throw InOutError(io_code::kFileNotOpen, operation, systemPath_, 0, "the file is not open");
     }
-    throw InOutError(wanted == Mode::kReading ? io_code::kNotOpenForInput
-                                              : io_code::kNotOpenForOutput);
+    const bool reading = wanted == Mode::kReading;
+    throw InOutError(reading ? io_code::kNotOpenForInput : io_code::kNotOpenForOutput, operation,
+                     systemPath_, 0,
+                     reading ? "the file is open for writing" : "the file is open for reading");
 }
 
 bool TextFile::HasByte() {
@@ -231,7 +355,7 @@ bool TextFile::HasByte() {
         got = calls_.Read(fd_, readBuffer_.data(), readBuffer_.size());
     } while (got < 0 && errno == EINTR);
     if (got < 0) {
-        Fail(errno, systemPath_);
+        Fail(errno, "read", systemPath_);
     }
     readPos_ = 0;
     readEnd_ = static_cast<std::size_t>(got);
@@ -240,8 +364,13 @@ bool TextFile::HasByte() {
     // that fills the buffer can be one, so small files cost no extra call.
     if (readEnd_ == readBuffer_.size() && !checkedPlainFile_) {
         struct stat info {};
-        if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) {
-            Fail(EACCES, systemPath_);
+        if (calls_.Fstat(fd_, &info) != 0) {
+            Fail(errno, "look at", systemPath_);
+        }
+        if (!S_ISREG(info.st_mode)) {
+            failed_ = true;
+            throw InOutError(io_code::kAccessDenied, "read", systemPath_, 0,
+                             "not a regular file, so it may never end");
         }
         checkedPlainFile_ = true;
     }
@@ -249,7 +378,7 @@ bool TextFile::HasByte() {
 }
 
 bool TextFile::Eof() {
-    RequireMode(Mode::kReading);
+    RequireMode(Mode::kReading, "read");
     return !HasByte() || PeekByte() == kEndOfFile;
 }
 
@@ -260,13 +389,13 @@ std::string TextFile::ReadLine() {
 }
 
 void TextFile::ReadLine(std::string& line) {
-    RequireMode(Mode::kReading);
+    RequireMode(Mode::kReading, "read");
     line.clear();
     ReadLineInto(&line);
 }
 
 void TextFile::SkipLine() {
-    RequireMode(Mode::kReading);
+    RequireMode(Mode::kReading, "read");
     ReadLineInto(nullptr);
 }
 
@@ -303,14 +432,16 @@ void TextFile::ReadLineInto(std::string* line) {
 }
 
 std::int32_t TextFile::ReadInteger() {
-    RequireMode(Mode::kReading);
+    RequireMode(Mode::kReading, "read a number from");
     while (HasByte() && PeekByte() <= ' ' && PeekByte() != kEndOfFile) {
         ++readPos_;
     }
     std::string token;
     while (HasByte() && PeekByte() > ' ') {
         if (token.size() == kMaxIntegerLength) {
-            throw InOutError(io_code::kInvalidNumericInput);
+            throw InOutError(io_code::kInvalidNumericInput, "read a number from", systemPath_, 0,
+                             "more than " + std::to_string(kMaxIntegerLength) +
+                                 " characters where a number should be");
         }
         token.push_back(readBuffer_[readPos_++]);
     }
@@ -319,13 +450,25 @@ std::int32_t TextFile::ReadInteger() {
     }
     const auto value = ParseInteger(token);
     if (!value) {
-        throw InOutError(io_code::kInvalidNumericInput);
+        throw InOutError(io_code::kInvalidNumericInput, "read a number from", systemPath_, 0,
+                         "\"" + token + "\" is not a number");
     }
     return *value;
 }
 
+std::size_t TextFile::ReadBytes(char* buffer, std::size_t size) {
+    RequireMode(Mode::kReading, "read");
+    if (!HasByte()) {
+        return 0;
+    }
+    const std::size_t taken = std::min(size, readEnd_ - readPos_);
+    std::memcpy(buffer, readBuffer_.data() + readPos_, taken);
+    readPos_ += taken;
+    return taken;
+}
+
 void TextFile::WriteLine(std::string_view text) {
-    RequireMode(Mode::kWriting);
+    RequireMode(Mode::kWriting, "write");
     for (char c : text) {
         const bool breaksLine =
             c == '\r' || c == '\n' || static_cast<unsigned char>(c) == kEndOfFile;
@@ -333,6 +476,13 @@ void TextFile::WriteLine(std::string_view text) {
     }
     PutByte('\r');
     PutByte('\n');
+}
+
+void TextFile::WriteBytes(std::string_view bytes) {
+    RequireMode(Mode::kWriting, "write");
+    for (char c : bytes) {
+        PutByte(c);
+    }
 }
 
 void TextFile::PutByte(char byte) {
@@ -350,7 +500,7 @@ void TextFile::FlushWriteBuffer() {
             continue;
         }
         if (wrote <= 0) {
-            Fail(wrote < 0 ? errno : ENOSPC, WrittenPath());
+            Fail(wrote < 0 ? errno : ENOSPC, "write", WrittenPath());
         }
         done += static_cast<std::size_t>(wrote);
     }

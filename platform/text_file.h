@@ -34,10 +34,12 @@ public:
 
     // Opens an existing file for reading from its first line.
     void Reset();
-    // Creates or truncates the file for writing.
+    // Creates or truncates the file for writing. A symbolic link in its place is refused.
     void Rewrite();
-    // Writes a new version beside the file and renames it over the file on Close, so
-    // the file is either the old one or the whole new one, whatever fails.
+    // Writes a new version beside the file, under a name of its own, and renames it over
+    // the file on Close, so the file is either the old one or the whole new one, whatever
+    // fails; the new version keeps the old one's permission bits. A new version left
+    // behind by a crash is removed first.
     void RewriteWhole();
     // Opens an existing file for writing at its end.
     void Append();
@@ -45,11 +47,12 @@ public:
     // so a hand-edited file never gets two entries joined on one line. What is written is
     // synced when closed, and a failure on the way cuts the file back to what it held.
     void AppendOnNewLine();
-    // Creates a file that must not exist yet, to be synced to the disk when closed.
-    // Returns false, opening nothing, when a file of that name exists. Closing it with
-    // Abandon removes it again.
+    // Writes a file that must not exist yet. It is written beside its name and appears
+    // there only whole: Close syncs it, moves it into place and syncs the folder, so the
+    // name is on the disk before anything refers to it. Returns false, opening nothing,
+    // when something of that name exists.
     bool CreateNew();
-    // Closes a file made by CreateNew and removes it; never throws.
+    // Closes a file made by CreateNew and removes it, in place or not; never throws.
     void Abandon() noexcept;
     // Writes out the buffer and closes. A file whose write already failed is released
     // without a further error, and a whole rewrite of it is abandoned.
@@ -63,27 +66,39 @@ public:
     void SkipLine();
     // Skips blanks and line ends, then reads at most 32 non-blank characters as an integer.
     std::int32_t ReadInteger();
+    // The next bytes as stored, line rules aside; 0 at the end.
+    std::size_t ReadBytes(char* buffer, std::size_t size);
 
     // Writes text and CR LF. CR, LF and byte 26 inside the text are written as blanks,
     // since each would split or end the file when it is read back.
     void WriteLine(std::string_view text);
+    // Writes bytes exactly as given.
+    void WriteBytes(std::string_view bytes);
 
 private:
     enum class Mode { kClosed, kReading, kWriting };
+    // Where the written bytes end up on Close: the file itself, or a temporary beside it
+    // that replaces the file or takes a name that must be free.
+    enum class Publish { kInPlace, kReplace, kCreate };
 
-    void Open(const std::string& path, int flags);
+    void Open(const std::string& path, int flags, const char* operation, mode_t mode = 0644);
     // Opens with the given flags; false only when O_EXCL finds the file already there.
-    bool TryOpen(const std::string& path, int flags);
-    void RequireMode(Mode wanted) const;
+    bool TryOpen(const std::string& path, int flags, const char* operation, mode_t mode);
+    void OpenTemporary(Publish publish, const char* operation);
+    void RemoveStaleTemporaries() noexcept;
+    void MoveIntoPlace();
+    void RequireMode(Mode wanted, const char* operation) const;
     bool HasByte();
     unsigned char PeekByte() const { return static_cast<unsigned char>(readBuffer_[readPos_]); }
     void ReadLineInto(std::string* line);
     void PutByte(char byte);
     void FlushWriteBuffer();
     void Release() noexcept;
-    // The file the writes go to: the new version beside the file during a whole rewrite.
-    const std::string& WrittenPath() const { return replacing_ ? tempPath_ : systemPath_; }
-    [[noreturn]] void Fail(int err, const std::string& path);
+    // The file the writes go to: the temporary beside the file while one is written.
+    const std::string& WrittenPath() const {
+        return publish_ == Publish::kInPlace ? systemPath_ : tempPath_;
+    }
+    [[noreturn]] void Fail(int err, const char* operation, const std::string& path);
 
     FileCalls& calls_;
     std::string path_;
@@ -91,7 +106,8 @@ private:
     std::string tempPath_;
     Mode mode_ = Mode::kClosed;
     int fd_ = -1;
-    bool replacing_ = false;
+    Publish publish_ = Publish::kInPlace;
+    bool published_ = false;
     bool syncOnClose_ = false;
     off_t undoAppendFrom_ = -1;
     bool failed_ = false;

@@ -33,6 +33,15 @@ int ReadOnlyFileCalls::Open(const char* path, int flags, mode_t mode) {
     return fd;
 }
 
+int ReadOnlyFileCalls::Fchmod(int fd, mode_t) {
+    // Never passed on: it would change the modes of /dev/null itself.
+    if (discarding_.contains(fd)) {
+        return 0;
+    }
+    errno = EROFS;
+    return -1;
+}
+
 int ReadOnlyFileCalls::Fsync(int fd) {
     return discarding_.contains(fd) ? 0 : FileCalls::Fsync(fd);
 }
@@ -55,6 +64,11 @@ int ReadOnlyFileCalls::Rename(const char*, const char*) {
     return -1;
 }
 
+int ReadOnlyFileCalls::RenameNoReplace(const char*, const char*) {
+    errno = EROFS;
+    return -1;
+}
+
 int ReadOnlyFileCalls::Unlink(const char*) {
     errno = EROFS;
     return -1;
@@ -72,6 +86,17 @@ constexpr std::string_view kHelp =
 
 std::string Utf8(std::string_view cp1251) {
     return DecodeCp1251(cp1251).toStdString();
+}
+
+// The message as the window's box shows it, then where it happened, one detail a line.
+void PrintFailure(std::ostream& err, const TumboError& error) {
+    err << "tumbo-chat: " << Utf8(error.what()) << '\n';
+    std::string_view details = error.details();
+    while (!details.empty()) {
+        const auto end = details.find('\n');
+        err << "  " << details.substr(0, end) << '\n';
+        details = end == std::string_view::npos ? std::string_view() : details.substr(end + 1);
+    }
 }
 
 // The main window's part, on a terminal: the chat log goes out as lines and the
@@ -172,18 +197,18 @@ int RunChat(int argc, const char* const* argv, std::istream& in, std::ostream& o
     engine.SetProgramDir(prefix);
     engine.BindFiles();
 
-    const auto load = [&](const std::string& file, const std::function<void()>& step) {
+    const auto load = [&](const std::function<void()>& step) {
         try {
             step();
             return true;
         } catch (const TumboError& error) {
-            err << "tumbo-chat: " << prefix << file << ": " << Utf8(error.what()) << '\n';
+            PrintFailure(err, error);
             return false;
         }
     };
     // The path list is only read at the first phrase; a base without one fails now.
     TextFile pathList(calls);
-    if (!load("opt.tmb", [&] { engine.LoadOptions(); }) || !load("path.tmb", [&] {
+    if (!load([&] { engine.LoadOptions(); }) || !load([&] {
             pathList.Assign(prefix + "path.tmb");
             pathList.Reset();
             pathList.Close();
@@ -202,7 +227,7 @@ int RunChat(int argc, const char* const* argv, std::istream& in, std::ostream& o
             engine.SendPhrase();
         } catch (const TumboError& error) {
             out.flush();
-            err << "tumbo-chat: " << Utf8(error.what()) << '\n';
+            PrintFailure(err, error);
             anyFailed = true;
         }
         out.flush();

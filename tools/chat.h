@@ -11,14 +11,17 @@
 namespace tumbo::tools {
 
 // File calls that leave the disk as it is: reads go to the real files, while every open
-// for writing gets /dev/null instead, and renames and removals are refused (EROFS).
+// for writing gets /dev/null instead, and renames, removals and mode changes are refused
+// (EROFS) or, on /dev/null, done as nothing.
 class ReadOnlyFileCalls : public FileCalls {
 public:
     int Open(const char* path, int flags, mode_t mode) override;
+    int Fchmod(int fd, mode_t mode) override;
     int Fsync(int fd) override;
     int Truncate(int fd, off_t length) override;
     int Close(int fd) override;
     int Rename(const char* from, const char* to) override;
+    int RenameNoReplace(const char* from, const char* to) override;
     int Unlink(const char* path) override;
 
 private:

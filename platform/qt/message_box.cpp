@@ -35,6 +35,9 @@ void ShowMessageBox(QWidget* parent, const MessageBoxRequest& request) {
     QMessageBox box(ToQt(request.icon), request.caption, request.text, QMessageBox::Ok, parent);
     box.setDefaultButton(QMessageBox::Ok);
     box.setEscapeButton(QMessageBox::Ok);
+    if (!request.details.isEmpty()) {
+        box.setDetailedText(request.details);
+    }
     box.exec();
 }
 

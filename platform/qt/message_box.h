@@ -14,6 +14,8 @@ struct MessageBoxRequest {
     QString caption;
     QString text;
     BoxIcon icon = BoxIcon::kStop;
+    // Where a failure happened, behind the box's details button; empty for none.
+    QString details;
 };
 
 // Shows a modal box with one OK button that answers both Enter and Esc.

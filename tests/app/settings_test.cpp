@@ -81,7 +81,7 @@ TEST_F(Settings, OkSavesFourLinesAndTheChatUsesTheNewName) {
     EXPECT_DOUBLE_EQ(form->windowOpacity(), 148 / 255.0);
     dir.Write("path.tmb", "");
     Type("hi");
-    EXPECT_EQ(ChatLines().last(), QString::fromUtf8("Боря из Твери:hi"));
+    EXPECT_TRUE(ChatLines().contains(QString::fromUtf8("Боря из Твери:hi")));
 }
 
 TEST_F(Settings, EnterInTheNameFieldNeverSends) {

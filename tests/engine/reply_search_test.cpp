@@ -149,11 +149,15 @@ TEST_F(ReplySearch, NoAnswerOpensTeachingWithThePhrase) {
     EXPECT_EQ(engine.CurrentDialogue(), "dlg\\1.dlg");
 }
 
-TEST_F(ReplySearch, AnEmptyPathListOnlyEchoes) {
+TEST_F(ReplySearch, AnEmptyPathListAsksToBeTaught) {
     WritePathList({});
     Send("anything");
-    EXPECT_EQ(window.chat, std::vector<std::string>{u8"Аня:anything"_cp});
-    EXPECT_EQ(window.teachPanelShown, 0);
+    EXPECT_EQ(window.chat,
+              (std::vector<std::string>{u8"Аня:anything"_cp, u8"Tumbo:не знаю ответа"_cp}));
+    EXPECT_EQ(window.teachPanelShown, 1);
+    EXPECT_EQ(window.teachFields[0], "anything");
+    EXPECT_TRUE(engine.ScratchOpen());
+    EXPECT_TRUE(window.progress.empty()) << "no dialogue was read";
 }
 
 TEST_F(ReplySearch, AnEmptyFieldIsSilenceAndChangesNothing) {
@@ -161,7 +165,7 @@ TEST_F(ReplySearch, AnEmptyFieldIsSilenceAndChangesNothing) {
     Send("");
     EXPECT_EQ(window.chat, std::vector<std::string>{u8"Tumbo:Аня ты чё молчишь ?"_cp});
     Send(" ");
-    EXPECT_EQ(LastLine(), u8"Аня: "_cp) << "blanks are a phrase";
+    EXPECT_EQ(window.chat.at(1), u8"Аня: "_cp) << "blanks are a phrase";
 }
 
 TEST_F(ReplySearch, AMissingDialogueStopsTheSearchWithFileNotFound) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <set>
 #include <sstream>
 
@@ -100,12 +102,24 @@ TEST_F(ChatTool, ABaseThatCannotBeLoadedStopsItBeforeAnyPhrase) {
     auto run = Chat("привет\n");
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.out, Lines{});
-    EXPECT_EQ(run.err, "tumbo-chat: " + dir.prefix() + "opt.tmb: Invalid numeric input\n");
+    EXPECT_EQ(run.err,
+              "tumbo-chat: Invalid numeric input\n"
+              "  Operation: read a number from\n"
+              "  File: " +
+                  dir.prefix() +
+                  "opt.tmb\n"
+                  "  Reason: \"x\" is not a number\n");
     WriteOptions("me", 3);
     std::filesystem::remove(dir.file("path.tmb"));
     run = Chat("привет\n");
     EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err, "tumbo-chat: " + dir.prefix() + "path.tmb: File not found\n");
+    EXPECT_EQ(run.err,
+              "tumbo-chat: File not found\n"
+              "  Operation: open for reading\n"
+              "  File: " +
+                  dir.prefix() +
+                  "path.tmb\n"
+                  "  System: No such file or directory (errno 2)\n");
 }
 
 TEST_F(ChatTool, AFailedPhraseIsReportedAndTheChatGoesOn) {
@@ -114,7 +128,14 @@ TEST_F(ChatTool, AFailedPhraseIsReportedAndTheChatGoesOn) {
     ASSERT_EQ(run.out.size(), 3u);
     EXPECT_EQ(run.out[0], "Аня:пока");
     EXPECT_EQ(run.out[1], "Аня:привет");
-    EXPECT_EQ(run.err, "tumbo-chat: File not found\n");
+    EXPECT_EQ(run.err,
+              "tumbo-chat: File not found\n"
+              "  Operation: open for reading\n"
+              "  File: " +
+                  dir.prefix() +
+                  "dlg/2.dlg\n"
+                  "  System: No such file or directory (errno 2)\n")
+        << "the details name the entry to mend";
     EXPECT_EQ(run.status, 1);
 }
 
@@ -149,8 +170,11 @@ TEST_F(ChatToolFileCalls, EveryWayOfWritingLeavesTheFilesAsTheyWere) {
     EXPECT_THROW(file.Close(), InOutError) << "the rename over the file is refused";
     file.Assign(dir.file("created"));
     EXPECT_TRUE(file.CreateNew());
-    file.Close();
+    EXPECT_THROW(file.Close(), InOutError) << "the move into place is refused";
     EXPECT_EQ(Snapshot(), before);
+    struct stat null {};
+    ASSERT_EQ(::stat("/dev/null", &null), 0);
+    EXPECT_EQ(null.st_mode & 0777, 0666u) << "the stand-in for written files is left alone";
 
     file.Assign(dir.file("kept"));
     file.Reset();

@@ -4,9 +4,8 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <map>
+#include <new>
 #include <optional>
 #include <set>
 #include <system_error>
@@ -16,6 +15,7 @@
 #include "engine/phrase.h"
 #include "platform/integer_text.h"
 #include "platform/qt/codepage.h"
+#include "tools/line_stream.h"
 
 namespace tumbo::tools {
 
@@ -23,12 +23,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr unsigned char kEndMark = 26;
 constexpr unsigned char kUndefinedByte = 0x98;
 constexpr std::string_view kEnd = "#END";
 constexpr std::size_t kOptionLines = 4;
 const std::string kOptionFile = "opt.tmb";
 const std::string kPathList = "path.tmb";
+// Beyond these, repeats within a file are no longer looked for, so that a file of any
+// size is checked in bounded memory.
+constexpr std::size_t kMaxTriggersRemembered = 100'000;
 
 std::string Hex(unsigned char byte) {
     char text[8];
@@ -57,18 +59,6 @@ std::string Quote(std::string_view bytes) {
     return quoted + "\"";
 }
 
-std::optional<std::string> ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return std::nullopt;
-    }
-    std::string bytes{std::istreambuf_iterator<char>(in), {}};
-    if (in.bad()) {
-        return std::nullopt;
-    }
-    return bytes;
-}
-
 // The option file's integers as the program reads them; blanks around are allowed.
 std::optional<std::int32_t> OptionInteger(const std::string& text) {
     const auto first = text.find_first_not_of(" \t");
@@ -95,6 +85,23 @@ bool IsDialogueEntry(std::string_view entry) {
     return value && *value >= 1 && number.front() != '0';
 }
 
+std::string KindOf(const fs::file_status& status) {
+    switch (status.type()) {
+        case fs::file_type::directory:
+            return "a folder";
+        case fs::file_type::fifo:
+            return "a named pipe (FIFO)";
+        case fs::file_type::character:
+            return "a character device";
+        case fs::file_type::block:
+            return "a block device";
+        case fs::file_type::socket:
+            return "a socket";
+        default:
+            return "something other than a file";
+    }
+}
+
 char Tag(const std::string& text) {
     return text.empty() ? '\0' : text.front();
 }
@@ -103,6 +110,18 @@ struct Entry {
     std::string name;
     std::string file;
     int line = 0;
+};
+
+// What a dialogue's reading has seen so far, for checks that need the lines around one.
+struct DialogueScan {
+    std::size_t lines = 0;
+    RawLine previous;
+    char firstTag = '\0';
+    bool firstIsEnd = false;
+    bool anyTrigger = false;
+    bool inOpeners = true;
+    int turn = 0;
+    std::map<std::string, std::pair<std::size_t, int>> triggersSeen;
 };
 
 class Checker {
@@ -114,11 +133,9 @@ public:
         if (!fs::is_directory(dir_, error)) {
             throw BaseUnreadable(dir_.string() + ": no such folder");
         }
-        const SplitText options = ReadBaseFile(kOptionFile);
-        const SplitText paths = ReadBaseFile(kPathList);
-        CheckLines(kOptionFile, options);
-        CheckOptions(options, paths.lines.size());
-        CheckLines(kPathList, paths);
+        const std::vector<RawLine> options = ReadListFile(kOptionFile, kOptionLines + 1);
+        const std::vector<RawLine> paths = ReadListFile(kPathList, 0);
+        CheckOptions(options, pathListLines_);
         const auto entries = CheckPathList(paths);
         for (const auto& entry : entries) {
             CheckDialogue(entry);
@@ -132,30 +149,49 @@ private:
         findings_.push_back({file, static_cast<int>(line), std::move(message), warning});
     }
 
-    SplitText ReadBaseFile(const std::string& name) {
-        std::error_code error;
-        if (!fs::is_regular_file(dir_ / name, error)) {
-            throw BaseUnreadable((dir_ / name).string() + ": no such file");
+    // Reads opt.tmb or path.tmb whole, keeping at most `keep` lines (0: all of them).
+    std::vector<RawLine> ReadListFile(const std::string& name, std::size_t keep) {
+        const std::string path = (dir_ / name).string();
+        std::vector<RawLine> kept;
+        try {
+            LineStream stream(path);
+            LineChecks checks(*this, name);
+            RawLine line;
+            std::size_t count = 0;
+            while (stream.Next(line)) {
+                checks.Line(line, ++count);
+                if (keep == 0 || kept.size() < keep) {
+                    kept.push_back(std::move(line));
+                }
+            }
+            checks.End(stream, count, count > 0 ? &kept.back() : nullptr);
+            if (name == kPathList) {
+                pathListLines_ = count;
+            }
+        } catch (const FileTrouble& trouble) {
+            throw BaseUnreadable(path + ": " + trouble.what());
         }
-        auto bytes = ReadBytes(dir_ / name);
-        if (!bytes) {
-            throw BaseUnreadable((dir_ / name).string() + ": cannot be read");
-        }
-        return SplitLines(*bytes);
+        return kept;
     }
 
-    // What every file of the base must keep to, whatever its kind.
-    void CheckLines(const std::string& file, const SplitText& split) {
-        std::size_t lfOnly = 0;
-        std::size_t firstLfOnly = 0;
-        for (std::size_t i = 0; i < split.lines.size(); ++i) {
-            const RawLine& line = split.lines[i];
-            const std::size_t number = i + 1;
+    // What every file of the base must keep to, whatever its kind, line by line.
+    class LineChecks {
+    public:
+        LineChecks(Checker& checker, std::string file)
+            : checker_(checker), file_(std::move(file)) {}
+
+        void Line(const RawLine& line, std::size_t number) {
+            if (line.TooLong()) {
+                checker_.Add(file_, number,
+                             "line of " + std::to_string(line.length) + " bytes, longer than " +
+                                 std::to_string(kMaxLineLength) + "; only its start is checked");
+            }
             if (line.text.empty()) {
-                Add(file, number, "empty line");
+                checker_.Add(file_, number, "empty line");
             }
             if (const auto cr = line.raw.find('\r'); cr != std::string::npos) {
-                Add(file, number,
+                checker_.Add(
+                    file_, number,
                     "stray CR at column " + std::to_string(cr + 1) + "; the program drops it");
             }
             const auto control = std::find_if(line.raw.begin(), line.raw.end(), [](char c) {
@@ -163,42 +199,52 @@ private:
                 return byte < 0x20 && byte != '\t' && byte != '\r';
             });
             if (control != line.raw.end()) {
-                Add(file, number,
-                    "control byte " + Hex(static_cast<unsigned char>(*control)) + " at column " +
-                        std::to_string(control - line.raw.begin() + 1));
+                checker_.Add(file_, number,
+                             "control byte " + Hex(static_cast<unsigned char>(*control)) +
+                                 " at column " + std::to_string(control - line.raw.begin() + 1));
             }
             if (const auto undefined = line.raw.find(static_cast<char>(kUndefinedByte));
                 undefined != std::string::npos) {
-                Add(file, number,
-                    "byte 0x98 at column " + std::to_string(undefined + 1) +
-                        " is not a character in code page 1251");
+                checker_.Add(file_, number,
+                             "byte 0x98 at column " + std::to_string(undefined + 1) +
+                                 " is not a character in code page 1251");
             }
-            if (line.end == LineEnd::kLf && lfOnly++ == 0) {
-                firstLfOnly = number;
+            if (line.end == LineEnd::kLf && lfOnly_++ == 0) {
+                firstLfOnly_ = number;
             }
         }
-        if (lfOnly > 0) {
-            Add(file, firstLfOnly,
-                "line ends with LF alone, not CR LF" +
-                    (lfOnly > 1 ? " (" + std::to_string(lfOnly) + " such lines in this file)"
-                                : std::string()),
-                true);
-        }
-        if (split.endMarkLine > 0) {
-            Add(file, static_cast<std::size_t>(split.endMarkLine),
-                "byte 26 (0x1A) ends the file for the program: " +
-                    (split.bytesAfterEndMark > 0
-                         ? std::to_string(split.bytesAfterEndMark) +
-                               " byte(s) after it are never read"
-                         : std::string("lines added after it would never be read")));
-        } else if (!split.lines.empty() && split.lines.back().end == LineEnd::kNone) {
-            Add(file, split.lines.size(), "last line has no CR LF (the program still reads it)",
-                true);
-        }
-    }
 
-    void CheckOptions(const SplitText& split, std::size_t entries) {
-        const auto& lines = split.lines;
+        void End(const LineStream& stream, std::size_t lines, const RawLine* last) {
+            if (lfOnly_ > 0) {
+                checker_.Add(
+                    file_, firstLfOnly_,
+                    "line ends with LF alone, not CR LF" +
+                        (lfOnly_ > 1 ? " (" + std::to_string(lfOnly_) + " such lines in this file)"
+                                     : std::string()),
+                    true);
+            }
+            if (stream.EndMarkLine() > 0) {
+                const std::size_t after = stream.BytesAfterEndMark();
+                checker_.Add(
+                    file_, static_cast<std::size_t>(stream.EndMarkLine()),
+                    "byte 26 (0x1A) ends the file for the program: " +
+                        (after > 0 ? std::to_string(after) + " byte(s) after it are never read"
+                                   : std::string("lines added after it would never be "
+                                                 "read")));
+            } else if (last != nullptr && last->end == LineEnd::kNone) {
+                checker_.Add(file_, lines, "last line has no CR LF (the program still reads it)",
+                             true);
+            }
+        }
+
+    private:
+        Checker& checker_;
+        std::string file_;
+        std::size_t lfOnly_ = 0;
+        std::size_t firstLfOnly_ = 0;
+    };
+
+    void CheckOptions(const std::vector<RawLine>& lines, std::size_t entries) {
         if (lines.size() < kOptionLines) {
             Add(kOptionFile, 0,
                 "has " + std::to_string(lines.size()) +
@@ -239,14 +285,14 @@ private:
         }
     }
 
-    std::vector<Entry> CheckPathList(const SplitText& split) {
+    std::vector<Entry> CheckPathList(const std::vector<RawLine>& lines) {
         std::vector<Entry> entries;
         std::map<std::string, std::size_t> listedAt;
-        if (split.lines.empty()) {
-            Add(kPathList, 0, "lists no dialogues: nothing can be answered or taught");
+        if (lines.empty()) {
+            Add(kPathList, 0, "lists no dialogues: nothing can be answered until one is taught");
         }
-        for (std::size_t i = 0; i < split.lines.size(); ++i) {
-            const std::string& name = split.lines[i].text;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            const std::string& name = lines[i].text;
             const std::size_t number = i + 1;
             if (name.empty()) {
                 continue;
@@ -267,7 +313,8 @@ private:
             if (!fs::exists(status)) {
                 Add(kPathList, number, "entry " + Quote(name) + " names a missing file");
             } else if (!fs::is_regular_file(status)) {
-                Add(kPathList, number, "entry " + Quote(name) + " is not a file");
+                Add(kPathList, number,
+                    "entry " + Quote(name) + " names " + KindOf(status) + ", not a file");
             } else {
                 entries.push_back({name, file, static_cast<int>(number)});
             }
@@ -276,121 +323,126 @@ private:
     }
 
     void CheckDialogue(const Entry& entry) {
-        const auto bytes = ReadBytes(dir_ / entry.file);
-        if (!bytes) {
-            Add(entry.file, 0, "cannot be read");
+        DialogueScan scan;
+        try {
+            LineStream stream((dir_ / entry.file).string());
+            LineChecks checks(*this, entry.file);
+            RawLine line;
+            while (stream.Next(line)) {
+                checks.Line(line, ++scan.lines);
+                CheckDialogueLine(entry, scan, line);
+                scan.previous = std::move(line);
+            }
+            checks.End(stream, scan.lines, scan.lines > 0 ? &scan.previous : nullptr);
+        } catch (const FileTrouble& trouble) {
+            findings_.push_back({entry.file, 0, trouble.what(), false, true});
             return;
         }
-        const SplitText split = SplitLines(*bytes);
-        CheckLines(entry.file, split);
-        const auto& lines = split.lines;
-        if (lines.empty()) {
-            Add(entry.file, 0, "is empty: a dialogue needs triggers, replies and a closing #END");
-            return;
-        }
-        CheckLineKinds(entry, lines);
-        CheckTurns(entry, lines);
-        CheckOpeners(entry, lines);
-    }
-
-    void CheckLineKinds(const Entry& entry, const std::vector<RawLine>& lines) {
-        const std::size_t last = lines.size();
-        bool anyTrigger = false;
-        for (std::size_t i = 0; i < last; ++i) {
-            const std::string& text = lines[i].text;
-            const std::size_t number = i + 1;
-            const char tag = Tag(text);
-            if (tag == '\0') {
-                continue;
-            }
-            if (tag != '$' && tag != '#') {
-                Add(entry.file, number, "line is neither a trigger ($) nor a reply (#)");
-            } else if (text.size() == 1) {
-                Add(entry.file, number,
-                    tag == '$' ? "trigger with no text can never match" : "reply with no text");
-            }
-            if (text == kEnd && number != last) {
-                Add(entry.file, number,
-                    "#END before the end of the file; the program reads it as the reply \"END\"");
-            }
-            if (tag == '$') {
-                anyTrigger = true;
-                const std::string phrase = text.substr(1);
-                const std::string lowered = NormalizePhrase(phrase);
-                if (lowered != phrase) {
-                    Add(entry.file, number,
-                        "trigger " + Quote(phrase) +
-                            " is not lower case, so it can never match (typed text is "
-                            "lower-cased: " +
-                            Quote(lowered) + ")");
-                }
-            }
-        }
-        if (lines.back().text != kEnd) {
-            Add(entry.file, last, "last line is not #END");
-        }
-        if (Tag(lines.front().text) == '#' && !(last == 1 && lines.front().text == kEnd)) {
-            Add(entry.file, 1, "replies before any trigger: the dialogue has no openers");
-        }
-        if (!anyTrigger) {
-            Add(entry.file, 0, "has no triggers, so it can never answer");
-        }
+        EndDialogue(entry, scan);
     }
 
     // Turns are a $ block and the # block after it; the search within a dialogue always
-    // takes the first matching trigger from the top of the file.
-    void CheckTurns(const Entry& entry, const std::vector<RawLine>& lines) {
-        std::map<std::string, std::pair<std::size_t, int>> seen;
-        int turn = 0;
-        for (std::size_t i = 0; i < lines.size(); ++i) {
-            if (Tag(lines[i].text) != '$') {
-                continue;
-            }
-            const bool blockStart = i == 0 || Tag(lines[i - 1].text) != '$';
-            turn += blockStart ? 1 : 0;
-            const std::string phrase = lines[i].text.substr(1);
-            const auto [where, added] = seen.emplace(phrase, std::pair{i + 1, turn});
-            if (!added && where->second.second != turn && !phrase.empty()) {
-                Add(entry.file, i + 1,
+    // takes the first matching trigger from the top of the file. The opener block is the
+    // trigger lines before the first reply line, as the search reads it.
+    void CheckDialogueLine(const Entry& entry, DialogueScan& scan, const RawLine& line) {
+        const std::size_t number = scan.lines;
+        const std::string& text = line.text;
+        const char tag = Tag(text);
+        const char previousTag = number > 1 ? Tag(scan.previous.text) : '\0';
+        if (number == 1) {
+            scan.firstTag = tag;
+            scan.firstIsEnd = text == kEnd;
+        }
+        if (number > 1 && scan.previous.text == kEnd) {
+            Add(entry.file, number - 1,
+                "#END before the end of the file; the program reads it as the reply \"END\"");
+        }
+        if (previousTag == '$' && tag != '$') {
+            EndOfTriggerBlock(entry, number - 1, tag, text);
+        }
+        if (tag == '\0') {
+            return;
+        }
+        if (tag != '$' && tag != '#') {
+            Add(entry.file, number, "line is neither a trigger ($) nor a reply (#)");
+        } else if (text.size() == 1) {
+            Add(entry.file, number,
+                tag == '$' ? "trigger with no text can never match" : "reply with no text");
+        }
+        if (tag == '#') {
+            scan.inOpeners = false;
+        }
+        if (tag != '$') {
+            return;
+        }
+        scan.anyTrigger = true;
+        scan.turn += previousTag != '$' ? 1 : 0;
+        if (line.TooLong()) {
+            return;
+        }
+        const std::string phrase = text.substr(1);
+        const std::string lowered = NormalizePhrase(phrase);
+        if (lowered != phrase) {
+            Add(entry.file, number,
+                "trigger " + Quote(phrase) +
+                    " is not lower case, so it can never match (typed text is lower-cased: " +
+                    Quote(lowered) + ")");
+        }
+        if (scan.triggersSeen.size() < kMaxTriggersRemembered) {
+            const auto [where, added] =
+                scan.triggersSeen.emplace(phrase, std::pair{number, scan.turn});
+            if (!added && where->second.second != scan.turn && !phrase.empty()) {
+                Add(entry.file, number,
                     "trigger " + Quote(phrase) + " repeats line " +
                         std::to_string(where->second.first) +
                         " of an earlier turn, which always answers it first");
             }
-            const bool blockEnd = i + 1 == lines.size() || Tag(lines[i + 1].text) != '$';
-            if (!blockEnd) {
-                continue;
-            }
-            if (i + 1 == lines.size() || Tag(lines[i + 1].text) != '#') {
-                Add(entry.file, i + 1, "triggers with no reply after them");
-            } else if (lines[i + 1].text == kEnd) {
-                Add(entry.file, i + 1,
-                    "triggers followed by #END instead of a reply; the program answers \"END\"");
-            }
         }
-    }
-
-    // The openers are the trigger lines before the first reply line, as the search reads.
-    void CheckOpeners(const Entry& entry, const std::vector<RawLine>& lines) {
-        for (std::size_t i = 0; i < lines.size() && Tag(lines[i].text) != '#'; ++i) {
-            if (Tag(lines[i].text) != '$' || lines[i].text.size() == 1) {
-                continue;
-            }
-            const std::string phrase = lines[i].text.substr(1);
-            if (NormalizePhrase(phrase) != phrase) {
-                continue;
-            }
+        if (scan.inOpeners && !phrase.empty() && lowered == phrase &&
+            openerOwner_.size() < kMaxTriggersRemembered * 10) {
             const auto [owner, added] = openerOwner_.emplace(phrase, entry.name);
             if (!added && owner->second != entry.name) {
-                Add(entry.file, i + 1,
+                Add(entry.file, number,
                     "opener " + Quote(phrase) + " is already an opener of " + owner->second +
                         ", earlier in path.tmb; this dialogue never answers it out of context");
             }
         }
     }
 
-    void CheckUnlisted(const SplitText& paths) {
+    // A block of triggers ended at `last`; `nextTag` and `nextText` are the line after it,
+    // or nothing at the end of the file.
+    void EndOfTriggerBlock(const Entry& entry, std::size_t last, char nextTag,
+                           const std::string& nextText) {
+        if (nextTag != '#') {
+            Add(entry.file, last, "triggers with no reply after them");
+        } else if (nextText == kEnd) {
+            Add(entry.file, last,
+                "triggers followed by #END instead of a reply; the program answers \"END\"");
+        }
+    }
+
+    void EndDialogue(const Entry& entry, const DialogueScan& scan) {
+        if (scan.lines == 0) {
+            Add(entry.file, 0, "is empty: a dialogue needs triggers, replies and a closing #END");
+            return;
+        }
+        if (Tag(scan.previous.text) == '$') {
+            EndOfTriggerBlock(entry, scan.lines, '\0', {});
+        }
+        if (scan.previous.text != kEnd) {
+            Add(entry.file, scan.lines, "last line is not #END");
+        }
+        if (scan.firstTag == '#' && !(scan.lines == 1 && scan.firstIsEnd)) {
+            Add(entry.file, 1, "replies before any trigger: the dialogue has no openers");
+        }
+        if (!scan.anyTrigger) {
+            Add(entry.file, 0, "has no triggers, so it can never answer");
+        }
+    }
+
+    void CheckUnlisted(const std::vector<RawLine>& paths) {
         std::set<std::string> listed;
-        for (const auto& line : paths.lines) {
+        for (const auto& line : paths) {
             std::string file = line.text;
             std::replace(file.begin(), file.end(), '\\', '/');
             listed.insert(file);
@@ -417,6 +469,7 @@ private:
     fs::path dir_;
     std::vector<Finding> findings_;
     std::map<std::string, std::string> openerOwner_;
+    std::size_t pathListLines_ = 0;
 };
 
 }  // namespace
@@ -431,38 +484,6 @@ std::string FormatFinding(const Finding& finding) {
 
 std::ostream& operator<<(std::ostream& out, const Finding& finding) {
     return out << FormatFinding(finding);
-}
-
-SplitText SplitLines(std::string_view bytes) {
-    SplitText split;
-    RawLine line;
-    bool pending = false;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        const auto byte = static_cast<unsigned char>(bytes[i]);
-        if (byte == kEndMark) {
-            split.endMarkLine = static_cast<int>(split.lines.size()) + 1;
-            split.bytesAfterEndMark = bytes.size() - i - 1;
-            break;
-        }
-        const bool crLf = byte == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n';
-        if (byte == '\n' || crLf) {
-            line.end = crLf ? LineEnd::kCrLf : LineEnd::kLf;
-            i += crLf ? 1 : 0;
-            split.lines.push_back(std::move(line));
-            line = RawLine{};
-            pending = false;
-            continue;
-        }
-        pending = true;
-        line.raw.push_back(bytes[i]);
-        if (byte != '\r') {
-            line.text.push_back(bytes[i]);
-        }
-    }
-    if (pending) {
-        split.lines.push_back(std::move(line));
-    }
-    return split;
 }
 
 std::vector<Finding> CheckBase(const fs::path& baseDir) {
@@ -488,9 +509,18 @@ int RunCheck(int argc, const char* const* argv, std::ostream& out, std::ostream&
     } catch (const BaseUnreadable& error) {
         err << "tumbo-check: " << error.what() << "\n";
         return 2;
+    } catch (const std::bad_alloc&) {
+        err << "tumbo-check: not enough memory to check " << first << "\n";
+        return 2;
     }
+    bool unreadable = false;
     for (const auto& finding : findings) {
-        out << finding << "\n";
+        (finding.unreadable ? err : out) << finding << "\n";
+        unreadable = unreadable || finding.unreadable;
+    }
+    if (unreadable) {
+        err << "tumbo-check: the check is incomplete: a dialogue could not be read\n";
+        return 2;
     }
     return findings.empty() ? 0 : 1;
 }

@@ -105,7 +105,52 @@ TEST_F(Options, AFailedSaveLeavesTheOldFileWhole) {
     window.controls = TOptions{std::string(400, 'z'), true, 10, 0};
     EXPECT_THROW(failing.SaveOptions(), InOutError);
     EXPECT_EQ(dir.Read("opt.tmb"), CrLfLines({"kept", "false", "70", "5"}));
-    EXPECT_FALSE(dir.Exists("opt.tmb.tmp"));
+    EXPECT_TRUE(dir.Leftovers().empty());
+}
+
+// A file the program cannot read still holds what the user wrote: the first save keeps
+// its bytes before replacing it, and only the next such failure replaces that copy.
+TEST_F(Options, AnUnreadableFileIsKeptBeforeTheFirstSave) {
+    const std::string handEdited = CrLfLines({u8"Аня"_cp, "true", "7O", "12"}) + "\x1a tail";
+    dir.Write("opt.tmb", handEdited);
+    EXPECT_THROW(engine.LoadOptions(), InOutError);
+    window.controls = TOptions{"designed", false, 0, 0};
+    engine.SaveOptions();
+    EXPECT_EQ(dir.Read("opt.tmb.bak"), handEdited) << "byte for byte";
+    EXPECT_EQ(dir.Read("opt.tmb"), CrLfLines({"designed", "false", "0", "0"}));
+
+    window.controls.UserName = "again";
+    engine.SaveOptions();
+    EXPECT_EQ(dir.Read("opt.tmb.bak"), handEdited) << "a good file never replaces the copy";
+
+    dir.Write("opt.tmb", "second\r\nfalse\r\nbad\r\n");
+    EXPECT_THROW(engine.LoadOptions(), InOutError);
+    engine.SaveOptions();
+    EXPECT_EQ(dir.Read("opt.tmb.bak"), "second\r\nfalse\r\nbad\r\n");
+    EXPECT_TRUE(dir.Leftovers().empty());
+}
+
+TEST_F(Options, AMissingFileIsSimplyCreated) {
+    EXPECT_THROW(engine.LoadOptions(), InOutError);
+    engine.SaveOptions();
+    EXPECT_TRUE(dir.Exists("opt.tmb"));
+    EXPECT_FALSE(dir.Exists("opt.tmb.bak"));
+}
+
+TEST_F(Options, NoCopyNoSave) {
+    test::FailingFileCalls calls;
+    Engine failing(window, clock, calls);
+    failing.SetProgramDir(dir.prefix());
+    failing.BindFiles();
+    dir.Write("opt.tmb", CrLfLines({"mine", "false", "x"}));
+    EXPECT_THROW(failing.LoadOptions(), InOutError);
+    calls.FailAt(test::FailingFileCalls::Call::kFsync, EIO, 1, "opt.tmb.bak");
+    EXPECT_THROW(failing.SaveOptions(), InOutError);
+    EXPECT_EQ(dir.Read("opt.tmb"), CrLfLines({"mine", "false", "x"}));
+    EXPECT_FALSE(dir.Exists("opt.tmb.bak"));
+    calls.Heal();
+    failing.SaveOptions();
+    EXPECT_EQ(dir.Read("opt.tmb.bak"), CrLfLines({"mine", "false", "x"}));
 }
 
 TEST_F(Options, TheProgramDirIsAPlainPrefix) {

@@ -90,6 +90,27 @@ TEST_F(Teaching, TheNewNumberFollowsTheLastEntryAndNeverOverwrites) {
     EXPECT_EQ(engine.Options().DialogueCount, 3) << "the stored count is raised, not recounted";
 }
 
+TEST_F(Teaching, AnEmptyBaseLearnsItsFirstDialogue) {
+    std::filesystem::remove_all(dir.path() / "dlg");
+    std::filesystem::create_directory(dir.path() / "dlg");
+    dir.Write("path.tmb", "");
+    StartTeaching("first");
+    Fill({{5, "one"}});
+    engine.ConfirmTeaching();
+    EXPECT_EQ(PathList(), CrLfLines({"dlg\\1.dlg"}));
+    EXPECT_EQ(dir.Read("dlg/1.dlg"), CrLfLines({"$first", "#one", "#END"}));
+    Send("first");
+    EXPECT_EQ(LastLine(), "Tumbo:one");
+
+    // dlg/1.dlg is there but no longer listed: it is never overwritten.
+    dir.Write("path.tmb", "");
+    StartTeaching("second");
+    Fill({{5, "two"}});
+    engine.ConfirmTeaching();
+    EXPECT_EQ(PathList(), CrLfLines({"dlg\\2.dlg"}));
+    EXPECT_EQ(dir.Read("dlg/1.dlg"), CrLfLines({"$first", "#one", "#END"}));
+}
+
 TEST_F(Teaching, AHandEditedCountAtTheLargestIntegerStaysThere) {
     WriteOptions("me", 2147483647);
     engine.LoadOptions();

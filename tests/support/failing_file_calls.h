@@ -12,7 +12,20 @@ namespace tumbo::test {
 // use on, optionally only on files whose path contains a given text.
 class FailingFileCalls : public FileCalls {
 public:
-    enum class Call { kNone, kOpen, kRead, kWrite, kFsync, kClose, kRename };
+    enum class Call {
+        kNone,
+        kOpen,
+        kRead,
+        kWrite,
+        kFsync,
+        kClose,
+        kRename,
+        kRenameNoReplace,
+        kFchmod,
+        kStat,
+        kLseek,
+        kPread,
+    };
 
     void FailAt(Call call, int err, int fromUse = 1, std::string pathPart = {}) {
         failing_ = call;
@@ -51,6 +64,21 @@ public:
     }
     int Rename(const char* from, const char* to) override {
         return Fails(Call::kRename, to) ? -1 : FileCalls::Rename(from, to);
+    }
+    int RenameNoReplace(const char* from, const char* to) override {
+        return Fails(Call::kRenameNoReplace, to) ? -1 : FileCalls::RenameNoReplace(from, to);
+    }
+    int Fchmod(int fd, mode_t mode) override {
+        return Fails(Call::kFchmod, paths_[fd]) ? -1 : FileCalls::Fchmod(fd, mode);
+    }
+    int Stat(const char* path, struct stat* info) override {
+        return Fails(Call::kStat, path) ? -1 : FileCalls::Stat(path, info);
+    }
+    off_t Lseek(int fd, off_t offset, int whence) override {
+        return Fails(Call::kLseek, paths_[fd]) ? -1 : FileCalls::Lseek(fd, offset, whence);
+    }
+    ssize_t Pread(int fd, void* buffer, size_t size, off_t offset) override {
+        return Fails(Call::kPread, paths_[fd]) ? -1 : FileCalls::Pread(fd, buffer, size, offset);
     }
 
 private:

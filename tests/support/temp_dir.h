@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -57,6 +58,25 @@ public:
     }
 
     bool Exists(const std::string& name) const { return std::filesystem::exists(path_ / name); }
+
+    // The names in a folder of it, sorted.
+    std::set<std::string> Names(const std::string& folder = ".") const {
+        std::set<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(path_ / folder)) {
+            names.insert(entry.path().filename().string());
+        }
+        return names;
+    }
+    // New versions of files left beside them ("opt.tmb.tmp-Ab3dEf"), which no one reads.
+    std::set<std::string> Leftovers(const std::string& folder = ".") const {
+        std::set<std::string> leftovers;
+        for (const auto& name : Names(folder)) {
+            if (name.find(".tmp") != std::string::npos) {
+                leftovers.insert(name);
+            }
+        }
+        return leftovers;
+    }
 
 private:
     std::filesystem::path path_;

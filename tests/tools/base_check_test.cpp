@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <filesystem>
 #include <set>
 
 #include "platform/text_file.h"
 #include "tool_support.h"
+#include "tools/line_stream.h"
 
 namespace tumbo {
 namespace {
@@ -82,7 +86,7 @@ TEST(CheckToolReading, SplitsLinesAsTheProgramReadsThem) {
         }
         file.Close();
         Lines split;
-        for (const auto& line : tools::SplitLines(bytes).lines) {
+        for (const auto& line : tools::SplitAll(bytes)) {
             split.push_back(line.text);
         }
         EXPECT_EQ(split, program) << testing::PrintToString(bytes);
@@ -226,8 +230,8 @@ TEST_F(CheckTool, TriggersThatCanNeverMatchAreQuotedInUtf8) {
 
 TEST_F(CheckTool, TurnsWithoutReplies) {
     WriteDialogue(3, {"$a", "hello", "#r", "$b", "#END"});
-    EXPECT_EQ(Found(), (Lines{"dlg/3.dlg:2: line is neither a trigger ($) nor a reply (#)",
-                              "dlg/3.dlg:1: triggers with no reply after them",
+    EXPECT_EQ(Found(), (Lines{"dlg/3.dlg:1: triggers with no reply after them",
+                              "dlg/3.dlg:2: line is neither a trigger ($) nor a reply (#)",
                               "dlg/3.dlg:4: triggers followed by #END instead of a reply; the "
                               "program answers \"END\""}));
     WriteDialogue(3, {"$a", "#", "$b"});
@@ -287,6 +291,35 @@ TEST_F(CheckToolCommand, ExitStatusSaysCleanProblemsOrUnreadable) {
     EXPECT_EQ(missing.status, 2);
     EXPECT_EQ(missing.out, "");
     EXPECT_EQ(missing.err, "tumbo-check: " + dir.file("nowhere") + ": no such folder\n");
+}
+
+// Whatever a base holds, the check ends with a report, in bounded memory.
+TEST_F(CheckToolCommand, FilesThatAreNotFilesOrAreHuge) {
+    const std::string line = "$" + std::string(tools::kMaxLineLength * 3, 'x');
+    dir.Write("dlg/2.dlg", line + "\r\n#r\r\n#END\r\n");
+    std::filesystem::remove(dir.file("dlg/3.dlg"));
+    ASSERT_EQ(::mkfifo(dir.file("dlg/3.dlg").c_str(), 0600), 0);
+    auto run = Check(test::ShellQuoted(dir.path().string()));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(test::SplitOutput(run.out),
+              (Lines{"path.tmb:3: entry \"dlg\\3.dlg\" names a named pipe (FIFO), not a file",
+                     "dlg/2.dlg:1: line of " + std::to_string(line.size()) +
+                         " bytes, longer than 65536; only its start is checked"}));
+
+    std::filesystem::rename(dir.file("opt.tmb"), dir.file("opt.real"));
+    std::filesystem::create_symlink("/dev/zero", dir.file("opt.tmb"));
+    run = Check(test::ShellQuoted(dir.path().string()));
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err,
+              "tumbo-check: " + dir.file("opt.tmb") + ": is a character device, not a file\n");
+    std::filesystem::remove(dir.file("opt.tmb"));
+    std::filesystem::rename(dir.file("opt.real"), dir.file("opt.tmb"));
+    std::filesystem::remove(dir.file("path.tmb"));
+    ASSERT_EQ(::mkfifo(dir.file("path.tmb").c_str(), 0600), 0);
+    run = Check(test::ShellQuoted(dir.path().string()));
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err,
+              "tumbo-check: " + dir.file("path.tmb") + ": is a named pipe (FIFO), not a file\n");
 }
 
 TEST_F(CheckToolCommand, Usage) {

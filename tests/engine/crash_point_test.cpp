@@ -1,0 +1,209 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <set>
+#include <string>
+
+#include "platform/errors.h"
+#include "support/engine_fixture.h"
+
+namespace tumbo {
+namespace {
+
+using test::CrLfLines;
+
+// Real file calls until call number `crashAt`, counted from Arm(); from that call on
+// nothing reaches the disk any more, as when the process is killed there: no later write,
+// close, rename or removal runs. The descriptors it held are closed afterwards, which
+// changes nothing on the disk.
+class CrashingFileCalls : public FileCalls {
+public:
+    explicit CrashingFileCalls(int crashAt) : crashAt_(crashAt) {}
+    ~CrashingFileCalls() override {
+        for (const int fd : open_) {
+            ::close(fd);
+        }
+    }
+    void Arm() { armed_ = true; }
+    int Count() const { return count_; }
+    bool Crashed() const { return crashed_; }
+
+    int Open(const char* path, int flags, mode_t mode) override {
+        if (Dead()) {
+            return -1;
+        }
+        const int fd = FileCalls::Open(path, flags, mode);
+        if (fd >= 0) {
+            open_.insert(fd);
+        }
+        return fd;
+    }
+    int Close(int fd) override {
+        if (Dead()) {
+            return -1;
+        }
+        open_.erase(fd);
+        return FileCalls::Close(fd);
+    }
+    ssize_t Read(int fd, void* buffer, size_t size) override {
+        return Dead() ? -1 : FileCalls::Read(fd, buffer, size);
+    }
+    ssize_t Pread(int fd, void* buffer, size_t size, off_t offset) override {
+        return Dead() ? -1 : FileCalls::Pread(fd, buffer, size, offset);
+    }
+    ssize_t Write(int fd, const void* buffer, size_t size) override {
+        return Dead() ? -1 : FileCalls::Write(fd, buffer, size);
+    }
+    off_t Lseek(int fd, off_t offset, int whence) override {
+        return Dead() ? -1 : FileCalls::Lseek(fd, offset, whence);
+    }
+    int Fstat(int fd, struct stat* info) override {
+        return Dead() ? -1 : FileCalls::Fstat(fd, info);
+    }
+    int Stat(const char* path, struct stat* info) override {
+        return Dead() ? -1 : FileCalls::Stat(path, info);
+    }
+    int Fchmod(int fd, mode_t mode) override { return Dead() ? -1 : FileCalls::Fchmod(fd, mode); }
+    int Fsync(int fd) override { return Dead() ? -1 : FileCalls::Fsync(fd); }
+    int Truncate(int fd, off_t length) override {
+        return Dead() ? -1 : FileCalls::Truncate(fd, length);
+    }
+    int Rename(const char* from, const char* to) override {
+        return Dead() ? -1 : FileCalls::Rename(from, to);
+    }
+    int RenameNoReplace(const char* from, const char* to) override {
+        return Dead() ? -1 : FileCalls::RenameNoReplace(from, to);
+    }
+    int Unlink(const char* path) override { return Dead() ? -1 : FileCalls::Unlink(path); }
+
+private:
+    bool Dead() {
+        if (armed_ && !crashed_ && ++count_ == crashAt_) {
+            crashed_ = true;
+        }
+        if (crashed_) {
+            errno = EIO;
+        }
+        return crashed_;
+    }
+
+    int crashAt_;
+    int count_ = 0;
+    bool armed_ = false;
+    bool crashed_ = false;
+    std::set<int> open_;
+};
+
+const std::string kOldOptions = CrLfLines({"me", "false", "70", "1"});
+const std::string kLearntOptions = CrLfLines({"me", "false", "70", "2"});
+const std::string kSavedOptions = CrLfLines({"renamed", "false", "70", "2"});
+const std::string kDialogue1 = CrLfLines({"$known", "#yes", "#END"});
+const std::string kDialogue2 =
+    CrLfLines({"$unknown", "#first reply", "$second", "#second reply", "#END"});
+const std::string kOldPathList = CrLfLines({"dlg\\1.dlg"});
+const std::string kNewPathList = CrLfLines({"dlg\\1.dlg", "dlg\\2.dlg"});
+
+class CrashPoint : public testing::Test {
+protected:
+    void WriteBase() {
+        dir.Clear();
+        dir.Write("opt.tmb", kOldOptions);
+        dir.Write("dlg/1.dlg", kDialogue1);
+        dir.Write("path.tmb", kOldPathList);
+    }
+
+    // A two-turn lesson and then a settings save, through `calls`, stopping wherever the
+    // calls die. Returns how many calls were made.
+    int TeachAndSave(int crashAt) {
+        CrashingFileCalls calls(crashAt);
+        test::FakeWindow window;
+        test::FakeClock clock;
+        Engine engine(window, clock, calls);
+        engine.SetProgramDir(dir.prefix());
+        engine.BindFiles();
+        engine.LoadOptions();
+        calls.Arm();
+        try {
+            window.input = "unknown";
+            engine.SendPhrase();
+            window.teachFields[4] = "first reply";
+            engine.NextTurn();
+            window.teachFields[0] = "second";
+            window.teachFields[4] = "second reply";
+            engine.ConfirmTeaching();
+            window.controls.UserName = "renamed";
+            engine.SaveOptions();
+        } catch (const TumboError&) {
+            EXPECT_TRUE(calls.Crashed()) << "only the crash may fail";
+        }
+        return calls.Count();
+    }
+
+    // What a fresh start finds: every file old or new, and every dialogue answering.
+    void ExpectSoundAfterCrash(int crashAt) {
+        const std::string options = dir.Read("opt.tmb");
+        EXPECT_TRUE(options == kOldOptions || options == kLearntOptions || options == kSavedOptions)
+            << options;
+        const std::string pathList = dir.Read("path.tmb");
+        ASSERT_TRUE(pathList == kOldPathList || pathList == kNewPathList) << pathList;
+        EXPECT_EQ(dir.Read("dlg/1.dlg"), kDialogue1);
+        const bool learnt = pathList == kNewPathList;
+        if (learnt || dir.Exists("dlg/2.dlg")) {
+            EXPECT_EQ(dir.Read("dlg/2.dlg"), kDialogue2) << "a dialogue file is only ever whole";
+        }
+        for (const auto& name : dir.Names("dlg")) {
+            EXPECT_TRUE(name == "1.dlg" || name == "2.dlg" || name.starts_with("2.dlg.tmp-"))
+                << name;
+        }
+
+        test::FakeWindow window;
+        test::FakeClock clock;
+        Engine engine(window, clock);
+        engine.SetProgramDir(dir.prefix());
+        engine.BindFiles();
+        engine.LoadOptions();
+        const auto say = [&](const std::string& phrase) {
+            window.input = phrase;
+            engine.SendPhrase();
+            return window.chat.back();
+        };
+        EXPECT_EQ(say("known"), "Tumbo:yes");
+        if (learnt) {
+            EXPECT_EQ(say("unknown"), "Tumbo:first reply");
+            EXPECT_EQ(say("second"), "Tumbo:second reply");
+        }
+        // The next lesson finds a base it can build on, and leaves nothing behind.
+        say("later");
+        ASSERT_TRUE(window.teachPanelVisible);
+        window.teachFields[4] = "later reply";
+        engine.ConfirmTeaching();
+        EXPECT_EQ(say("later"), "Tumbo:later reply");
+        EXPECT_TRUE(dir.Leftovers().empty());
+        EXPECT_TRUE(dir.Leftovers("dlg").empty());
+        SCOPED_TRACE("crash at call " + std::to_string(crashAt));
+    }
+
+    test::TempDir dir;
+};
+
+TEST_F(CrashPoint, AKillAtAnyFileCallLosesNothing) {
+    WriteBase();
+    const int calls = TeachAndSave(INT_MAX);
+    ASSERT_EQ(dir.Read("opt.tmb"), kSavedOptions);
+    ASSERT_EQ(dir.Read("path.tmb"), kNewPathList);
+    ASSERT_GT(calls, 30);
+    for (int crashAt = 1; crashAt <= calls; ++crashAt) {
+        SCOPED_TRACE("crash at call " + std::to_string(crashAt) + " of " + std::to_string(calls));
+        WriteBase();
+        TeachAndSave(crashAt);
+        ExpectSoundAfterCrash(crashAt);
+    }
+    RecordProperty("crash_points", calls);
+    std::cout << "[ crash points ] " << calls << " file calls, each a crash point\n";
+}
+
+}  // namespace
+}  // namespace tumbo

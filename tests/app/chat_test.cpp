@@ -75,6 +75,10 @@ TEST_F(Chat, AFailedSearchIsReportedAndTheWindowCarriesOn) {
     Type(QString::fromUtf8("привет"));
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "File not found.");
+    EXPECT_EQ(boxes[0].details.toStdString(),
+              "Operation: open for reading\nFile: " + dir.file("dlg/9.dlg") +
+                  "\nSystem: No such file or directory (errno 2)")
+        << "the entry to mend is named";
     dir.Write("path.tmb", "dlg\\1.dlg\r\n");
     Type(QString::fromUtf8("привет"));
     EXPECT_EQ(ChatLines().last(), QString::fromUtf8("Tumbo:Привет, Аня!"));

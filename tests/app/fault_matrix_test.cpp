@@ -92,6 +92,7 @@ INSTANTIATE_TEST_SUITE_P(
                     Fault{"Write", "opt.tmb", Call::kWrite, EIO, "I/O error 1005."},
                     Fault{"DiskFull", "opt.tmb", Call::kWrite, ENOSPC, "I/O error 112."},
                     Fault{"Sync", "opt.tmb", Call::kFsync, EIO, "I/O error 1005."},
+                    Fault{"Mode", "opt.tmb", Call::kFchmod, EPERM, "File access denied."},
                     Fault{"Rename", "opt.tmb", Call::kRename, EACCES, "File access denied."}),
     Name);
 
@@ -111,17 +112,61 @@ TEST_P(ConfirmFault, NothingIsLearntUntilItCanBeLearntWhole) {
 
 INSTANTIATE_TEST_SUITE_P(
     EveryStep, ConfirmFault,
-    testing::Values(Fault{"ScratchWrite", "temp.dlg", Call::kWrite, ENOSPC, "I/O error 112."},
-                    Fault{"ScratchClose", "temp.dlg", Call::kClose, EIO, "I/O error 1005."},
-                    Fault{"ScratchRead", "temp.dlg", Call::kRead, EIO, "I/O error 1005."},
-                    Fault{"DialogueOpen", "dlg/2.dlg", Call::kOpen, EACCES, "File access denied."},
-                    Fault{"DialogueWrite", "dlg/2.dlg", Call::kWrite, ENOSPC, "I/O error 112."},
-                    Fault{"DialogueSync", "dlg/2.dlg", Call::kFsync, EIO, "I/O error 1005."},
-                    Fault{"PathListOpen", "path.tmb", Call::kOpen, EACCES, "File access denied."},
-                    Fault{"PathListWrite", "path.tmb", Call::kWrite, ENOSPC, "I/O error 112."},
-                    Fault{"PathListSync", "path.tmb", Call::kFsync, EIO, "I/O error 1005."},
-                    Fault{"PathListSyncFull", "path.tmb", Call::kFsync, ENOSPC, "I/O error 112."}),
+    testing::Values(
+        Fault{"ScratchWrite", "temp.dlg", Call::kWrite, ENOSPC, "I/O error 112."},
+        Fault{"ScratchClose", "temp.dlg", Call::kClose, EIO, "I/O error 1005."},
+        Fault{"ScratchRead", "temp.dlg", Call::kRead, EIO, "I/O error 1005."},
+        Fault{"DialogueOpen", "dlg/2.dlg", Call::kOpen, EACCES, "File access denied."},
+        Fault{"DialogueWrite", "dlg/2.dlg", Call::kWrite, ENOSPC, "I/O error 112."},
+        Fault{"DialogueSync", "dlg/2.dlg", Call::kFsync, EIO, "I/O error 1005."},
+        Fault{"DialogueLookup", "dlg/2.dlg", Call::kStat, EACCES, "File access denied."},
+        Fault{"DialogueMove", "dlg/2.dlg", Call::kRenameNoReplace, EEXIST, "I/O error 1017."},
+        Fault{"PathListEnd", "path.tmb", Call::kLseek, EIO, "I/O error 1005."},
+        Fault{"PathListLastByte", "path.tmb", Call::kPread, EIO, "I/O error 1005."},
+        Fault{"PathListOpen", "path.tmb", Call::kOpen, EACCES, "File access denied."},
+        Fault{"PathListWrite", "path.tmb", Call::kWrite, ENOSPC, "I/O error 112."},
+        Fault{"PathListSync", "path.tmb", Call::kFsync, EIO, "I/O error 1005."},
+        Fault{"PathListSyncFull", "path.tmb", Call::kFsync, ENOSPC, "I/O error 112."}),
     Name);
+
+// The new dialogue's name must be on the disk before the path list names it.
+TEST_F(FaultMatrix, AFolderThatCannotBeSyncedTeachesNothing) {
+    TeachUnknown();
+    // The first sync under dlg/ is the new file's own, the second its folder's.
+    calls.FailAt(Call::kFsync, EIO, 2, "/dlg/");
+    QTest::mouseClick(form->Frame21->BitBtn1, Qt::LeftButton);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "I/O error 1005.");
+    EXPECT_TRUE(boxes[0].details.startsWith("Operation: sync the folder of"))
+        << boxes[0].details.toStdString();
+    boxes.clear();
+    calls.Heal();
+    ExpectBaseUntouched();
+    EXPECT_TRUE(dir.Leftovers("dlg").empty());
+    QTest::mouseClick(form->Frame21->BitBtn1, Qt::LeftButton);
+    ExpectLearntOnce();
+}
+
+// An option file that could not be read is never replaced until a copy of it is safe.
+TEST_F(FaultMatrix, NoSettingsSaveWithoutACopyOfAnUnreadableFile) {
+    dir.Write("opt.tmb", CrLfLines({"me", "false", "7O", "1"}));
+    form.reset();
+    boxes.clear();
+    OpenLoaded(calls);
+    ASSERT_EQ(boxes.size(), 1u) << "the start reports the bad file";
+    boxes.clear();
+    form->N2->trigger();
+    calls.FailAt(Call::kWrite, ENOSPC, 1, "opt.tmb.bak");
+    QTest::mouseClick(form->Frame31->BitBtn1, Qt::LeftButton);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "I/O error 112.");
+    EXPECT_EQ(dir.Read("opt.tmb"), CrLfLines({"me", "false", "7O", "1"}));
+    EXPECT_FALSE(dir.Exists("opt.tmb.bak"));
+    calls.Heal();
+    QTest::mouseClick(form->Frame31->BitBtn1, Qt::LeftButton);
+    EXPECT_EQ(dir.Read("opt.tmb.bak"), CrLfLines({"me", "false", "7O", "1"}));
+    EXPECT_TRUE(dir.Leftovers().empty());
+}
 
 TEST_F(FaultMatrix, AFullDiskDuringATurnLetsTheTurnBeTakenAgain) {
     TeachUnknown();

@@ -1,8 +1,10 @@
 #include "platform/errors.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 
 namespace tumbo {
@@ -21,6 +23,20 @@ bool FolderOfPathExists(const std::string& path) {
     const std::string folder = slash == 0 ? "/" : path.substr(0, slash);
     struct stat info {};
     return ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// A relative path names a file in the current folder, which the reader of a message
+// does not see: it is shown from the root.
+std::string FullPath(const std::string& path) {
+    if (path.empty() || path.front() == '/') {
+        return path;
+    }
+    std::string folder(PATH_MAX, '\0');
+    if (::getcwd(folder.data(), folder.size()) == nullptr) {
+        return path;
+    }
+    folder.resize(std::strlen(folder.c_str()));
+    return folder + (folder.back() == '/' ? "" : "/") + path;
 }
 
 }  // namespace
@@ -43,7 +59,7 @@ std::string FailureDetails(const std::string& operation, const std::string& path
         }
     };
     add("Operation: ", operation);
-    add("File: ", path);
+    add("File: ", FullPath(path));
     if (systemError != 0) {
         // The description alone: the locale's translation would not be code page 1251.
         const char* description = ::strerrordesc_np(systemError);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <filesystem>
 
 #include "platform/errors.h"
 #include "platform/integer_text.h"
@@ -37,6 +38,16 @@ TEST(Errors, Messages) {
     EXPECT_STREQ(InOutError(32).what(), "I/O error 32");
     EXPECT_STREQ(ConvertError("41x").what(), "'41x' is not a valid integer value");
     EXPECT_STREQ(RegistryError("programdir").what(), "Invalid data type for 'programdir'");
+}
+
+TEST(Errors, DetailsNameTheFileFromTheRoot) {
+    const std::string cwd = std::filesystem::current_path().string();
+    EXPECT_EQ(FailureDetails("open for reading", "dlg/7.dlg", ENOENT),
+              "Operation: open for reading\nFile: " + cwd + "/dlg/7.dlg" +
+                  "\nSystem: No such file or directory (errno 2)");
+    EXPECT_EQ(FailureDetails("read a number from", "/b/opt.tmb", 0, "\"x\" is not a number"),
+              "Operation: read a number from\nFile: /b/opt.tmb\nReason: \"x\" is not a number");
+    EXPECT_EQ(InOutError(5).details(), "");
 }
 
 TEST(Errors, StrToIntNamesTheTextItCouldNotRead) {

@@ -109,6 +109,7 @@ void TextFile::Reset() {
         readBuffer_.resize(kReadChunk);
     }
     readPos_ = readEnd_ = 0;
+    readBefore_ = 0;
     readExhausted_ = false;
 }
 
@@ -350,6 +351,7 @@ bool TextFile::HasByte() {
     if (readExhausted_) {
         return false;
     }
+    readBefore_ += readEnd_;
     ssize_t got = 0;
     do {
         got = calls_.Read(fd_, readBuffer_.data(), readBuffer_.size());
@@ -429,6 +431,54 @@ void TextFile::ReadLineInto(std::string* line) {
         }
         readPos_ += static_cast<std::size_t>(stop - start);
     }
+}
+
+void TextFile::ReadStoredLine(StoredLine& line, std::size_t keep) {
+    RequireMode(Mode::kReading, "read");
+    line.text.clear();
+    line.raw.clear();
+    line.length = 0;
+    line.end = StoredLine::End::kNone;
+    const auto store = [&line, keep](char byte, bool inText) {
+        ++line.length;
+        if (line.raw.size() < keep) {
+            line.raw.push_back(byte);
+            if (inText) {
+                line.text.push_back(byte);
+            }
+        }
+    };
+    while (HasByte() && PeekByte() != kEndOfFile) {
+        const char byte = readBuffer_[readPos_++];
+        if (byte == '\n') {
+            line.end = StoredLine::End::kLf;
+            return;
+        }
+        if (byte == '\r' && HasByte() && PeekByte() == '\n') {
+            ++readPos_;
+            line.end = StoredLine::End::kCrLf;
+            return;
+        }
+        store(byte, byte != '\r');
+    }
+}
+
+bool TextFile::AtEndMark() {
+    RequireMode(Mode::kReading, "read");
+    return HasByte() && PeekByte() == kEndOfFile;
+}
+
+std::uint64_t TextFile::BytesAfterEndMark() {
+    if (!AtEndMark()) {
+        return 0;
+    }
+    struct stat info {};
+    if (calls_.Fstat(fd_, &info) != 0) {
+        Fail(errno, "look at", systemPath_);
+    }
+    const std::uint64_t markAt = readBefore_ + readPos_;
+    const auto size = static_cast<std::uint64_t>(info.st_size);
+    return size > markAt + 1 ? size - markAt - 1 : 0;
 }
 
 std::int32_t TextFile::ReadInteger() {

@@ -13,6 +13,18 @@
 
 namespace tumbo {
 
+// A line as the file stores it, for a reader that reports on a file rather than uses it.
+struct StoredLine {
+    enum class End { kCrLf, kLf, kNone };
+    // The line as ReadLine gives it, and its bytes as stored (lone CRs kept), each up to
+    // the length the reader keeps.
+    std::string text;
+    std::string raw;
+    // Every stored byte of the line, its end left out.
+    std::size_t length = 0;
+    End end = End::kNone;
+};
+
 // A line-oriented data file with the program's line rules: lines are written with CR LF;
 // a line read ends at CR LF or a bare LF, a lone CR is dropped, and byte 26 ends the file.
 // Every failure throws InOutError. Opening a file that is open closes it first.
@@ -66,6 +78,12 @@ public:
     void SkipLine();
     // Skips blanks and line ends, then reads at most 32 non-blank characters as an integer.
     std::int32_t ReadInteger();
+    // Reads the next line as ReadLine does, keeping at most `keep` bytes of it, and says
+    // how it is stored. Memory stays bounded however long the line is.
+    void ReadStoredLine(StoredLine& line, std::size_t keep);
+    // Once Eof is true: whether byte 26 ended the reading, and how many bytes follow it.
+    bool AtEndMark();
+    std::uint64_t BytesAfterEndMark();
     // The next bytes as stored, line rules aside; 0 at the end.
     std::size_t ReadBytes(char* buffer, std::size_t size);
 
@@ -115,6 +133,8 @@ private:
     std::vector<char> readBuffer_;
     std::size_t readPos_ = 0;
     std::size_t readEnd_ = 0;
+    // Bytes of the file before the buffer's first.
+    std::uint64_t readBefore_ = 0;
     bool readExhausted_ = false;
     bool checkedPlainFile_ = false;
 

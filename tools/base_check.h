@@ -3,27 +3,11 @@
 #include <filesystem>
 #include <ostream>
 #include <stdexcept>
-#include <string>
 #include <vector>
 
+#include "tools/findings.h"
+
 namespace tumbo::tools {
-
-// One problem in a base. `file` is relative to the base folder with "/" separators;
-// `line` counts from 1, and 0 means the whole file. The message is UTF-8.
-struct Finding {
-    std::string file;
-    int line = 0;
-    std::string message;
-    bool warning = false;
-    // The file could not be read, so the check is incomplete.
-    bool unreadable = false;
-
-    bool operator==(const Finding&) const = default;
-};
-
-// "file:line: message", the line left out for a whole-file finding.
-std::string FormatFinding(const Finding& finding);
-std::ostream& operator<<(std::ostream& out, const Finding& finding);
 
 // The base folder, path.tmb or opt.tmb cannot be read at all.
 class BaseUnreadable : public std::runtime_error {

@@ -52,6 +52,56 @@ TEST(TextFileRead, KeepsEveryOtherByteAsItIs) {
     EXPECT_EQ(AllLines(bytes + "\r\n"), Lines{bytes});
 }
 
+// A checker reads the lines the program reads, and learns how they are stored.
+TEST(TextFileRead, StoredLinesAreTheLinesReadAndHowTheyWereStored) {
+    const Lines samples = {"a\r\nb\r\n",
+                           "a\nb",
+                           "a\rb\r\nc\r",
+                           "\r",
+                           "a\r\r\nb",
+                           "\r\n\r\n",
+                           "x\r\n\x1a\r\n",
+                           "\x1a",
+                           "",
+                           "a\r\x1a",
+                           std::string(8191, 'y') + "\r\nz"};
+    for (const auto& bytes : samples) {
+        test::TempDir dir;
+        dir.Write("f", bytes);
+        TextFile file;
+        file.Assign(dir.file("f"));
+        file.Reset();
+        Lines stored;
+        StoredLine line;
+        while (!file.Eof()) {
+            file.ReadStoredLine(line, 100000);
+            stored.push_back(line.text);
+        }
+        file.Close();
+        EXPECT_EQ(stored, AllLines(bytes)) << testing::PrintToString(bytes);
+    }
+
+    test::TempDir dir;
+    dir.Write("f", "a\rb\nc\r\n" + std::string(50, 'x') + "\x1a" + "after");
+    TextFile file;
+    file.Assign(dir.file("f"));
+    file.Reset();
+    StoredLine line;
+    file.ReadStoredLine(line, 10);
+    EXPECT_EQ(line.text, "ab");
+    EXPECT_EQ(line.raw, "a\rb");
+    EXPECT_EQ(line.end, StoredLine::End::kLf);
+    file.ReadStoredLine(line, 10);
+    EXPECT_EQ(line.end, StoredLine::End::kCrLf);
+    file.ReadStoredLine(line, 10);
+    EXPECT_EQ(line.raw, std::string(10, 'x')) << "only the start is kept";
+    EXPECT_EQ(line.length, 50u);
+    EXPECT_EQ(line.end, StoredLine::End::kNone);
+    EXPECT_TRUE(file.Eof());
+    EXPECT_TRUE(file.AtEndMark());
+    EXPECT_EQ(file.BytesAfterEndMark(), 5u);
+}
+
 TEST(TextFileRead, ReadingPastTheEndGivesEmptyLinesAndZero) {
     test::TempDir dir;
     dir.Write("f.txt", "only\r\n");

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+
+#include "platform/text_file.h"
+#include "tools/findings.h"
+
+namespace tumbo::tools {
+
+// Longest part of a line that is kept and checked: far beyond any phrase, and it keeps a
+// check's memory bounded whatever a file holds.
+inline constexpr std::size_t kMaxLineLength = 64 * 1024;
+
+// A file of the base that cannot be read: what is wrong with it, in plain words.
+class FileTrouble : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A file of the base, read line by line by the program's own reader. Anything but a
+// regular file is refused for what it is, since a device or a pipe may never end.
+class BaseFileLines {
+public:
+    // Throws FileTrouble.
+    explicit BaseFileLines(const std::filesystem::path& path);
+
+    // The next line; false at the end. Throws FileTrouble on a read error.
+    bool Next(StoredLine& line);
+    std::size_t Count() const { return count_; }
+    // After the last line: the line byte 26 is on (0 when there is none), and how many
+    // bytes after it are never read.
+    std::size_t EndMarkLine();
+    std::uint64_t BytesAfterEndMark();
+
+private:
+    TextFile file_;
+    std::size_t count_ = 0;
+    bool lastEnded_ = true;
+};
+
+// What every file of the base must keep to, whatever its kind, line by line.
+class LineChecks {
+public:
+    LineChecks(Findings& findings, std::string file)
+        : findings_(findings), file_(std::move(file)) {}
+
+    void Line(const StoredLine& line, std::size_t number);
+    // After the last line, `last` (nullptr for an empty file).
+    void End(BaseFileLines& lines, const StoredLine* last);
+
+private:
+    Findings& findings_;
+    std::string file_;
+    std::size_t lfOnly_ = 0;
+    std::size_t firstLfOnly_ = 0;
+};
+
+// "a folder", "a named pipe (FIFO)" and so on.
+std::string KindOf(const std::filesystem::file_status& status);
+
+}  // namespace tumbo::tools

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstddef>
+#include <map>
+#include <string>
+#include <utility>
+
+#include "platform/text_file.h"
+#include "tools/findings.h"
+
+namespace tumbo::tools {
+
+// The openers seen so far in path-list order, and the entry that has each first.
+class OpenerOwners {
+public:
+    // The entry that already has `phrase`, or nullptr after making `entry` its owner.
+    const std::string* Claim(const std::string& phrase, const std::string& entry);
+
+private:
+    std::map<std::string, std::string> owners_;
+};
+
+// The checks of one dialogue file, fed its lines one at a time: tags, turns, #END, lower
+// case triggers, triggers that repeat an earlier turn, and openers an earlier dialogue has.
+class DialogueCheck {
+public:
+    DialogueCheck(Findings& findings, OpenerOwners& openers, std::string file, std::string entry)
+        : findings_(findings),
+          openers_(openers),
+          file_(std::move(file)),
+          entry_(std::move(entry)) {}
+
+    void Line(const StoredLine& line);
+    void End();
+
+private:
+    void EndOfTriggerBlock(std::size_t last, char nextTag, const std::string& nextText);
+    void Trigger(const StoredLine& line, std::size_t number);
+
+    Findings& findings_;
+    OpenerOwners& openers_;
+    std::string file_;
+    std::string entry_;
+    std::size_t lines_ = 0;
+    StoredLine previous_;
+    char firstTag_ = '\0';
+    bool firstIsEnd_ = false;
+    bool anyTrigger_ = false;
+    bool inOpeners_ = true;
+    int turn_ = 0;
+    std::map<std::string, std::pair<std::size_t, int>> triggersSeen_;
+};
+
+}  // namespace tumbo::tools

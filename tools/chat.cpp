@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/base_format.h"
 #include "engine/engine.h"
 #include "platform/errors.h"
 #include "platform/qt/codepage.h"
@@ -209,7 +210,7 @@ int RunChat(int argc, const char* const* argv, std::istream& in, std::ostream& o
     // The path list is only read at the first phrase; a base without one fails now.
     TextFile pathList(calls);
     if (!load([&] { engine.LoadOptions(); }) || !load([&] {
-            pathList.Assign(prefix + "path.tmb");
+            pathList.Assign(prefix + std::string(base_format::kPathList));
             pathList.Reset();
             pathList.Close();
         })) {

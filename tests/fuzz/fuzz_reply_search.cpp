@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/base_format.h"
 #include "engine/engine.h"
 #include "fuzz_support.h"
 #include "fuzz_window.h"
@@ -87,8 +88,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     files.Clear();
     files.MakeFolder(dir.path().string());
     files.MakeFolder(dir.file("dlg"));
-    files.Put(dir.file("opt.tmb"), std::string(sections[1]));
-    files.Put(dir.file("path.tmb"), std::string(sections[2]));
+    files.Put(dir.prefix() + std::string(tumbo::base_format::kOptionFile),
+              std::string(sections[1]));
+    files.Put(dir.prefix() + std::string(tumbo::base_format::kPathList), std::string(sections[2]));
     files.Put(dir.file("dlg/1.dlg"), std::string(sections[3]));
     files.Put(dir.file("dlg/2.dlg"), std::string(sections[4]));
 

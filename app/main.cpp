@@ -1,14 +1,14 @@
 #include <QApplication>
 
-#include "app/default_error_box.h"
+#include "app/application_setup.h"
 #include "app/tform1.h"
 #include "platform/clock.h"
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
-    QApplication::setApplicationDisplayName(kApplicationTitle);
-    // Names the desktop entry, which also keeps Qt from adding the name to the title.
+    // The title bar shows the window's own caption only: Qt would add a display name to it.
     QApplication::setDesktopFileName("org.example.tumbo3");
+    SetUpApplication();
     tumbo::SystemClock clock;
     TForm1 form(TUMBO_REGISTRY_FILE, clock);
     form.show();

@@ -64,6 +64,7 @@ TForm1::TForm1(std::string registryFile, tumbo::Clock& clock, tumbo::FileCalls& 
     setTabOrder();
     createShortcuts();
     UpdateCovering();
+    layout()->activate();
     PlaceOnScreen();
     // Boxes belong to this window, also those of the start-up below.
     tumbo::SetBoxOwner(this);

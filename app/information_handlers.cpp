@@ -32,7 +32,7 @@ void TForm1::Frame41Label6Click() {
 }
 
 void TForm1::Frame41BitBtn1Click() {
-    Frame41->hide();
+    HidePanel(Frame41);
 }
 
 void TForm1::Frame51Label4Click() {
@@ -40,17 +40,16 @@ void TForm1::Frame51Label4Click() {
 }
 
 void TForm1::Frame51BitBtn1Click() {
-    Frame51->hide();
+    HidePanel(Frame51);
 }
 
 void TForm1::Frame51BitBtn2Click() {
     tumbo::ShowMessageBox(
-        nullptr, {"Confirm", QString::fromUtf8(kAboutMessage), tumbo::BoxIcon::kQuestion, {}});
+        this, {"Confirm", QString::fromUtf8(kAboutMessage), tumbo::BoxIcon::kQuestion, {}});
 }
 
 void TForm1::Frame51Image1Click() {
     const FaceRemark& remark = kFaceRemarks[faceClicks_];
     faceClicks_ = (faceClicks_ + 1) % static_cast<int>(std::size(kFaceRemarks));
-    tumbo::ShowMessageBox(nullptr,
-                          {remark.caption, QString::fromUtf8(remark.text), remark.icon, {}});
+    tumbo::ShowMessageBox(this, {remark.caption, QString::fromUtf8(remark.text), remark.icon, {}});
 }

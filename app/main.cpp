@@ -1,6 +1,6 @@
 #include <QApplication>
 
-#include "app/default_error_box.h"
+#include "app/application_setup.h"
 #include "app/single_instance.h"
 #include "app/tform1.h"
 #include "engine/engine.h"
@@ -25,9 +25,9 @@ std::string DataFolder() {
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
-    QApplication::setApplicationDisplayName(kApplicationTitle);
-    // Names the desktop entry, which also keeps Qt from adding the name to the title.
+    // The title bar shows the window's own caption only: Qt would add a display name to it.
     QApplication::setDesktopFileName("org.example.tumbo3");
+    SetUpApplication();
 
     const std::string folder = DataFolder();
     SingleInstance instance(folder);

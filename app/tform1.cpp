@@ -1,6 +1,7 @@
 #include "app/tform1.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QFrame>
 #include <QGroupBox>
@@ -12,6 +13,8 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
 #include <QSlider>
 #include <QStyle>
 
@@ -20,6 +23,8 @@
 #include "app/default_error_box.h"
 #include "app/resources_init.h"
 #include "app/tframe6.h"
+#include "app/window_place.h"
+#include "platform/qt/message_box.h"
 #include "ui/clickable_label.h"
 #include "ui/colors.h"
 #include "ui/tframe2.h"
@@ -29,11 +34,11 @@
 
 namespace {
 
+// A label with no accessible name of its own is read out by its text.
 QLabel* MakeLabel(const QString& name, const QString& text, const QColor& color, int x, int y,
                   QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(name);
-    label->setAccessibleName(text);
     SetTextColor(label, color);
     label->move(x, y);
     label->adjustSize();
@@ -57,15 +62,23 @@ TForm1::TForm1(std::string registryFile, tumbo::Clock& clock, tumbo::FileCalls& 
     createMenu();
     connectHandlers();
     setTabOrder();
+    createShortcuts();
+    UpdateCovering();
+    layout()->activate();
+    PlaceOnScreen();
+    // Boxes belong to this window, also those of the start-up below.
+    tumbo::SetBoxOwner(this);
     FormCreate();
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+    tumbo::SetBoxOwner(nullptr);
+}
 
 void TForm1::createWindow() {
     setObjectName("Form1");
     setWindowTitle("Tumbo v3.0");
-    setAccessibleName("Tumbo");
+    setAccessibleName(QString::fromUtf8("Тумбо"));
     InitResources();
     setWindowIcon(QIcon(":/art/tumbo.png"));
     // Borderless behind the splash until loading ends.
@@ -79,13 +92,13 @@ void TForm1::createWindow() {
     setCentralWidget(client_);
     // The window always fits what it shows, as the menu appears after loading.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
-    move(254, 122);
 }
 
 void TForm1::createChatLayout() {
     Memo1 = new QPlainTextEdit(client_);
     Memo1->setObjectName("Memo1");
-    Memo1->setAccessibleName(tr("Chat"));
+    Memo1->setAccessibleName(QString::fromUtf8("Беседа"));
+    Memo1->setAccessibleDescription(QString::fromUtf8("Ваши фразы и ответы Тумбо"));
     Memo1->setGeometry(8, 11, 329, 209);
     Memo1->setReadOnly(true);
     // Only the latest lines are kept, so a long session never grows without end.
@@ -100,33 +113,35 @@ void TForm1::createChatLayout() {
 
     BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), tr("OK"), client_);
     BitBtn1->setObjectName("BitBtn1");
-    BitBtn1->setAccessibleName(tr("Send"));
+    BitBtn1->setAccessibleName(QString::fromUtf8("Отправить фразу"));
     BitBtn1->setGeometry(264, 235, 75, 25);
     BitBtn1->setDefault(true);
 
     Edit1 = new QLineEdit(client_);
     Edit1->setObjectName("Edit1");
-    Edit1->setAccessibleName(tr("Phrase"));
+    Edit1->setAccessibleName(QString::fromUtf8("Ваша фраза"));
+    Edit1->setAccessibleDescription(QString::fromUtf8("Напишите фразу и нажмите Enter"));
     Edit1->setGeometry(8, 235, 249, 21);
 }
 
 void TForm1::createInfoBox() {
     GroupBox1 = new QGroupBox("Tumbo v3.0", client_);
     GroupBox1->setObjectName("GroupBox1");
-    GroupBox1->setAccessibleName(tr("Information"));
+    GroupBox1->setAccessibleName(QString::fromUtf8("Сведения"));
     GroupBox1->setGeometry(344, 11, 185, 281);
     SetTextColor(GroupBox1, kRed);
 
     Label2 = MakeLabel("Label2", {}, kMaroon, 8, 32, GroupBox1);
-    Label2->setAccessibleName(tr("Dialogues in the base"));
     Label5 = MakeLabel("Label5", QString::fromUtf8("прогрузка базы данных:"), kMaroon, 32, 136,
                        GroupBox1);
     ProgressBar1 = new QProgressBar(GroupBox1);
     ProgressBar1->setObjectName("ProgressBar1");
-    ProgressBar1->setAccessibleName(tr("Search progress"));
+    ProgressBar1->setAccessibleName(QString::fromUtf8("Поиск ответа по базе"));
     ProgressBar1->setGeometry(8, 152, 169, 17);
     ProgressBar1->setTextVisible(false);
     SetProgressMaximum(0);
+    // A new bar holds -1, which assistive tools read out before the first search.
+    ProgressBar1->setValue(0);
     Label4 = MakeLabel("Label4", QString::fromUtf8("сделано в мастерской Тумбо"), kGreen, 104, 264,
                        GroupBox1);
     Label4->move(GroupBox1->width() - Label4->width() - 8, 264);
@@ -138,7 +153,7 @@ void TForm1::createStatusStrip() {
     Bevel1->setFrameShape(QFrame::HLine);
     Bevel1->setFrameShadow(QFrame::Sunken);
     Bevel1->setGeometry(0, 299, 536, 2);
-    Bevel1->setAccessibleName(tr("Separator"));
+    Bevel1->setAccessibleName(QString::fromUtf8("Разделитель"));
     Label1 = MakeLabel("Label1", QString::fromUtf8("Made in СССР"), palette().windowText().color(),
                        8, 307, client_);
 }
@@ -148,6 +163,10 @@ void TForm1::createPanels() {
     Frame31 = new TFrame3(client_);
     Frame41 = new TFrame4(client_);
     Frame51 = new TFrame5(client_);
+    overlays_ = {{{Frame21, Frame21->Field(5), Frame21->BitBtn2, false},
+                  {Frame31, Frame31->CheckBox1, Frame31->BitBtn2, false},
+                  {Frame41, Frame41->BitBtn1, Frame41->BitBtn1, false},
+                  {Frame51, Frame51->BitBtn1, Frame51->BitBtn1, false}}};
 }
 
 void TForm1::createSplash() {
@@ -159,13 +178,14 @@ void TForm1::createSplash() {
 
 void TForm1::createMenu() {
     menuBar()->setObjectName("MainMenu1");
-    menuBar()->setAccessibleName(tr("Menu"));
+    menuBar()->setAccessibleName(QString::fromUtf8("Главное меню"));
     N1 = menuBar()->addAction(QString::fromUtf8("Выход"));
     N1->setObjectName("N1");
     N2 = menuBar()->addAction(QString::fromUtf8("Настройки"));
     N2->setObjectName("N2");
     QMenu* help = menuBar()->addMenu("?");
     help->setObjectName("N3menu");
+    help->setAccessibleName(QString::fromUtf8("Справка"));
     N3 = help->menuAction();
     N3->setObjectName("N3");
     N4 = help->addAction(QString::fromUtf8("Об авторах"));
@@ -212,6 +232,36 @@ void TForm1::setTabOrder() {
     QWidget::setTabOrder(Memo1, BitBtn1);
     QWidget::setTabOrder(BitBtn1, Edit1);
     QWidget::setTabOrder(Edit1, GroupBox1);
+}
+
+void TForm1::createShortcuts() {
+    auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(escape, &QShortcut::activated, this, &TForm1::EscapeTopPanel);
+}
+
+void TForm1::PlaceOnScreen() {
+    QScreen* screen = QGuiApplication::screenAt(kDesignedPlace);
+    if (screen == nullptr) {
+        screen = QGuiApplication::primaryScreen();
+    }
+    if (screen != nullptr) {
+        move(FittedPlace(screen->availableGeometry(), frameGeometry().size(), kDesignedPlace));
+    }
+}
+
+bool TForm1::event(QEvent* event) {
+    const bool handled = QMainWindow::event(event);
+    // The frame's size is known only once the window manager has framed the window; a frame
+    // that then sticks out of a small screen is moved inside it once.
+    if (fitWhenFramed_ && (event->type() == QEvent::Move || event->type() == QEvent::Resize) &&
+        frameGeometry() != geometry()) {
+        fitWhenFramed_ = false;
+        const QScreen* place = screen();
+        if (place != nullptr && !place->availableGeometry().contains(frameGeometry())) {
+            PlaceOnScreen();
+        }
+    }
+    return handled;
 }
 
 void TForm1::Guarded(const std::function<void()>& handler) {

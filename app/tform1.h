@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -11,6 +12,7 @@
 #include "platform/clock.h"
 #include "platform/file_calls.h"
 
+class QAbstractButton;
 class QAction;
 class QFrame;
 class QGroupBox;
@@ -39,6 +41,8 @@ public:
 
     // Shows the window in front of the others with the keyboard, as a later start asks.
     void BringToFront();
+    // Whether a panel is open, even while a later panel lies over it.
+    bool IsPanelShown(const QWidget* panel) const;
 
     // How many of the latest lines the chat log keeps.
     static constexpr int kChatLogLines = 10000;
@@ -117,6 +121,7 @@ private:
     void createMenu();
     void connectHandlers();
     void setTabOrder();
+    void createShortcuts();
 
     // Runs a handler so that no failure leaves it: a failure is shown in the default
     // error box and the program carries on.
@@ -128,9 +133,38 @@ private:
     // Whole-window transparency: an 8-bit alpha that counts only while blending is on.
     void SetAlphaBlend(bool on);
     void SetAlphaValue(int alpha);
-    void ShowPanel(QWidget* panel, QWidget* firstControl);
+    void ApplyOpacity();
+    // Panels are opened and closed only through these, which keep what they cover hidden:
+    // a covered control can take neither focus, keys nor clicks, and assistive tools do not
+    // report it as showing. The focus goes to the panel on top, or back to the phrase field.
+    void ShowPanel(QWidget* panel);
+    void HidePanel(QWidget* panel);
+    void UpdateCovering();
+    void FocusTopmost();
+    // Esc presses the leaving button of the panel on top.
+    void EscapeTopPanel();
+    // Puts the window's frame at its designed place, or as near as the screen allows.
+    void PlaceOnScreen();
+    void ShowBordered();
+
+protected:
+    bool event(QEvent* event) override;
+
+private:
+    struct Overlay {
+        QWidget* panel;
+        QWidget* firstControl;
+        QAbstractButton* leaveButton;
+        bool shown;
+    };
+    Overlay* OverlayOf(const QWidget* panel);
+    const Overlay* TopOverlay() const;
 
     QWidget* client_ = nullptr;
+    // The overlay panels from the bottom up: a later one lies over an earlier one.
+    std::array<Overlay, 4> overlays_{};
+    // Set while the bordered window waits for its frame, to be kept inside the screen.
+    bool fitWhenFramed_ = false;
     int faceClicks_ = 0;
     // The search bar's position, shown at most once a frame while a walk runs.
     static constexpr std::uint64_t kProgressFrameNs = 40'000'000;

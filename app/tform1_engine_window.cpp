@@ -1,4 +1,5 @@
 #include <QCheckBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -89,11 +90,20 @@ tumbo::TOptions TForm1::SettingsFromControls() const {
 
 void TForm1::SetAlphaBlend(bool on) {
     alphaBlend_ = on;
-    setWindowOpacity(alphaBlend_ ? alphaValue_ / 255.0 : 1.0);
+    ApplyOpacity();
 }
 
 void TForm1::SetAlphaValue(int alpha) {
     alphaValue_ = alpha & 0xFF;
+    ApplyOpacity();
+}
+
+void TForm1::ApplyOpacity() {
+    // Wayland leaves a window's opacity to the compositor, and Qt's plugin there warns at
+    // every change; the setting then simply has no effect.
+    if (QGuiApplication::platformName().startsWith("wayland")) {
+        return;
+    }
     setWindowOpacity(alphaBlend_ ? alphaValue_ / 255.0 : 1.0);
 }
 
@@ -110,14 +120,12 @@ void TForm1::SetTeachField(int number, const std::string& text) {
 void TForm1::ShowTeachPanel() {
     Edit1->setEnabled(false);
     BitBtn1->setEnabled(false);
-    Frame21->show();
-    // The phrase is filled in already; what is asked for is the reply.
-    Frame21->Field(5)->setFocus();
+    // The phrase is filled in already; what is asked for is the reply, which takes the focus.
+    ShowPanel(Frame21);
 }
 
 void TForm1::HideTeachPanel() {
-    Frame21->hide();
     Edit1->setEnabled(true);
     BitBtn1->setEnabled(true);
-    Edit1->setFocus();
+    HidePanel(Frame21);
 }

@@ -1,13 +1,26 @@
+#include <QAbstractButton>
 #include <QCheckBox>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QSlider>
+#include <QWindow>
+
+#include <algorithm>
+#include <initializer_list>
 
 #include "app/default_error_box.h"
 #include "app/tform1.h"
 #include "app/tframe6.h"
 #include "ui/clickable_label.h"
 #include "ui/colors.h"
+#include "ui/tframe2.h"
 #include "ui/tframe3.h"
 #include "ui/tframe4.h"
 #include "ui/tframe5.h"
@@ -42,23 +55,81 @@ void TForm1::N1Click() {
 }
 
 void TForm1::N2Click() {
-    ShowPanel(Frame31, Frame31->CheckBox1);
+    ShowPanel(Frame31);
 }
 
 void TForm1::N4Click() {
-    ShowPanel(Frame41, nullptr);
+    ShowPanel(Frame41);
 }
 
 void TForm1::N5Click() {
-    ShowPanel(Frame51, nullptr);
+    ShowPanel(Frame51);
 }
 
-void TForm1::ShowPanel(QWidget* panel, QWidget* firstControl) {
-    panel->show();
-    if (firstControl != nullptr) {
-        firstControl->setFocus();
-    } else {
-        panel->setFocus();
+TForm1::Overlay* TForm1::OverlayOf(const QWidget* panel) {
+    for (Overlay& overlay : overlays_) {
+        if (overlay.panel == panel) {
+            return &overlay;
+        }
+    }
+    return nullptr;
+}
+
+const TForm1::Overlay* TForm1::TopOverlay() const {
+    for (auto overlay = overlays_.rbegin(); overlay != overlays_.rend(); ++overlay) {
+        if (overlay->shown) {
+            return &*overlay;
+        }
+    }
+    return nullptr;
+}
+
+bool TForm1::IsPanelShown(const QWidget* panel) const {
+    return std::any_of(overlays_.begin(), overlays_.end(), [panel](const Overlay& overlay) {
+        return overlay.panel == panel && overlay.shown;
+    });
+}
+
+void TForm1::ShowPanel(QWidget* panel) {
+    OverlayOf(panel)->shown = true;
+    UpdateCovering();
+    FocusTopmost();
+}
+
+void TForm1::HidePanel(QWidget* panel) {
+    OverlayOf(panel)->shown = false;
+    UpdateCovering();
+    FocusTopmost();
+}
+
+// Only what lies on top is shown: the splash over everything, the latest panel over the
+// others and over the chat area. The panels are opaque and cover the same area, so hiding
+// what they cover changes nothing on the screen.
+void TForm1::UpdateCovering() {
+    const bool splash = !Frame61->isHidden();
+    const Overlay* top = splash ? nullptr : TopOverlay();
+    for (const Overlay& overlay : overlays_) {
+        overlay.panel->setVisible(&overlay == top);
+    }
+    for (QWidget* control : std::initializer_list<QWidget*>{Memo1, BitBtn1, Edit1}) {
+        control->setVisible(!splash && top == nullptr);
+    }
+    for (QWidget* control : std::initializer_list<QWidget*>{GroupBox1, Label1, Bevel1}) {
+        control->setVisible(!splash);
+    }
+}
+
+void TForm1::FocusTopmost() {
+    if (!Frame61->isHidden()) {
+        return;
+    }
+    const Overlay* top = TopOverlay();
+    (top != nullptr ? top->firstControl : Edit1)->setFocus();
+}
+
+void TForm1::EscapeTopPanel() {
+    if (const Overlay* top = TopOverlay(); top != nullptr && Frame61->isHidden()) {
+        top->leaveButton->click();
     }
 }
 
@@ -90,11 +161,11 @@ void TForm1::Frame31TrackBar1Change() {
 
 void TForm1::Frame31BitBtn1Click() {
     engine_.SaveOptions();
-    Frame31->hide();
+    HidePanel(Frame31);
 }
 
 void TForm1::Frame31BitBtn2Click() {
-    Frame31->hide();
+    HidePanel(Frame31);
     engine_.LoadOptions();
 }
 
@@ -131,14 +202,40 @@ void TForm1::StartLoading() {
         clock_.Sleep(1);
     }
     Frame61->hide();
-    const bool wasVisible = isVisible();
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     for (QAction* item : {N1, N2, N3}) {
         item->setVisible(true);
     }
     menuBar()->show();
-    if (wasVisible) {
-        show();
+    UpdateCovering();
+    ShowBordered();
+    Edit1->setFocus();
+}
+
+// A window manager decides a window's frame when the window is first mapped, and some keep
+// what they decided when the same window is mapped again with other flags: the borderless
+// splash's frame stays, or the new frame is placed in a race with the re-map. So the
+// bordered window is a new native window whose flags and frame position (north-west
+// gravity, a position the user asked for) are set before it is first mapped.
+void TForm1::ShowBordered() {
+    const bool wasVisible = isVisible();
+    hide();
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    if (QWindow* native = windowHandle()) {
+        native->destroy();
+    }
+    layout()->activate();
+    PlaceOnScreen();
+    if (QWindow* native = windowHandle()) {
+        native->setFramePosition(pos());
+    }
+    if (!wasVisible) {
+        return;
+    }
+    fitWhenFramed_ = true;
+    show();
+    // Wayland gives the focus itself and warns about a program that asks for it.
+    if (!QGuiApplication::platformName().startsWith("wayland")) {
+        activateWindow();
     }
 }

@@ -14,7 +14,7 @@ namespace {
 
 ClickableLabel* MakeCaption(const QString& name, const QString& text, const QString& accessible,
                             int x, int y, QWidget* parent) {
-    auto* label = new ClickableLabel(text, parent);
+    auto* label = new ClickableLabel(text, parent, QAccessible::Button);
     label->setObjectName(name);
     label->setAccessibleName(accessible);
     QFont font = label->font();
@@ -31,19 +31,19 @@ ClickableLabel* MakeCaption(const QString& name, const QString& text, const QStr
 
 TFrame6::TFrame6(QWidget* parent) : QFrame(parent) {
     setObjectName("Frame61");
-    setAccessibleName(tr("Welcome"));
+    setAccessibleName(QString::fromUtf8("Заставка"));
     setGeometry(0, 0, 536, 340);
     setAutoFillBackground(true);
 
     Image1 = new QLabel(this);
     Image1->setObjectName("Image1");
-    Image1->setAccessibleName(tr("Splash picture"));
+    Image1->setAccessibleName(QString::fromUtf8("Картинка заставки"));
     Image1->setGeometry(0, 0, 536, 340);
     Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
     Gauge1 = new QProgressBar(this);
     Gauge1->setObjectName("Gauge1");
-    Gauge1->setAccessibleName(tr("Loading progress"));
+    Gauge1->setAccessibleName(QString::fromUtf8("Ход загрузки"));
     Gauge1->setGeometry(0, 320, 536, 20);
     Gauge1->setRange(0, 100);
     Gauge1->setValue(0);
@@ -54,9 +54,10 @@ TFrame6::TFrame6(QWidget* parent) : QFrame(parent) {
         "QProgressBar::chunk { background: #800000; }");
     Gauge1->hide();
 
-    Label1 = MakeCaption("Label1", QString::fromUtf8("начать загрузку"), tr("Start loading"), 8,
-                         288, this);
-    Label2 = MakeCaption("Label2", QString::fromUtf8("Выход"), tr("Exit"), 432, 288, this);
+    Label1 = MakeCaption("Label1", QString::fromUtf8("начать загрузку"),
+                         QString::fromUtf8("Начать загрузку"), 8, 288, this);
+    Label2 = MakeCaption("Label2", QString::fromUtf8("Выход"),
+                         QString::fromUtf8("Выход из программы"), 432, 288, this);
 }
 
 void TFrame6::LoadPicture() {

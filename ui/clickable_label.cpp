@@ -1,19 +1,58 @@
 #include "ui/clickable_label.h"
 
+#include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStyleOptionFocusRect>
 #include <QStylePainter>
 
-ClickableLabel::ClickableLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
+namespace {
+
+// What assistive tools see of a clickable label: its role and a press action beside the
+// focus action every focusable widget has.
+class ClickableLabelAccessible : public QAccessibleWidget {
+public:
+    explicit ClickableLabelAccessible(ClickableLabel* label)
+        : QAccessibleWidget(label, label->accessibleRole()) {}
+
+    QStringList actionNames() const override {
+        return QStringList{pressAction()} + QAccessibleWidget::actionNames();
+    }
+
+    void doAction(const QString& actionName) override {
+        if (actionName == pressAction()) {
+            static_cast<ClickableLabel*>(widget())->click();
+            return;
+        }
+        QAccessibleWidget::doAction(actionName);
+    }
+};
+
+QAccessibleInterface* MakeAccessible(const QString& className, QObject* object) {
+    if (className == QLatin1String("ClickableLabel") && object->isWidgetType()) {
+        return new ClickableLabelAccessible(static_cast<ClickableLabel*>(object));
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+ClickableLabel::ClickableLabel(const QString& text, QWidget* parent, QAccessible::Role role)
+    : QLabel(text, parent), role_(role) {
+    static const bool factoryInstalled = (QAccessible::installFactory(&MakeAccessible), true);
+    Q_UNUSED(factoryInstalled);
     setCursor(Qt::PointingHandCursor);
     setFocusPolicy(Qt::StrongFocus);
+}
+
+void ClickableLabel::click() {
+    emit clicked();
 }
 
 void ClickableLabel::mouseReleaseEvent(QMouseEvent* event) {
     QLabel::mouseReleaseEvent(event);
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
-        emit clicked();
+        click();
     }
 }
 
@@ -32,7 +71,7 @@ void ClickableLabel::keyPressEvent(QKeyEvent* event) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
         case Qt::Key_Space:
-            emit clicked();
+            click();
             return;
         default:
             QLabel::keyPressEvent(event);

@@ -67,10 +67,12 @@ ClickableLabel* MakeLink(QWidget* parent, const QString& name, const QString& ac
 }
 
 QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& accessibleName,
-                        const QIcon& icon, const QString& text, const QRect& geometry) {
+                        const QIcon& icon, const QString& text, const QRect& geometry,
+                        const QString& description) {
     auto* button = new QPushButton(icon, text, parent);
     button->setObjectName(name);
     button->setAccessibleName(accessibleName);
+    button->setAccessibleDescription(description);
     button->setAutoDefault(false);
     button->setDefault(false);
     button->setGeometry(geometry);

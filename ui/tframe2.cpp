@@ -34,34 +34,41 @@ QLabel* MakeHeading(QWidget* parent, const QString& name, const QString& accessi
 
 TFrame2::TFrame2(QWidget* parent) : QFrame(parent) {
     setObjectName("Frame21");
-    setAccessibleName(tr("Teaching"));
+    setAccessibleName(QString::fromUtf8("Обучение"));
     PlaceOverChatArea(this);
 
     const QString orText = QString::fromUtf8("или");
-    Label1 = MakeHeading(this, "Label1", tr("Your phrase"), QString::fromUtf8("Ваша фраза"), kRed,
-                         104, 16);
-    Edit1 = MakeField(this, "Edit1", tr("Your phrase, variant 1"), 8, 48);
-    Edit2 = MakeField(this, "Edit2", tr("Your phrase, variant 2"), 184, 48);
-    Label2 = MakeLabel(this, "Label2", tr("or"), orText, 144, 64);
-    Edit3 = MakeField(this, "Edit3", tr("Your phrase, variant 3"), 8, 72);
-    Edit4 = MakeField(this, "Edit4", tr("Your phrase, variant 4"), 184, 72);
-    Label3 = MakeHeading(this, "Label3", tr("Tumbo's answer"),
+    const QString phrase = QString::fromUtf8("Ваша фраза, вариант %1");
+    const QString answer = QString::fromUtf8("Ответ Тумбо, вариант %1");
+    Label1 = MakeHeading(this, "Label1", {}, QString::fromUtf8("Ваша фраза"), kRed, 104, 16);
+    Edit1 = MakeField(this, "Edit1", phrase.arg(1), 8, 48);
+    Edit2 = MakeField(this, "Edit2", phrase.arg(2), 184, 48);
+    Label2 = MakeLabel(this, "Label2", {}, orText, 144, 64);
+    Edit3 = MakeField(this, "Edit3", phrase.arg(3), 8, 72);
+    Edit4 = MakeField(this, "Edit4", phrase.arg(4), 184, 72);
+    Label3 = MakeHeading(this, "Label3", QString::fromUtf8("Ответная фраза Тумбо"),
                          QString::fromUtf8("Ответная фраза Tumbo"), kGreen, 48, 112);
-    Edit5 = MakeField(this, "Edit5", tr("Tumbo's answer, variant 1"), 8, 144);
-    Edit6 = MakeField(this, "Edit6", tr("Tumbo's answer, variant 2"), 184, 144);
-    Label4 = MakeLabel(this, "Label4", tr("or"), orText, 144, 160);
-    Edit7 = MakeField(this, "Edit7", tr("Tumbo's answer, variant 3"), 8, 168);
-    Edit8 = MakeField(this, "Edit8", tr("Tumbo's answer, variant 4"), 184, 168);
+    Edit5 = MakeField(this, "Edit5", answer.arg(1), 8, 144);
+    Edit6 = MakeField(this, "Edit6", answer.arg(2), 184, 144);
+    Label4 = MakeLabel(this, "Label4", {}, orText, 144, 160);
+    Edit7 = MakeField(this, "Edit7", answer.arg(3), 8, 168);
+    Edit8 = MakeField(this, "Edit8", answer.arg(4), 184, 168);
 
-    BitBtn3 = MakeButton(this, "BitBtn3", tr("Extend"), QIcon(":/art/extend.png"),
-                         QString::fromUtf8("расширить"), QRect(8, 224, 145, 25));
-    BitBtn4 = MakeButton(this, "BitBtn4", tr("Next phrase"), QIcon(":/art/next.png"),
-                         QString::fromUtf8("Следующая фраза"), QRect(168, 224, 153, 25));
+    BitBtn3 = MakeButton(this, "BitBtn3", QString::fromUtf8("Расширить"), QIcon(":/art/extend.png"),
+                         QString::fromUtf8("расширить"), QRect(8, 224, 145, 25),
+                         QString::fromUtf8("Запомнить эти варианты и добавить ещё варианты той "
+                                           "же реплики"));
+    BitBtn4 =
+        MakeButton(this, "BitBtn4", QString::fromUtf8("Следующая фраза"), QIcon(":/art/next.png"),
+                   QString::fromUtf8("Следующая фраза"), QRect(168, 224, 153, 25),
+                   QString::fromUtf8("Запомнить эту реплику и перейти к следующей"));
     BitBtn1 =
-        MakeButton(this, "BitBtn1", tr("OK"), style()->standardIcon(QStyle::SP_DialogOkButton),
-                   "OK", QRect(16, 256, 75, 25));
-    BitBtn2 = MakeButton(this, "BitBtn2", tr("Exit"), QIcon(":/art/cross.png"),
-                         QString::fromUtf8("&Выход"), QRect(224, 256, 81, 25));
+        MakeButton(this, "BitBtn1", QString::fromUtf8("Запомнить диалог"),
+                   style()->standardIcon(QStyle::SP_DialogOkButton), "OK", QRect(16, 256, 75, 25),
+                   QString::fromUtf8("Сохранить всё, чему вы научили Тумбо"));
+    BitBtn2 = MakeButton(this, "BitBtn2", QString::fromUtf8("Выход"), QIcon(":/art/cross.png"),
+                         QString::fromUtf8("&Выход"), QRect(224, 256, 81, 25),
+                         QString::fromUtf8("Закрыть обучение, ничего не сохраняя"));
 
     fields_ = {Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7, Edit8};
     const std::array<QWidget*, 12> tabChain = {Edit1, Edit2, Edit3,   Edit4,   Edit5,   Edit6,

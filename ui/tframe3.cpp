@@ -1,7 +1,6 @@
 #include "ui/tframe3.h"
 
 #include <QCheckBox>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -14,12 +13,11 @@
 
 TFrame3::TFrame3(QWidget* parent) : QFrame(parent) {
     setObjectName("Frame31");
-    setAccessibleName(tr("Settings"));
+    setAccessibleName(QString::fromUtf8("Настройки"));
     PlaceOverChatArea(this);
 
     Label1 = new QLabel(QString::fromUtf8("Настройки"), this);
     Label1->setObjectName("Label1");
-    Label1->setAccessibleName(tr("Settings"));
     QFont title = Label1->font();
     title.setPixelSize(24);
     title.setBold(true);
@@ -31,18 +29,19 @@ TFrame3::TFrame3(QWidget* parent) : QFrame(parent) {
 
     CheckBox1 = new QCheckBox(QString::fromUtf8("прозрачный скин (только в XP)"), this);
     CheckBox1->setObjectName("CheckBox1");
-    CheckBox1->setAccessibleName(tr("Transparent window"));
+    CheckBox1->setAccessibleName(QString::fromUtf8("Прозрачное окно"));
     CheckBox1->move(48, 128);
     CheckBox1->adjustSize();
 
     Edit1 = new QLineEdit(QString::fromUtf8("ввидите ваше имя"), this);
     Edit1->setObjectName("Edit1");
-    Edit1->setAccessibleName(tr("Your name"));
+    Edit1->setAccessibleName(QString::fromUtf8("Ваше имя"));
+    Edit1->setAccessibleDescription(QString::fromUtf8("Под этим именем вы видны в беседе"));
     Edit1->setGeometry(48, 64, 177, 21);
 
     TrackBar1 = new QSlider(Qt::Horizontal, this);
     TrackBar1->setObjectName("TrackBar1");
-    TrackBar1->setAccessibleName(tr("Opacity"));
+    TrackBar1->setAccessibleName(QString::fromUtf8("Непрозрачность окна"));
     TrackBar1->setGeometry(48, 152, 177, 33);
     TrackBar1->setRange(tumbo::kMinOpacity, tumbo::kMaxOpacity);
     TrackBar1->setTickPosition(QSlider::TicksBelow);
@@ -51,13 +50,14 @@ TFrame3::TFrame3(QWidget* parent) : QFrame(parent) {
 
     BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), "Ok", this);
     BitBtn1->setObjectName("BitBtn1");
-    BitBtn1->setAccessibleName(tr("Save settings"));
+    BitBtn1->setAccessibleName(QString::fromUtf8("Сохранить настройки"));
     BitBtn1->setGeometry(16, 248, 75, 25);
 
     BitBtn2 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
                               QString::fromUtf8("Выход"), this);
     BitBtn2->setObjectName("BitBtn2");
-    BitBtn2->setAccessibleName(tr("Leave settings"));
+    BitBtn2->setAccessibleName(QString::fromUtf8("Выход"));
+    BitBtn2->setAccessibleDescription(QString::fromUtf8("Закрыть настройки, ничего не сохраняя"));
     BitBtn2->setGeometry(208, 248, 75, 25);
 
     for (QPushButton* button : {BitBtn1, BitBtn2}) {
@@ -67,13 +67,4 @@ TFrame3::TFrame3(QWidget* parent) : QFrame(parent) {
     setTabOrder(Edit1, BitBtn1);
     setTabOrder(BitBtn1, BitBtn2);
     setTabOrder(BitBtn2, TrackBar1);
-}
-
-void TFrame3::keyPressEvent(QKeyEvent* event) {
-    // Esc anywhere in the panel leaves it, as the exit button does.
-    if (event->key() == Qt::Key_Escape) {
-        BitBtn2->click();
-        return;
-    }
-    QFrame::keyPressEvent(event);
 }

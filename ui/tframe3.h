@@ -21,7 +21,4 @@ public:
     QSlider* TrackBar1;
     QPushButton* BitBtn1;
     QPushButton* BitBtn2;
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
 };

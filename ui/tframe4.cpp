@@ -11,31 +11,32 @@
 
 TFrame4::TFrame4(QWidget* parent) : QFrame(parent) {
     setObjectName("Frame41");
-    setAccessibleName(tr("About the authors"));
+    setAccessibleName(QString::fromUtf8("Об авторах"));
     PlaceOverChatArea(this);
 
-    Label1 = MakeLabel(this, "Label1", tr("Program title"), "TumbO v3.0 ", 96, 16);
+    Label1 = MakeLabel(this, "Label1", {}, "TumbO v3.0 ", 96, 16);
     Label1->setFont(TitleFont());
     SetTextColor(Label1, kGreen);
     Label1->adjustSize();
 
-    Label2 = MakeLabel(this, "Label2", tr("Where Tumbo was made"),
+    Label2 = MakeLabel(this, "Label2", {},
                        QString::fromUtf8("Сделано на кухне, за чаем и разговорами"), 8, 56);
-    Label4 = MakeLabel(this, "Label4", tr("Development"),
-                       QString::fromUtf8("разработка: мастерская Тумбо"), 8, 80);
-    Label3 = MakeLabel(this, "Label3", tr("Testing and drawings"),
-                       QString::fromUtf8("тесты и рисунки: друзья Тумбо"), 8, 104);
-    Label5 = MakeWrappedLabel(this, "Label5", tr("Music"),
+    Label4 =
+        MakeLabel(this, "Label4", {}, QString::fromUtf8("разработка: мастерская Тумбо"), 8, 80);
+    Label3 =
+        MakeLabel(this, "Label3", {}, QString::fromUtf8("тесты и рисунки: друзья Тумбо"), 8, 104);
+    Label5 = MakeWrappedLabel(this, "Label5", {},
                               QString::fromUtf8("музыка: тишина, стук клавиш и свист чайника"), 8,
                               128, 160);
-    Label6 = MakeLink(this, "Label6", tr("Web page"), "tumbo.example.org", 176, 136);
-    Label7 = MakeWrappedLabel(this, "Label7", tr("Copyright"),
+    Label6 = MakeLink(this, "Label6", QString::fromUtf8("Сайт программы tumbo.example.org"),
+                      "tumbo.example.org", 176, 136);
+    Label7 = MakeWrappedLabel(this, "Label7", {},
                               QString::fromUtf8("© 2026 мастерская Тумбо. Свободная программа."),
                               208, 200, 124);
 
     BitBtn1 =
-        MakeButton(this, "BitBtn1", tr("OK"), style()->standardIcon(QStyle::SP_DialogOkButton),
-                   "Ok", QRect(136, 248, 75, 25));
+        MakeButton(this, "BitBtn1", QString::fromUtf8("Закрыть сведения об авторах"),
+                   style()->standardIcon(QStyle::SP_DialogOkButton), "Ok", QRect(136, 248, 75, 25));
 }
 
 QString TFrame4::WebPageUrl() {

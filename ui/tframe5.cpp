@@ -49,55 +49,63 @@ protected:
 
 TFrame5::TFrame5(QWidget* parent) : QFrame(parent) {
     setObjectName("Frame51");
-    setAccessibleName(tr("About the program"));
+    setAccessibleName(QString::fromUtf8("О программе"));
     PlaceOverChatArea(this);
 
-    BitBtn2 = MakeButton(this, "BitBtn2", tr("Program title"), QIcon(":/art/title-glyph.png"),
-                         "TumbO v3.0 ", QRect(8, 8, 321, 41));
+    BitBtn2 = MakeButton(this, "BitBtn2", QString::fromUtf8("Тумбо версии 3.0"),
+                         QIcon(":/art/title-glyph.png"), "TumbO v3.0 ", QRect(8, 8, 321, 41),
+                         QString::fromUtf8("Показать сообщение о программе"));
     BitBtn2->setFont(TitleFont());
     BitBtn2->setIconSize(QSize(40, 40));
     SetTextColor(BitBtn2, kMaroon);
 
     GroupBox1 = new ClassicGroupBox("tumbo v3.0", this);
     GroupBox1->setObjectName("GroupBox1");
-    GroupBox1->setAccessibleName(tr("Program information"));
+    GroupBox1->setAccessibleName(QString::fromUtf8("Сведения о программе"));
     GroupBox1->setGeometry(5, 54, 331, 227);
 
-    Image1 = new ClickableLabel({}, GroupBox1);
+    Image1 = new ClickableLabel({}, GroupBox1, QAccessible::Button);
     Image1->setObjectName("Image1");
-    Image1->setAccessibleName(tr("Tumbo's face"));
+    Image1->setAccessibleName(QString::fromUtf8("Лицо Тумбо"));
+    Image1->setAccessibleDescription(QString::fromUtf8("Тумбо не любит, когда его тыкают"));
     Image1->setPixmap(QPixmap(":/art/face.png"));
     Image1->setGeometry(8, 16, 32, 32);
     Image1->setCursor(Qt::CrossCursor);
 
     Label2 = MakeWrappedLabel(
-        GroupBox1, "Label2", tr("Copyright"),
+        GroupBox1, "Label2", {},
         QString::fromUtf8("© 2026 мастерская Тумбо. Свободная программа: её можно дарить, "
                           "копировать и переделывать."),
         64, 16, 255);
 
     Panel1 = new QFrame(GroupBox1);
     Panel1->setObjectName("Panel1");
-    Panel1->setAccessibleName(tr("Registration"));
+    Panel1->setAccessibleName(QString::fromUtf8("Регистрация"));
     Panel1->setFrameShape(QFrame::Box);
     Panel1->setFrameShadow(QFrame::Plain);
     Panel1->setLineWidth(1);
     Panel1->setGeometry(8, 72, 316, 97);
 
-    Label5 = MakeLabel(Panel1, "Label5", tr("Registered to"), "registred to", 8, 8);
-    Label6 = MakeValueLabel(Panel1, "Label6", tr("Registered owner"), 8, 24);
-    Label7 = MakeLabel(Panel1, "Label7", tr("Freeware license"), "freeware license", 8, 40);
-    Label8 = MakeLabel(Panel1, "Label8", tr("In the database"), "in data base", 168, 8);
-    Label9 = MakeValueLabel(Panel1, "Label9", tr("Conversations in the database"), 168, 24);
-    Label10 = MakeLabel(Panel1, "Label10", tr("Conversations"), "conversation", 168, 40);
+    // The English captions are read out in Russian; the two values by their own text.
+    Label5 =
+        MakeLabel(Panel1, "Label5", QString::fromUtf8("зарегистрировано на"), "registred to", 8, 8);
+    Label6 = MakeValueLabel(Panel1, "Label6", {}, 8, 24);
+    Label7 = MakeLabel(Panel1, "Label7", QString::fromUtf8("бесплатная лицензия"),
+                       "freeware license", 8, 40);
+    Label8 =
+        MakeLabel(Panel1, "Label8", QString::fromUtf8("в базе данных"), "in data base", 168, 8);
+    Label9 = MakeValueLabel(Panel1, "Label9", {}, 168, 24);
+    Label10 = MakeLabel(Panel1, "Label10", QString::fromUtf8("диалогов"), "conversation", 168, 40);
 
-    Label3 = MakeLink(GroupBox1, "Label3", tr("Web page"), "tumbo.example.org", 16, 176);
-    Label4 = MakeLink(GroupBox1, "Label4", tr("Mail to Tumbo's workshop"),
-                      "Mail to:" + ContactAddress(), 16, 200);
+    Label3 = MakeLink(GroupBox1, "Label3", QString::fromUtf8("Сайт программы tumbo.example.org"),
+                      "tumbo.example.org", 16, 176);
+    Label4 =
+        MakeLink(GroupBox1, "Label4", QString::fromUtf8("Написать письмо: ") + ContactAddress(),
+                 "Mail to:" + ContactAddress(), 16, 200);
 
     BitBtn1 =
-        MakeButton(this, "BitBtn1", tr("OK"), style()->standardIcon(QStyle::SP_DialogOkButton),
-                   "Ok", QRect(264, 240, 57, 25));
+        MakeButton(this, "BitBtn1", QString::fromUtf8("Закрыть сведения о программе"),
+                   style()->standardIcon(QStyle::SP_DialogOkButton), "Ok", QRect(264, 240, 57, 25));
 }
 
 QString TFrame5::ContactAddress() {

@@ -1,12 +1,19 @@
 #include "platform/qt/message_box.h"
 
+#include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 
 #include <utility>
 
 namespace tumbo {
 
 namespace {
+
+QPointer<QWidget>& Owner() {
+    static QPointer<QWidget> owner;
+    return owner;
+}
 
 MessageBoxHandler& Handler() {
     static MessageBoxHandler handler;
@@ -28,6 +35,9 @@ QMessageBox::Icon ToQt(BoxIcon icon) {
 }  // namespace
 
 void ShowMessageBox(QWidget* parent, const MessageBoxRequest& request) {
+    if (parent == nullptr) {
+        parent = Owner();
+    }
     if (Handler()) {
         Handler()(parent, request);
         return;
@@ -38,7 +48,16 @@ void ShowMessageBox(QWidget* parent, const MessageBoxRequest& request) {
     if (!request.details.isEmpty()) {
         box.setDetailedText(request.details);
     }
+    // A box with a parent is a dialog the window manager keeps over that window.
+    box.setWindowIcon(parent != nullptr ? parent->windowIcon() : QApplication::windowIcon());
+    if (parent != nullptr) {
+        box.setWindowModality(Qt::WindowModal);
+    }
     box.exec();
+}
+
+void SetBoxOwner(QWidget* owner) {
+    Owner() = owner;
 }
 
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler) {

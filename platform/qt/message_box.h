@@ -18,8 +18,13 @@ struct MessageBoxRequest {
     QString details;
 };
 
-// Shows a modal box with one OK button that answers both Enter and Esc.
+// Shows a box with one OK button that answers both Enter and Esc, modal to `parent`, or to
+// the box owner when `parent` is null, and carrying its owner's icon.
 void ShowMessageBox(QWidget* parent, const MessageBoxRequest& request);
+
+// Names the window that boxes without a parent of their own belong to (the main window);
+// null leaves them without one.
+void SetBoxOwner(QWidget* owner);
 
 using MessageBoxHandler = std::function<void(QWidget* parent, const MessageBoxRequest&)>;
 

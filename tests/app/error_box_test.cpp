@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QIcon>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -42,8 +43,11 @@ TEST(DefaultErrorBox, NothingThrownLeavesTheGuard) {
 }
 
 TEST(DefaultErrorBox, TheRealBoxHasOneOkButtonThatEscapeAnswers) {
+    QWidget owner;
+    owner.setWindowIcon(QIcon(":/art/tumbo.png"));
+    SetBoxOwner(&owner);
     bool seen = false;
-    QTimer::singleShot(0, [&seen] {
+    QTimer::singleShot(0, [&seen, &owner] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr);
         seen = true;
@@ -52,9 +56,13 @@ TEST(DefaultErrorBox, TheRealBoxHasOneOkButtonThatEscapeAnswers) {
         EXPECT_EQ(box->text(), "File access denied.");
         EXPECT_EQ(box->buttons().size(), 1);
         EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::Ok));
+        EXPECT_EQ(box->parentWidget(), &owner) << "modal to the main window";
+        EXPECT_EQ(box->windowModality(), Qt::WindowModal);
+        EXPECT_EQ(box->windowIcon().cacheKey(), owner.windowIcon().cacheKey());
         QTest::keyClick(box, Qt::Key_Escape);
     });
     ShowDefaultErrorBox(InOutError(5).what());
+    SetBoxOwner(nullptr);
     EXPECT_TRUE(seen);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }

@@ -2,7 +2,7 @@
 
 #include <QApplication>
 
-#include "app/default_error_box.h"
+#include "app/application_setup.h"
 
 // GUI suites run headless with one application object for the whole binary.
 int main(int argc, char* argv[]) {
@@ -10,7 +10,7 @@ int main(int argc, char* argv[]) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication application(argc, argv);
-    QApplication::setApplicationDisplayName(kApplicationTitle);
+    SetUpApplication();
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

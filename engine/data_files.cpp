@@ -41,26 +41,41 @@ void Engine::BindFiles() {
     scratch_.Assign(programDir_ + "temp.dlg");
 }
 
+TOptions ReadOptionLines(TextFile& file) {
+    TOptions options;
+    std::string skin;
+    file.Reset();
+    file.ReadLine(options.UserName);
+    file.ReadLine(skin);
+    options.Opacity = file.ReadInteger();
+    file.SkipLine();
+    options.DialogueCount = file.ReadInteger();
+    file.SkipLine();
+    file.Close();
+    options.TransparentSkin = skin == "true";
+    return options;
+}
+
+void WriteOptionLines(TextFile& file, const TOptions& options) {
+    file.RewriteWhole();
+    file.WriteLine(options.UserName);
+    file.WriteLine(options.TransparentSkin ? "true" : "false");
+    file.WriteLine(std::to_string(options.Opacity));
+    file.WriteLine(std::to_string(options.DialogueCount));
+    file.Close();
+}
+
 void Engine::LoadOptions() {
     // Read into a fresh record so that a bad file leaves the options as they were.
     TOptions loaded;
-    std::string skin;
     try {
-        optionFile_.Reset();
-        optionFile_.ReadLine(loaded.UserName);
-        optionFile_.ReadLine(skin);
-        loaded.Opacity = optionFile_.ReadInteger();
-        optionFile_.SkipLine();
-        loaded.DialogueCount = optionFile_.ReadInteger();
-        optionFile_.SkipLine();
-        optionFile_.Close();
+        loaded = ReadOptionLines(optionFile_);
     } catch (const InOutError& error) {
         // The controls keep values that are not the user's: the next save would put them
         // over whatever the user wrote there, so that is kept first.
         optionFileUnreadable_ = optionFileUnreadable_ || error.code() != io_code::kFileNotFound;
         throw;
     }
-    loaded.TransparentSkin = skin == "true";
     // A hand-edited opacity outside the track bar's range must not make the window vanish.
     loaded.Opacity = std::clamp(loaded.Opacity, kMinOpacity, kMaxOpacity);
     options_ = loaded;
@@ -71,12 +86,7 @@ void Engine::WriteOptionFile(const TOptions& options) {
     if (optionFileUnreadable_) {
         KeepUnreadableOptionFile();
     }
-    optionFile_.RewriteWhole();
-    optionFile_.WriteLine(options.UserName);
-    optionFile_.WriteLine(options.TransparentSkin ? "true" : "false");
-    optionFile_.WriteLine(std::to_string(options.Opacity));
-    optionFile_.WriteLine(std::to_string(options.DialogueCount));
-    optionFile_.Close();
+    WriteOptionLines(optionFile_, options);
 }
 
 void Engine::KeepUnreadableOptionFile() {

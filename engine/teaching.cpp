@@ -1,12 +1,12 @@
 #include <cstdint>
 #include <limits>
 #include <string>
+#include <vector>
 
+#include "engine/dialogue_commit.h"
 #include "engine/engine.h"
 #include "engine/phrase.h"
 #include "platform/cp1251_literal.h"
-#include "platform/errors.h"
-#include "platform/integer_text.h"
 
 namespace tumbo {
 
@@ -15,27 +15,6 @@ namespace {
 const std::string kLearnt = Cp1251(u8"Tumbo:Усвоил  :)");
 const std::string kNotTaught = Cp1251(u8"Tumbo:ты меня не учишь :(");
 constexpr int kFirstReplyField = 5;
-
-// The number in a path-list entry "dlg\N.dlg": the first four characters and the four
-// from the first "." on are dropped, and what is left must be an integer.
-std::int64_t DialogueNumber(const std::string& entry, const std::string& pathList) {
-    std::string number = entry.substr(std::min<std::size_t>(4, entry.size()));
-    const auto dot = number.find('.');
-    if (dot != std::string::npos) {
-        number.erase(dot, 4);
-    }
-    try {
-        return StrToInt(number);
-    } catch (const ConvertError&) {
-        throw ConvertError(number,
-                           FailureDetails("take the number of the last dialogue from", pathList, 0,
-                                          "its last line is not of the form dlg\\N.dlg"));
-    }
-}
-
-std::string DialogueName(std::int64_t number) {
-    return "dlg\\" + std::to_string(number) + ".dlg";
-}
 
 }  // namespace
 
@@ -78,32 +57,17 @@ void Engine::WritePhraseBlock() {
 }
 
 void Engine::CommitDialogue() {
-    std::int64_t number =
-        pathListWasEmpty_ ? 1 : DialogueNumber(currentDialogue_, pathList_.Path()) + 1;
-    newDialogue_.Assign(programDir_ + DialogueName(number));
-    // A hand-edited path list may not name every file there is: never overwrite one.
-    while (!newDialogue_.CreateNew()) {
-        newDialogue_.Assign(programDir_ + DialogueName(++number));
+    const std::int64_t number =
+        NextDialogueNumber(pathListWasEmpty_ ? nullptr : &currentDialogue_, pathList_.Path());
+    // A taught dialogue is a few lines: it is read whole before anything is created.
+    std::vector<std::string> lines;
+    scratch_.Reset();
+    while (!scratch_.Eof()) {
+        lines.push_back(scratch_.ReadLine());
     }
-    // The new file is whole and its name on the disk before the path list names it, and
-    // either the path list names it or neither of them changes.
-    try {
-        scratch_.Reset();
-        std::string line;
-        while (!scratch_.Eof()) {
-            scratch_.ReadLine(line);
-            newDialogue_.WriteLine(line);
-        }
-        scratch_.Close();
-        newDialogue_.WriteLine("#END");
-        newDialogue_.Close();
-        pathList_.AppendOnNewLine();
-        pathList_.WriteLine(DialogueName(number));
-        pathList_.Close();
-    } catch (...) {
-        newDialogue_.Abandon();
-        throw;
-    }
+    scratch_.Close();
+    lines.emplace_back("#END");
+    CommitNumberedDialogue(programDir_, number, lines, newDialogue_, pathList_);
 }
 
 template <typename Step>

@@ -166,17 +166,25 @@ void TextFile::OpenTemporary(Publish publish, const char* operation) {
     if (IsOpen()) {
         Close();
     }
-    RemoveStaleTemporaries();
     // The new version is private until it has the old one's permission bits.
     struct stat old {};
     const bool keepMode =
         publish == Publish::kReplace && calls_.Stat(systemPath_.c_str(), &old) == 0;
     const mode_t mode = keepMode ? 0600 : 0644;
     const int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW;
-    constexpr int kAttempts = 100;
     bool opened = false;
-    for (int attempt = 0; attempt < kAttempts && !opened; ++attempt) {
-        tempPath_ = TemporaryNameFor(systemPath_);
+    if (publish == Publish::kReplace) {
+        RemoveStaleTemporaries();
+        constexpr int kAttempts = 100;
+        for (int attempt = 0; attempt < kAttempts && !opened; ++attempt) {
+            tempPath_ = TemporaryNameFor(systemPath_);
+            opened = TryOpen(tempPath_, flags, operation, mode);
+        }
+    } else {
+        // A new file's name is free, so its temporary has one fixed name beside it, where a
+        // crash's leftover is simply removed: no folder of many dialogues is ever listed.
+        tempPath_ = systemPath_ + std::string(kTemporaryMark);
+        calls_.Unlink(tempPath_.c_str());
         opened = TryOpen(tempPath_, flags, operation, mode);
     }
     if (!opened) {

@@ -18,6 +18,7 @@
 #include "platform/errors.h"
 #include "platform/qt/codepage.h"
 #include "platform/text_file.h"
+#include "tools/tool_output.h"
 
 namespace tumbo::tools {
 
@@ -84,21 +85,6 @@ constexpr std::string_view kHelp =
     "the no-answer line is printed and the chat goes on.\n"
     "  --base DIR  the dialogue base (default: the current folder)\n"
     "  --seed N    make the choice among replies repeatable\n";
-
-std::string Utf8(std::string_view cp1251) {
-    return DecodeCp1251(cp1251).toStdString();
-}
-
-// The message as the window's box shows it, then where it happened, one detail a line.
-void PrintFailure(std::ostream& err, const TumboError& error) {
-    err << "tumbo-chat: " << Utf8(error.what()) << '\n';
-    std::string_view details = error.details();
-    while (!details.empty()) {
-        const auto end = details.find('\n');
-        err << "  " << details.substr(0, end) << '\n';
-        details = end == std::string_view::npos ? std::string_view() : details.substr(end + 1);
-    }
-}
 
 // The main window's part, on a terminal: the chat log goes out as lines and the
 // teaching panel never opens.
@@ -203,7 +189,7 @@ int RunChat(int argc, const char* const* argv, std::istream& in, std::ostream& o
             step();
             return true;
         } catch (const TumboError& error) {
-            PrintFailure(err, error);
+            PrintFailure(err, "tumbo-chat", error);
             return false;
         }
     };
@@ -228,7 +214,7 @@ int RunChat(int argc, const char* const* argv, std::istream& in, std::ostream& o
             engine.SendPhrase();
         } catch (const TumboError& error) {
             out.flush();
-            PrintFailure(err, error);
+            PrintFailure(err, "tumbo-chat", error);
             anyFailed = true;
         }
         out.flush();

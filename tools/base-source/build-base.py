@@ -1,6 +1,9 @@
 #!/usr/bin/env python3
 """Builds the bundled dialogue base (base/) from the topic files next to this script.
 
+Beside opt.tmb, path.tmb and dlg/ it writes "version", a digest of what they hold: the
+launcher merges a release's new dialogues into a user's copy when this changes.
+
 Usage: build-base.py [--out DIR] [--check]
   --out DIR  write the base there instead of base/ of this source tree
   --check    write nothing; exit 1 when base/ differs from what the sources give
@@ -19,6 +22,7 @@ Each trigger also matches without its final punctuation and with ".", "!", "?", 
 """
 
 import argparse
+import hashlib
 import pathlib
 import re
 import sys
@@ -176,7 +180,16 @@ def base_files(dialogues):
     }
     for i, dialogue in enumerate(dialogues, start=1):
         files[f"dlg/{i}.dlg"] = crlf(dialogue.lines())
+    files["version"] = crlf([version_of(files)])
     return files
+
+
+def version_of(files):
+    # Derived from the content, so it changes exactly when a release changes the base.
+    digest = hashlib.sha256()
+    for name in sorted(files):
+        digest.update(name.encode("ascii") + b"\0" + files[name] + b"\0")
+    return digest.hexdigest()[:16]
 
 
 def existing_dialogue_files(base):

@@ -1,0 +1,245 @@
+#include "tools/merge.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string_view>
+
+#include "platform/base_lock.h"
+#include "support/failing_file_calls.h"
+#include "tool_support.h"
+
+namespace tumbo {
+namespace {
+
+using test::CrLfLines;
+using test::Lines;
+using test::operator""_cp;
+using Call = test::FailingFileCalls::Call;
+
+const std::string kUserPathList = CrLfLines({"dlg\\1.dlg", "dlg\\2.dlg"});
+const std::string kMergedPathList =
+    CrLfLines({"dlg\\1.dlg", "dlg\\2.dlg", "dlg\\3.dlg", "dlg\\4.dlg"});
+// Bundled dialogues 2 and 3 are new to the user's base; they become its 3 and 4.
+const std::map<std::string, std::string> kAdditions = {{"dlg/3.dlg", "dlg/2.dlg"},
+                                                       {"dlg/4.dlg", "dlg/3.dlg"}};
+
+struct MergeRun {
+    int status = -1;
+    Lines out;
+    std::string err;
+};
+
+// A user's base with two dialogues, and a bundled base of five: one shares a later opener
+// with the user's, one opens with what the user has only as a later turn, one is new, one
+// shares an opener with that new one, and one is the user's farewell again.
+class MergeTool : public test::BaseTest {
+protected:
+    void SetUp() override { WriteBases(); }
+
+    void WriteBases() {
+        dir.Clear();
+        bundled.Clear();
+        dir.Write("opt.tmb", UserOptions(2));
+        dir.Write("path.tmb", kUserPathList);
+        WriteDialogue(1, {u8"$привет"_cp, "$hello", u8"#Привет, [n]!"_cp, u8"$как дела"_cp,
+                          u8"#Отлично."_cp, "#END"});
+        WriteDialogue(2, {u8"$пока"_cp, u8"#Пока![e]"_cp, "#END"});
+        bundled.Write("opt.tmb", CrLfLines({u8"Гость"_cp, "false", "70", "5"}));
+        bundled.Write("path.tmb", CrLfLines({"dlg\\1.dlg", "dlg\\2.dlg", "dlg\\3.dlg", "dlg\\4.dlg",
+                                             "dlg\\5.dlg"}));
+        bundled.Write("dlg/1.dlg", CrLfLines({"$hi", "$hello", "#Hi!", "#END"}));
+        bundled.Write("dlg/2.dlg", CrLfLines({u8"$как дела"_cp, u8"#Хорошо!"_cp, "#END"}));
+        bundled.Write("dlg/3.dlg", CrLfLines({u8"$погода"_cp, u8"#Солнечно."_cp, u8"$а завтра"_cp,
+                                              u8"#Дождь."_cp, "#END"}));
+        bundled.Write("dlg/4.dlg",
+                      CrLfLines({u8"$что нового"_cp, u8"$погода"_cp, u8"#Ничего."_cp, "#END"}));
+        bundled.Write("dlg/5.dlg", CrLfLines({u8"$пока"_cp, u8"#До встречи."_cp, "#END"}));
+    }
+
+    MergeRun Merge(FileCalls& calls = SystemFileCalls()) {
+        const std::string from = bundled.path().string();
+        const std::string to = dir.path().string();
+        const char* argv[] = {"tumbo-merge", from.c_str(), to.c_str()};
+        std::ostringstream out;
+        std::ostringstream err;
+        MergeRun run;
+        run.status = tools::RunMerge(3, argv, out, err, calls);
+        run.out = test::SplitOutput(out.str());
+        run.err = err.str();
+        return run;
+    }
+
+    static std::string UserOptions(int count) {
+        return CrLfLines({u8"Аня"_cp, "false", "70", std::to_string(count)});
+    }
+
+    std::string Summary(int added, int present) const {
+        return "tumbo-merge: added " + std::to_string(added) + " dialogue(s) to " + dir.prefix() +
+               "; " + std::to_string(present) + " open with a phrase it already has";
+    }
+
+    // The path list may name the first, or both, of the additions; each is whole.
+    void ExpectWholeAdditions(const std::string& pathList) {
+        ASSERT_TRUE(kMergedPathList.starts_with(pathList) && pathList.starts_with(kUserPathList))
+            << pathList;
+        std::set<std::string> names = {"1.dlg", "2.dlg"};
+        for (const auto& [added, from] : kAdditions) {
+            if (pathList.find(added.substr(4)) != std::string::npos) {
+                EXPECT_EQ(dir.Read(added), bundled.Read(from)) << added;
+                names.insert(added.substr(4));
+            }
+        }
+        EXPECT_EQ(dir.Names("dlg"), names) << "no half or unnamed dialogue";
+        EXPECT_EQ(dir.Names(), (std::set<std::string>{"dlg", "opt.tmb", "path.tmb"}));
+    }
+
+    test::TempDir bundled;
+};
+
+TEST_F(MergeTool, AddsWhatIsNewInTheBundledOrderAndOnlyOnce) {
+    const auto before = Snapshot();
+    const auto run = Merge();
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out,
+              (Lines{"added dlg/3.dlg: как дела", "added dlg/4.dlg: погода", Summary(2, 3)}));
+    ExpectWholeAdditions(kMergedPathList);
+    EXPECT_EQ(dir.Read("opt.tmb"), UserOptions(4));
+    for (const std::string name : {"dlg/1.dlg", "dlg/2.dlg"}) {
+        EXPECT_EQ(dir.Read(name), before.at(name)) << "the user's files stay as they were";
+    }
+    const auto merged = Snapshot();
+    EXPECT_EQ(Merge().out, Lines{Summary(0, 5)});
+    EXPECT_EQ(Snapshot(), merged) << "a second run changes nothing";
+}
+
+TEST_F(MergeTool, NewDialoguesTakeFreeNamesAfterTheLastEntry) {
+    // A file the path list leaves out is still the user's, and a last entry without a line
+    // end is not joined to the next one.
+    WriteDialogue(3, {"$kept aside", "#yes", "#END"});
+    dir.Write("path.tmb", "dlg\\1.dlg\r\ndlg\\2.dlg");
+    EXPECT_EQ(Merge().out.front(), "added dlg/4.dlg: как дела");
+    EXPECT_EQ(dir.Read("dlg/3.dlg"), CrLfLines({"$kept aside", "#yes", "#END"}));
+    EXPECT_EQ(dir.Read("path.tmb"),
+              CrLfLines({"dlg\\1.dlg", "dlg\\2.dlg", "dlg\\4.dlg", "dlg\\5.dlg"}));
+    EXPECT_EQ(dir.Read("dlg/5.dlg"), bundled.Read("dlg/3.dlg"));
+}
+
+TEST_F(MergeTool, AUserDialogueThatCannotBeReadIsLeftOutOfTheComparison) {
+    dir.Write("path.tmb", CrLfLines({"dlg\\1.dlg", "dlg\\7.dlg", "dlg\\2.dlg"}));
+    const auto run = Merge();
+    EXPECT_EQ(run.status, 0);
+    EXPECT_TRUE(run.err.starts_with("tumbo-merge: cannot read the openers of dlg\\7.dlg in " +
+                                    dir.prefix() + ": File not found\n"))
+        << run.err;
+    EXPECT_EQ(run.out.back(), Summary(2, 3)) << "the farewell in a readable file still counts";
+}
+
+TEST_F(MergeTool, TheCountIsRaisedOnlyInAnOptionFileTheProgramCanRead) {
+    // Values the window would not show as they are, kept as the user wrote them.
+    dir.Write("opt.tmb", CrLfLines({u8"Аня"_cp, "true", "200", "2"}));
+    EXPECT_EQ(Merge().status, 0);
+    EXPECT_EQ(dir.Read("opt.tmb"), CrLfLines({u8"Аня"_cp, "true", "200", "4"}));
+
+    WriteBases();
+    const std::string unreadable = CrLfLines({u8"Аня"_cp, "false", "7O", "2"});
+    dir.Write("opt.tmb", unreadable);
+    const auto run = Merge();
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(dir.Read("path.tmb"), kMergedPathList);
+    EXPECT_EQ(dir.Read("opt.tmb"), unreadable);
+    EXPECT_TRUE(run.err.starts_with("tumbo-merge: the dialogue count in " + dir.prefix() +
+                                    "opt.tmb is left as it is: Invalid numeric input\n"))
+        << run.err;
+}
+
+// Records whether the user's folder was ever free while the merge opened a file in it.
+class LockProbe : public FileCalls {
+public:
+    explicit LockProbe(std::string folder) : folder_(std::move(folder)) {}
+    int Open(const char* path, int flags, mode_t mode) override {
+        if (std::string_view(path).starts_with(folder_)) {
+            ++opens;
+            freeAtSomeOpen = freeAtSomeOpen || BaseLock::TryAcquire(folder_) != nullptr;
+        }
+        return FileCalls::Open(path, flags, mode);
+    }
+    int opens = 0;
+    bool freeAtSomeOpen = false;
+
+private:
+    std::string folder_;
+};
+
+TEST_F(MergeTool, HoldsTheUserBaseAndLeavesABusyOneAlone) {
+    LockProbe probe(dir.path().string());
+    EXPECT_EQ(Merge(probe).status, 0);
+    EXPECT_GT(probe.opens, 10);
+    EXPECT_FALSE(probe.freeAtSomeOpen);
+
+    WriteBases();
+    const auto before = Snapshot();
+    const auto held = BaseLock::TryAcquire(dir.path().string());
+    ASSERT_NE(held, nullptr);
+    const auto run = Merge();
+    EXPECT_EQ(run.status, 3);
+    EXPECT_EQ(run.err, "tumbo-merge: " + dir.prefix() +
+                           " is in use by Tumbo or another merge; nothing was changed\n");
+    EXPECT_EQ(Snapshot(), before);
+}
+
+// Every kind of file call failing from each of its uses on: the user's base gains only
+// whole dialogues, each named by the path list, and a later run completes it.
+TEST_F(MergeTool, AFailureAddsWholeDialoguesOrNothing) {
+    int faultsMet = 0;
+    for (const Call call :
+         {Call::kOpen, Call::kRead, Call::kWrite, Call::kFsync, Call::kClose, Call::kRename,
+          Call::kFchmod, Call::kRenameNoReplace, Call::kStat, Call::kLseek, Call::kPread}) {
+        for (int use = 1;; ++use) {
+            SCOPED_TRACE("call " + std::to_string(static_cast<int>(call)) + " failing from use " +
+                         std::to_string(use));
+            ASSERT_LT(use, 100);
+            WriteBases();
+            test::FailingFileCalls failing;
+            failing.FailAt(call, EIO, use);
+            const auto run = Merge(failing);
+            if (run.status == 0 && run.err.empty()) {
+                break;  // no call of that kind is left to fail
+            }
+            ++faultsMet;
+            ExpectWholeAdditions(dir.Read("path.tmb"));
+            const std::string options = dir.Read("opt.tmb");
+            EXPECT_TRUE(options == UserOptions(2) || options == UserOptions(3) ||
+                        options == UserOptions(4))
+                << options;
+            failing.Heal();
+            EXPECT_EQ(Merge(failing).status, 0);
+            EXPECT_EQ(dir.Read("path.tmb"), kMergedPathList);
+        }
+    }
+    EXPECT_GT(faultsMet, 20);
+}
+
+TEST_F(MergeTool, RunsAsACommand) {
+    const auto merge = [&](const std::string& arguments) {
+        return test::RunTool(test::ShellQuoted(TUMBO_MERGE_BINARY) + " " + arguments);
+    };
+    const std::string bases =
+        test::ShellQuoted(bundled.path().string()) + " " + test::ShellQuoted(dir.path().string());
+    const auto run = merge(bases);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(test::SplitOutput(run.out),
+              (Lines{"added dlg/3.dlg: как дела", "added dlg/4.dlg: погода", Summary(2, 3)}));
+    std::filesystem::remove(bundled.file("path.tmb"));
+    const auto unreadable = merge(bases);
+    EXPECT_EQ(unreadable.status, 2);
+    EXPECT_TRUE(unreadable.err.starts_with("tumbo-merge: File not found\n")) << unreadable.err;
+    EXPECT_EQ(merge(bases + " extra").err, "usage: tumbo-merge BUNDLED_BASE USER_BASE\n");
+}
+
+}  // namespace
+}  // namespace tumbo

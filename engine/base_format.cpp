@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/integer_text.h"
+#include "platform/text_file.h"
 
 namespace tumbo::base_format {
 
@@ -50,6 +51,30 @@ std::string DialogueFilePath(std::string_view entry) {
     std::string path(entry);
     std::replace(path.begin(), path.end(), '\\', '/');
     return path;
+}
+
+TOptions ReadOptionLines(TextFile& file) {
+    TOptions options;
+    std::string skin;
+    file.Reset();
+    file.ReadLine(options.UserName);
+    file.ReadLine(skin);
+    options.Opacity = file.ReadInteger();
+    file.SkipLine();
+    options.DialogueCount = file.ReadInteger();
+    file.SkipLine();
+    file.Close();
+    options.TransparentSkin = skin == kTrue;
+    return options;
+}
+
+void WriteOptionLines(TextFile& file, const TOptions& options) {
+    file.RewriteWhole();
+    file.WriteLine(options.UserName);
+    file.WriteLine(options.TransparentSkin ? kTrue : kFalse);
+    file.WriteLine(std::to_string(options.Opacity));
+    file.WriteLine(std::to_string(options.DialogueCount));
+    file.Close();
 }
 
 }  // namespace tumbo::base_format

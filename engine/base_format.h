@@ -5,6 +5,12 @@
 #include <string>
 #include <string_view>
 
+#include "engine/options.h"
+
+namespace tumbo {
+class TextFile;
+}
+
 namespace tumbo::base_format {
 
 // The fixed files of a base, relative to its program directory.
@@ -17,6 +23,13 @@ inline constexpr std::string_view kDialogueFolder = "dlg";
 inline constexpr int kOptionLines = 4;
 inline constexpr std::string_view kTrue = "true";
 inline constexpr std::string_view kFalse = "false";
+
+// Reads the option file by the program's rules: the name and the window line whole, then
+// the opacity and the count, each an integer followed by the rest of its line. The values
+// are as stored: the opacity is not brought into range. Throws InOutError.
+TOptions ReadOptionLines(TextFile& file);
+// Rewrites the option file whole with the record's four lines.
+void WriteOptionLines(TextFile& file, const TOptions& options);
 
 // A dialogue file's last line, and the tags of its lines.
 inline constexpr std::string_view kEndLine = "#END";

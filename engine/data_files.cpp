@@ -2,6 +2,7 @@
 #include <array>
 #include <string_view>
 
+#include "engine/base_format.h"
 #include "engine/engine.h"
 #include "platform/errors.h"
 #include "platform/registry.h"
@@ -36,40 +37,16 @@ std::string Engine::ProgramDirIn(const std::string& registryFile) {
 }
 
 void Engine::BindFiles() {
-    optionFile_.Assign(programDir_ + "opt.tmb");
-    pathList_.Assign(programDir_ + "path.tmb");
-    scratch_.Assign(programDir_ + "temp.dlg");
-}
-
-TOptions ReadOptionLines(TextFile& file) {
-    TOptions options;
-    std::string skin;
-    file.Reset();
-    file.ReadLine(options.UserName);
-    file.ReadLine(skin);
-    options.Opacity = file.ReadInteger();
-    file.SkipLine();
-    options.DialogueCount = file.ReadInteger();
-    file.SkipLine();
-    file.Close();
-    options.TransparentSkin = skin == "true";
-    return options;
-}
-
-void WriteOptionLines(TextFile& file, const TOptions& options) {
-    file.RewriteWhole();
-    file.WriteLine(options.UserName);
-    file.WriteLine(options.TransparentSkin ? "true" : "false");
-    file.WriteLine(std::to_string(options.Opacity));
-    file.WriteLine(std::to_string(options.DialogueCount));
-    file.Close();
+    optionFile_.Assign(programDir_ + std::string(base_format::kOptionFile));
+    pathList_.Assign(programDir_ + std::string(base_format::kPathList));
+    scratch_.Assign(programDir_ + std::string(base_format::kScratchDialogue));
 }
 
 void Engine::LoadOptions() {
     // Read into a fresh record so that a bad file leaves the options as they were.
     TOptions loaded;
     try {
-        loaded = ReadOptionLines(optionFile_);
+        loaded = base_format::ReadOptionLines(optionFile_);
     } catch (const InOutError& error) {
         // The controls keep values that are not the user's: the next save would put them
         // over whatever the user wrote there, so that is kept first.
@@ -86,7 +63,7 @@ void Engine::WriteOptionFile(const TOptions& options) {
     if (optionFileUnreadable_) {
         KeepUnreadableOptionFile();
     }
-    WriteOptionLines(optionFile_, options);
+    base_format::WriteOptionLines(optionFile_, options);
 }
 
 void Engine::KeepUnreadableOptionFile() {

@@ -29,33 +29,19 @@ public:
     // A file that is there but cannot be read leaves the options as they were, and its
     // bytes are kept as opt.tmb.bak by the next save, before anything replaces them.
     void LoadOptions();
-    void WriteOptionFile(const TOptions& options);
     void SaveOptions();
     const TOptions& Options() const { return options_; }
 
-    // Reply search.
+    // Reply search: the send button.
     void SendPhrase();
-    void SearchBase();
-    void SearchOpeners();
-    void SearchCurrentDialogue();
-    void TakeReply();
-    // Shows a stored reply line (tag included) without its exit markers, pauses, closes.
-    void HandleExitMarker(const std::string& storedLine);
 
-    // Teaching.
-    void ClearTeachFields();
-    void CollectPhrases();
-    void WritePhraseBlock();
-    void CommitDialogue();
-    // The teaching panel's buttons. A step that fails before the path list names the new
+    // Teaching: the teaching panel's buttons. A step that fails before the path list names the new
     // dialogue leaves the lists, the scratch dialogue and the count as they were before
     // it, so the step can simply be tried again.
     void ConfirmTeaching();
     void LeaveTeaching();
     void ExtendTurn();
     void NextTurn();
-    const std::vector<std::string>& TriggerList() const { return triggers_; }
-    const std::vector<std::string>& ReplyList() const { return replies_; }
 
     const std::string& CurrentDialogue() const { return currentDialogue_; }
     bool AnswerFound() const { return answerFound_; }
@@ -65,6 +51,20 @@ public:
     static constexpr int kExitPauseMs = 3000;
 
 private:
+    void WriteOptionFile(const TOptions& options);
+
+    void SearchBase();
+    void SearchOpeners();
+    void SearchCurrentDialogue();
+    void TakeReply();
+    // Shows a stored reply line (tag included) without its exit markers, pauses, closes.
+    void HandleExitMarker(const std::string& storedLine);
+
+    void ClearTeachFields();
+    void CollectPhrases();
+    void WritePhraseBlock();
+    void CommitDialogue();
+
     bool LineIsTrigger() const { return !line_.empty() && line_.front() == '$'; }
     bool LineIsReply() const { return !line_.empty() && line_.front() == '#'; }
     bool LineTriggers() const;

@@ -9,7 +9,6 @@ namespace tumbo {
 class RandomChoice {
 public:
     void Seed(std::uint32_t seed) { seed_ = seed; }
-    std::uint32_t SeedValue() const { return seed_; }
 
     // Advances the generator and returns an index from 0 to count - 1 (0 when count is 0).
     std::uint32_t Next(std::uint32_t count) {

@@ -122,11 +122,6 @@ void TextFile::RewriteWhole() {
     OpenTemporary(Publish::kReplace, "write a new version of");
 }
 
-void TextFile::Append() {
-    Open(systemPath_, O_WRONLY | O_APPEND, "open for appending");
-    mode_ = Mode::kWriting;
-}
-
 void TextFile::AppendOnNewLine() {
     // Read access too, to look at the last byte.
     Open(systemPath_, O_RDWR | O_APPEND, "open for appending");

@@ -53,11 +53,10 @@ public:
     // fails; the new version keeps the old one's permission bits. A new version left
     // behind by a crash is removed first.
     void RewriteWhole();
-    // Opens an existing file for writing at its end.
-    void Append();
-    // As Append, but starts a new line first when the file's last line has no line end,
-    // so a hand-edited file never gets two entries joined on one line. What is written is
-    // synced when closed, and a failure on the way cuts the file back to what it held.
+    // Opens an existing file for writing at its end, starting a new line first when its
+    // last line has no line end, so a hand-edited file never gets two entries joined on
+    // one line. What is written is synced when closed, and a failure on the way cuts the
+    // file back to what it held.
     void AppendOnNewLine();
     // Writes a file that must not exist yet. It is written beside its name and appears
     // there only whole: Close syncs it, moves it into place and syncs the folder, so the

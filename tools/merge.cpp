@@ -176,7 +176,7 @@ private:
                 if (options_->DialogueCount < std::numeric_limits<int>::max()) {
                     ++options_->DialogueCount;
                 }
-                WriteOptionLines(optionFile_, *options_);
+                base_format::WriteOptionLines(optionFile_, *options_);
             }
         } catch (const TumboError& error) {
             Report("bundled " + Utf8(entry) + " is added, but the count could not be raised",
@@ -190,7 +190,7 @@ private:
     // other would lose what the user has there.
     void ReadOptions() {
         try {
-            options_ = ReadOptionLines(optionFile_);
+            options_ = base_format::ReadOptionLines(optionFile_);
         } catch (const InOutError& error) {
             Report("the dialogue count in " + optionFile_.Path() + " is left as it is", error);
         }

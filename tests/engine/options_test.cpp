@@ -76,12 +76,13 @@ TEST_F(Options, AMissingFileIsFileNotFound) {
 }
 
 TEST_F(Options, WritesExactlyFourLines) {
-    TOptions options{u8"Ваня"_cp, true, 140, 61};
-    engine.WriteOptionFile(options);
+    WriteOptions("before", 61);
+    engine.LoadOptions();
+    window.controls = TOptions{u8"Ваня"_cp, true, 140, 0};
+    engine.SaveOptions();
     EXPECT_EQ(dir.Read("opt.tmb"), CrLfLines({u8"Ваня"_cp, "true", "140", "61"}));
-    options.UserName = "two\r\nlines\x1a";
-    options.TransparentSkin = false;
-    engine.WriteOptionFile(options);
+    window.controls = TOptions{"two\r\nlines\x1a", false, 140, 0};
+    engine.SaveOptions();
     EXPECT_EQ(dir.Read("opt.tmb"), CrLfLines({"two  lines ", "false", "140", "61"}));
 }
 

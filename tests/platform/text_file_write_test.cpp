@@ -57,7 +57,7 @@ TEST(TextFileWrite, RewriteTruncatesAndAppendAddsAtTheEnd) {
     file.Rewrite();
     file.WriteLine("new");
     file.Close();
-    file.Append();
+    file.AppendOnNewLine();
     file.WriteLine("more");
     file.Close();
     EXPECT_EQ(dir.Read("out.txt"), "new\r\nmore\r\n");
@@ -67,7 +67,7 @@ TEST(TextFileWrite, AppendNeedsAnExistingFile) {
     test::TempDir dir;
     TextFile file;
     file.Assign(dir.file("missing.txt"));
-    EXPECT_THROW(file.Append(), InOutError);
+    EXPECT_THROW(file.AppendOnNewLine(), InOutError);
     EXPECT_FALSE(dir.Exists("missing.txt"));
 }
 
@@ -77,7 +77,7 @@ TEST(TextFileWrite, OpeningAgainWritesOutWhatWasBuffered) {
     file.Assign(dir.file("out.txt"));
     file.Rewrite();
     file.WriteLine("kept");
-    file.Append();
+    file.AppendOnNewLine();
     file.WriteLine("then");
     file.Close();
     EXPECT_EQ(dir.Read("out.txt"), "kept\r\nthen\r\n");

@@ -6,6 +6,8 @@
 #include "platform/qt/codepage.h"
 #include "platform/qt/message_box.h"
 
+namespace tumbo {
+
 std::string WithClosingPeriod(const std::string& message) {
     if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') {
         return message + ".";
@@ -30,3 +32,5 @@ void RunGuarded(const std::function<void()>& handler) noexcept {
         ShowDefaultErrorBox("Unknown error");
     }
 }
+
+}  // namespace tumbo

@@ -3,6 +3,8 @@
 #include <functional>
 #include <string>
 
+namespace tumbo {
+
 // The title of the application: the caption of its taskbar button and its error boxes.
 inline constexpr const char* kApplicationTitle = "TumbO v3.0";
 
@@ -16,3 +18,5 @@ void ShowDefaultErrorBox(const std::string& message, const std::string& details 
 
 // Runs a handler; whatever it throws ends in the default error box instead of leaving it.
 void RunGuarded(const std::function<void()>& handler) noexcept;
+
+}  // namespace tumbo

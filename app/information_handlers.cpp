@@ -6,6 +6,8 @@
 #include "ui/tframe4.h"
 #include "ui/tframe5.h"
 
+namespace tumbo {
+
 namespace {
 
 const char* const kAboutMessage =
@@ -53,3 +55,5 @@ void TForm1::Frame51Image1Click() {
     faceClicks_ = (faceClicks_ + 1) % static_cast<int>(std::size(kFaceRemarks));
     tumbo::ShowMessageBox(this, {remark.caption, QString::fromUtf8(remark.text), remark.icon, {}});
 }
+
+}  // namespace tumbo

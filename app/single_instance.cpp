@@ -18,6 +18,8 @@
 #include "platform/base_lock.h"
 #include "platform/qt/message_box.h"
 
+namespace tumbo {
+
 namespace {
 
 constexpr char kActivate[] = "activate\n";
@@ -121,3 +123,5 @@ void ShowAlreadyRunningBox(const std::string& dataFolder) {
                   QString::fromUtf8("Tumbo уже запущен с этой базой."), tumbo::BoxIcon::kWarning,
                   QString::fromUtf8("Data folder: ") + QString::fromStdString(dataFolder)});
 }
+
+}  // namespace tumbo

@@ -21,16 +21,18 @@
 #include <algorithm>
 
 #include "app/default_error_box.h"
-#include "app/resources_init.h"
-#include "app/tframe6.h"
 #include "app/window_place.h"
 #include "platform/qt/message_box.h"
 #include "ui/clickable_label.h"
 #include "ui/colors.h"
+#include "ui/resources_init.h"
 #include "ui/tframe2.h"
 #include "ui/tframe3.h"
 #include "ui/tframe4.h"
 #include "ui/tframe5.h"
+#include "ui/tframe6.h"
+
+namespace tumbo {
 
 namespace {
 
@@ -276,3 +278,5 @@ void TForm1::SetProgressMaximum(int maximum) {
     // An empty range would make Qt draw a busy animation instead of an empty bar.
     ProgressBar1->setRange(0, std::max(maximum, 1));
 }
+
+}  // namespace tumbo

@@ -16,6 +16,8 @@
 #include "ui/tframe3.h"
 #include "ui/tframe5.h"
 
+namespace tumbo {
+
 using tumbo::DecodeCp1251;
 using tumbo::EncodeCp1251;
 
@@ -129,3 +131,5 @@ void TForm1::HideTeachPanel() {
     BitBtn1->setEnabled(true);
     HidePanel(Frame21);
 }
+
+}  // namespace tumbo

@@ -11,6 +11,8 @@
 #include "ui/colors.h"
 #include "ui/panel_geometry.h"
 
+namespace tumbo {
+
 TFrame3::TFrame3(QWidget* parent) : QFrame(parent) {
     setObjectName("Frame31");
     setAccessibleName(QString::fromUtf8("Настройки"));
@@ -68,3 +70,5 @@ TFrame3::TFrame3(QWidget* parent) : QFrame(parent) {
     setTabOrder(BitBtn1, BitBtn2);
     setTabOrder(BitBtn2, TrackBar1);
 }
+
+}  // namespace tumbo

@@ -9,6 +9,8 @@
 #include "ui/panel_geometry.h"
 #include "ui/panel_widgets.h"
 
+namespace tumbo {
+
 TFrame4::TFrame4(QWidget* parent) : QFrame(parent) {
     setObjectName("Frame41");
     setAccessibleName(QString::fromUtf8("Об авторах"));
@@ -42,3 +44,5 @@ TFrame4::TFrame4(QWidget* parent) : QFrame(parent) {
 QString TFrame4::WebPageUrl() {
     return "https://tumbo.example.org/";
 }
+
+}  // namespace tumbo

@@ -13,6 +13,9 @@
 #include "ui/colors.h"
 #include "ui/panel_geometry.h"
 #include "ui/panel_widgets.h"
+#include "ui/resources_init.h"
+
+namespace tumbo {
 
 namespace {
 
@@ -51,6 +54,7 @@ TFrame5::TFrame5(QWidget* parent) : QFrame(parent) {
     setObjectName("Frame51");
     setAccessibleName(QString::fromUtf8("О программе"));
     PlaceOverChatArea(this);
+    InitResources();
 
     BitBtn2 = MakeButton(this, "BitBtn2", QString::fromUtf8("Тумбо версии 3.0"),
                          QIcon(":/art/title-glyph.png"), "TumbO v3.0 ", QRect(8, 8, 321, 41),
@@ -111,3 +115,5 @@ TFrame5::TFrame5(QWidget* parent) : QFrame(parent) {
 QString TFrame5::ContactAddress() {
     return "hello@tumbo.example.org";
 }
+
+}  // namespace tumbo

@@ -5,6 +5,7 @@
 #include "platform/errors.h"
 #include "platform/qt/codepage.h"
 #include "platform/qt/message_box.h"
+#include "ui/titles.h"
 
 namespace tumbo {
 
@@ -16,9 +17,9 @@ std::string WithClosingPeriod(const std::string& message) {
 }
 
 void ShowDefaultErrorBox(const std::string& message, const std::string& details) {
-    tumbo::ShowMessageBox(nullptr, {QString::fromLatin1(kApplicationTitle),
-                                    tumbo::DecodeCp1251(WithClosingPeriod(message)),
-                                    tumbo::BoxIcon::kStop, QString::fromStdString(details)});
+    tumbo::ShowMessageBox(nullptr,
+                          {ApplicationTitle(), tumbo::DecodeCp1251(WithClosingPeriod(message)),
+                           tumbo::BoxIcon::kStop, QString::fromStdString(details)});
 }
 
 void RunGuarded(const std::function<void()>& handler) noexcept {

@@ -5,9 +5,6 @@
 
 namespace tumbo {
 
-// The title of the application: the caption of its taskbar button and its error boxes.
-inline constexpr const char* kApplicationTitle = "TumbO v3.0";
-
 // An error message as the box shows it: "." is added when the last byte is above ".",
 // so letters, digits, "?" and Cyrillic get one and ".", "!", ")" and "'" do not.
 std::string WithClosingPeriod(const std::string& message);

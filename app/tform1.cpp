@@ -32,6 +32,7 @@
 #include "ui/tframe4.h"
 #include "ui/tframe5.h"
 #include "ui/tframe6.h"
+#include "ui/titles.h"
 
 namespace tumbo {
 
@@ -65,7 +66,7 @@ TForm1::~TForm1() {
 
 void TForm1::createWindow() {
     setObjectName("Form1");
-    setWindowTitle("Tumbo v3.0");
+    setWindowTitle(WindowTitle());
     setAccessibleName(QString::fromUtf8("Тумбо"));
     InitResources();
     setWindowIcon(QIcon(":/art/tumbo.png"));
@@ -113,7 +114,7 @@ void TForm1::createChatLayout() {
 }
 
 void TForm1::createInfoBox() {
-    GroupBox1 = new QGroupBox("Tumbo v3.0", client_);
+    GroupBox1 = new QGroupBox(WindowTitle(), client_);
     GroupBox1->setObjectName("GroupBox1");
     GroupBox1->setAccessibleName(QString::fromUtf8("Сведения"));
     GroupBox1->setGeometry(344, 11, 185, 281);

@@ -14,6 +14,7 @@
 #include "ui/panel_geometry.h"
 #include "ui/panel_widgets.h"
 #include "ui/resources_init.h"
+#include "ui/titles.h"
 
 namespace tumbo {
 
@@ -56,14 +57,14 @@ TFrame5::TFrame5(QWidget* parent) : QFrame(parent) {
     PlaceOverChatArea(this);
     InitResources();
 
-    BitBtn2 = MakeButton(this, "BitBtn2", QString::fromUtf8("Тумбо версии 3.0"),
-                         QIcon(":/art/title-glyph.png"), "TumbO v3.0 ", QRect(8, 8, 321, 41),
-                         QString::fromUtf8("Показать сообщение о программе"));
+    BitBtn2 =
+        MakeButton(this, "BitBtn2", SpokenTitle(), QIcon(":/art/title-glyph.png"), PanelTitle(),
+                   QRect(8, 8, 321, 41), QString::fromUtf8("Показать сообщение о программе"));
     BitBtn2->setFont(TitleFont());
     BitBtn2->setIconSize(QSize(40, 40));
     SetTextColor(BitBtn2, kMaroon);
 
-    GroupBox1 = new ClassicGroupBox("tumbo v3.0", this);
+    GroupBox1 = new ClassicGroupBox(AboutBoxTitle(), this);
     GroupBox1->setObjectName("GroupBox1");
     GroupBox1->setAccessibleName(QString::fromUtf8("Сведения о программе"));
     GroupBox1->setGeometry(5, 54, 331, 227);

@@ -18,9 +18,6 @@
 
 namespace tumbo {
 
-using tumbo::DecodeCp1251;
-using tumbo::EncodeCp1251;
-
 void TForm1::AppendChatLine(const std::string& line) {
     Memo1->appendPlainText(DecodeCp1251(line));
 }

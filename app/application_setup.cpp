@@ -6,7 +6,9 @@
 #include <QStyleFactory>
 #include <QStyleOption>
 
-#include "app/resources_init.h"
+#include "ui/resources_init.h"
+
+namespace tumbo {
 
 namespace {
 
@@ -39,3 +41,5 @@ void SetUpApplication() {
     InitResources();
     QApplication::setWindowIcon(QIcon(":/art/tumbo.png"));
 }
+
+}  // namespace tumbo

@@ -5,6 +5,9 @@
 #include "platform/errors.h"
 #include "platform/qt/codepage.h"
 #include "platform/qt/message_box.h"
+#include "ui/titles.h"
+
+namespace tumbo {
 
 std::string WithClosingPeriod(const std::string& message) {
     if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') {
@@ -14,9 +17,9 @@ std::string WithClosingPeriod(const std::string& message) {
 }
 
 void ShowDefaultErrorBox(const std::string& message, const std::string& details) {
-    tumbo::ShowMessageBox(nullptr, {QString::fromLatin1(kApplicationTitle),
-                                    tumbo::DecodeCp1251(WithClosingPeriod(message)),
-                                    tumbo::BoxIcon::kStop, QString::fromStdString(details)});
+    tumbo::ShowMessageBox(nullptr,
+                          {ApplicationTitle(), tumbo::DecodeCp1251(WithClosingPeriod(message)),
+                           tumbo::BoxIcon::kStop, QString::fromStdString(details)});
 }
 
 void RunGuarded(const std::function<void()>& handler) noexcept {
@@ -30,3 +33,5 @@ void RunGuarded(const std::function<void()>& handler) noexcept {
         ShowDefaultErrorBox("Unknown error");
     }
 }
+
+}  // namespace tumbo

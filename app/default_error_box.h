@@ -3,8 +3,7 @@
 #include <functional>
 #include <string>
 
-// The title of the application: the caption of its taskbar button and its error boxes.
-inline constexpr const char* kApplicationTitle = "TumbO v3.0";
+namespace tumbo {
 
 // An error message as the box shows it: "." is added when the last byte is above ".",
 // so letters, digits, "?" and Cyrillic get one and ".", "!", ")" and "'" do not.
@@ -16,3 +15,5 @@ void ShowDefaultErrorBox(const std::string& message, const std::string& details 
 
 // Runs a handler; whatever it throws ends in the default error box instead of leaving it.
 void RunGuarded(const std::function<void()>& handler) noexcept;
+
+}  // namespace tumbo

@@ -5,12 +5,17 @@
 #include "platform/qt/url_opener.h"
 #include "ui/tframe4.h"
 #include "ui/tframe5.h"
+#include "ui/titles.h"
+
+namespace tumbo {
 
 namespace {
 
-const char* const kAboutMessage =
-    "Tumbo v3.0 программа на основе технологии ботов c функцией обучения.\n"
-    "Учусь каждый день, а вот посуду мыть так и не научился.";
+QString AboutMessage() {
+    return WindowTitle() + QString::fromUtf8(
+                               " программа на основе технологии ботов c функцией обучения.\n"
+                               "Учусь каждый день, а вот посуду мыть так и не научился.");
+}
 
 struct FaceRemark {
     const char* caption;
@@ -44,8 +49,7 @@ void TForm1::Frame51BitBtn1Click() {
 }
 
 void TForm1::Frame51BitBtn2Click() {
-    tumbo::ShowMessageBox(
-        this, {"Confirm", QString::fromUtf8(kAboutMessage), tumbo::BoxIcon::kQuestion, {}});
+    tumbo::ShowMessageBox(this, {"Confirm", AboutMessage(), tumbo::BoxIcon::kQuestion, {}});
 }
 
 void TForm1::Frame51Image1Click() {
@@ -53,3 +57,5 @@ void TForm1::Frame51Image1Click() {
     faceClicks_ = (faceClicks_ + 1) % static_cast<int>(std::size(kFaceRemarks));
     tumbo::ShowMessageBox(this, {remark.caption, QString::fromUtf8(remark.text), remark.icon, {}});
 }
+
+}  // namespace tumbo

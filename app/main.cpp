@@ -27,18 +27,18 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     // The title bar shows the window's own caption only: Qt would add a display name to it.
     QApplication::setDesktopFileName("org.example.tumbo3");
-    SetUpApplication();
+    tumbo::SetUpApplication();
 
     const std::string folder = DataFolder();
-    SingleInstance instance(folder);
+    tumbo::SingleInstance instance(folder);
     try {
         switch (instance.ClaimFolder()) {
-            case SingleInstance::Claim::kHeld:
+            case tumbo::SingleInstance::Claim::kHeld:
                 break;
-            case SingleInstance::Claim::kHandedOver:
+            case tumbo::SingleInstance::Claim::kHandedOver:
                 return 0;
-            case SingleInstance::Claim::kRunningElsewhere:
-                ShowAlreadyRunningBox(folder);
+            case tumbo::SingleInstance::Claim::kRunningElsewhere:
+                tumbo::ShowAlreadyRunningBox(folder);
                 return 1;
         }
     } catch (const tumbo::TumboError&) {
@@ -47,8 +47,9 @@ int main(int argc, char* argv[]) {
     }
 
     tumbo::SystemClock clock;
-    TForm1 form(TUMBO_REGISTRY_FILE, clock);
-    QObject::connect(&instance, &SingleInstance::activationRequested, &form, &TForm1::BringToFront);
+    tumbo::TForm1 form(TUMBO_REGISTRY_FILE, clock);
+    QObject::connect(&instance, &tumbo::SingleInstance::activationRequested, &form,
+                     &tumbo::TForm1::BringToFront);
     form.show();
     return QApplication::exec();
 }

@@ -14,9 +14,11 @@
 #include <cstdint>
 #include <filesystem>
 
-#include "app/default_error_box.h"
 #include "platform/base_lock.h"
 #include "platform/qt/message_box.h"
+#include "ui/titles.h"
+
+namespace tumbo {
 
 namespace {
 
@@ -117,7 +119,9 @@ bool SingleInstance::HandOver(std::chrono::milliseconds patience) {
 
 void ShowAlreadyRunningBox(const std::string& dataFolder) {
     tumbo::ShowMessageBox(
-        nullptr, {QString::fromLatin1(kApplicationTitle),
-                  QString::fromUtf8("Tumbo уже запущен с этой базой."), tumbo::BoxIcon::kWarning,
+        nullptr, {ApplicationTitle(), QString::fromUtf8("Tumbo уже запущен с этой базой."),
+                  tumbo::BoxIcon::kWarning,
                   QString::fromUtf8("Data folder: ") + QString::fromStdString(dataFolder)});
 }
+
+}  // namespace tumbo

@@ -10,8 +10,8 @@
 class QLocalServer;
 
 namespace tumbo {
+
 class BaseLock;
-}
 
 // One running program per data folder. The first start holds the folder's lock and
 // listens; a later start on the same folder asks it to come to the front instead of
@@ -55,3 +55,5 @@ private:
 
 // The one box a start shows when another program has its data folder.
 void ShowAlreadyRunningBox(const std::string& dataFolder);
+
+}  // namespace tumbo

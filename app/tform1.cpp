@@ -21,31 +21,20 @@
 #include <algorithm>
 
 #include "app/default_error_box.h"
-#include "app/resources_init.h"
-#include "app/tframe6.h"
 #include "app/window_place.h"
 #include "platform/qt/message_box.h"
 #include "ui/clickable_label.h"
 #include "ui/colors.h"
+#include "ui/panel_widgets.h"
+#include "ui/resources_init.h"
 #include "ui/tframe2.h"
 #include "ui/tframe3.h"
 #include "ui/tframe4.h"
 #include "ui/tframe5.h"
+#include "ui/tframe6.h"
+#include "ui/titles.h"
 
-namespace {
-
-// A label with no accessible name of its own is read out by its text.
-QLabel* MakeLabel(const QString& name, const QString& text, const QColor& color, int x, int y,
-                  QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(name);
-    SetTextColor(label, color);
-    label->move(x, y);
-    label->adjustSize();
-    return label;
-}
-
-}  // namespace
+namespace tumbo {
 
 TForm1::TForm1(std::string registryFile, tumbo::Clock& clock, tumbo::FileCalls& files,
                QWidget* parent)
@@ -77,7 +66,7 @@ TForm1::~TForm1() {
 
 void TForm1::createWindow() {
     setObjectName("Form1");
-    setWindowTitle("Tumbo v3.0");
+    setWindowTitle(WindowTitle());
     setAccessibleName(QString::fromUtf8("Тумбо"));
     InitResources();
     setWindowIcon(QIcon(":/art/tumbo.png"));
@@ -125,15 +114,17 @@ void TForm1::createChatLayout() {
 }
 
 void TForm1::createInfoBox() {
-    GroupBox1 = new QGroupBox("Tumbo v3.0", client_);
+    GroupBox1 = new QGroupBox(WindowTitle(), client_);
     GroupBox1->setObjectName("GroupBox1");
     GroupBox1->setAccessibleName(QString::fromUtf8("Сведения"));
     GroupBox1->setGeometry(344, 11, 185, 281);
     SetTextColor(GroupBox1, kRed);
 
-    Label2 = MakeLabel("Label2", {}, kMaroon, 8, 32, GroupBox1);
-    Label5 = MakeLabel("Label5", QString::fromUtf8("прогрузка базы данных:"), kMaroon, 32, 136,
-                       GroupBox1);
+    Label2 = MakeLabel(GroupBox1, "Label2", {}, {}, 8, 32);
+    SetTextColor(Label2, kMaroon);
+    Label5 =
+        MakeLabel(GroupBox1, "Label5", {}, QString::fromUtf8("прогрузка базы данных:"), 32, 136);
+    SetTextColor(Label5, kMaroon);
     ProgressBar1 = new QProgressBar(GroupBox1);
     ProgressBar1->setObjectName("ProgressBar1");
     ProgressBar1->setAccessibleName(QString::fromUtf8("Поиск ответа по базе"));
@@ -142,8 +133,9 @@ void TForm1::createInfoBox() {
     SetProgressMaximum(0);
     // A new bar holds -1, which assistive tools read out before the first search.
     ProgressBar1->setValue(0);
-    Label4 = MakeLabel("Label4", QString::fromUtf8("сделано в мастерской Тумбо"), kGreen, 104, 264,
-                       GroupBox1);
+    Label4 = MakeLabel(GroupBox1, "Label4", {}, QString::fromUtf8("сделано в мастерской Тумбо"),
+                       104, 264);
+    SetTextColor(Label4, kGreen);
     Label4->move(GroupBox1->width() - Label4->width() - 8, 264);
 }
 
@@ -154,8 +146,8 @@ void TForm1::createStatusStrip() {
     Bevel1->setFrameShadow(QFrame::Sunken);
     Bevel1->setGeometry(0, 299, 536, 2);
     Bevel1->setAccessibleName(QString::fromUtf8("Разделитель"));
-    Label1 = MakeLabel("Label1", QString::fromUtf8("Made in СССР"), palette().windowText().color(),
-                       8, 307, client_);
+    Label1 = MakeLabel(client_, "Label1", {}, QString::fromUtf8("Made in СССР"), 8, 307);
+    SetTextColor(Label1, palette().windowText().color());
 }
 
 void TForm1::createPanels() {
@@ -276,3 +268,5 @@ void TForm1::SetProgressMaximum(int maximum) {
     // An empty range would make Qt draw a busy animation instead of an empty bar.
     ProgressBar1->setRange(0, std::max(maximum, 1));
 }
+
+}  // namespace tumbo

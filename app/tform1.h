@@ -21,6 +21,9 @@ class QLineEdit;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
+
+namespace tumbo {
+
 class TFrame2;
 class TFrame3;
 class TFrame4;
@@ -176,3 +179,5 @@ private:
     tumbo::Clock& clock_;
     tumbo::Engine engine_;
 };
+
+}  // namespace tumbo

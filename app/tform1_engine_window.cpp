@@ -16,8 +16,7 @@
 #include "ui/tframe3.h"
 #include "ui/tframe5.h"
 
-using tumbo::DecodeCp1251;
-using tumbo::EncodeCp1251;
+namespace tumbo {
 
 void TForm1::AppendChatLine(const std::string& line) {
     Memo1->appendPlainText(DecodeCp1251(line));
@@ -129,3 +128,5 @@ void TForm1::HideTeachPanel() {
     BitBtn1->setEnabled(true);
     HidePanel(Frame21);
 }
+
+}  // namespace tumbo

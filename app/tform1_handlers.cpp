@@ -17,13 +17,15 @@
 
 #include "app/default_error_box.h"
 #include "app/tform1.h"
-#include "app/tframe6.h"
 #include "ui/clickable_label.h"
 #include "ui/colors.h"
 #include "ui/tframe2.h"
 #include "ui/tframe3.h"
 #include "ui/tframe4.h"
 #include "ui/tframe5.h"
+#include "ui/tframe6.h"
+
+namespace tumbo {
 
 void TForm1::FormCreate() {
     // One guard for the whole sequence: a failure skips the rest of it.
@@ -239,3 +241,5 @@ void TForm1::ShowBordered() {
         activateWindow();
     }
 }
+
+}  // namespace tumbo

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace tumbo {
+
 namespace {
 
 int FittedStart(int designed, int length, int areaStart, int areaLength) {
@@ -15,3 +17,5 @@ QPoint FittedPlace(const QRect& available, const QSize& frame, const QPoint& des
     return {FittedStart(designed.x(), frame.width(), available.x(), available.width()),
             FittedStart(designed.y(), frame.height(), available.y(), available.height())};
 }
+
+}  // namespace tumbo

@@ -20,6 +20,7 @@
 
 namespace {
 
+using tumbo::TForm1;
 using tumbo::bench::Memory;
 using tumbo::bench::ReadMemory;
 

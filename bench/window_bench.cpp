@@ -44,6 +44,7 @@
 namespace {
 
 namespace bench = tumbo::bench;
+using tumbo::TForm1;
 
 constexpr std::array<int, 3> kSizes = {1'000, 10'000, 100'000};
 constexpr double kMinSeconds = 2.0;

@@ -6,6 +6,8 @@
 #include <QStyleOptionFocusRect>
 #include <QStylePainter>
 
+namespace tumbo {
+
 namespace {
 
 // What assistive tools see of a clickable label: its role and a press action beside the
@@ -29,7 +31,9 @@ public:
 };
 
 QAccessibleInterface* MakeAccessible(const QString& className, QObject* object) {
-    if (className == QLatin1String("ClickableLabel") && object->isWidgetType()) {
+    // Qt asks by the class's full name, namespace included.
+    if (className == QLatin1String(ClickableLabel::staticMetaObject.className()) &&
+        object->isWidgetType()) {
         return new ClickableLabelAccessible(static_cast<ClickableLabel*>(object));
     }
     return nullptr;
@@ -87,3 +91,5 @@ void ClickableLabel::paintEvent(QPaintEvent* event) {
         painter.drawPrimitive(QStyle::PE_FrameFocusRect, option);
     }
 }
+
+}  // namespace tumbo

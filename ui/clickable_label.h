@@ -3,6 +3,8 @@
 #include <QAccessible>
 #include <QLabel>
 
+namespace tumbo {
+
 // A label that acts on a click, or on Enter or Space when it has the keyboard focus, and
 // tells when the pointer enters and leaves it. Assistive tools see it as a link or a button
 // whose press action does what a click does.
@@ -34,3 +36,5 @@ protected:
 private:
     QAccessible::Role role_;
 };
+
+}  // namespace tumbo

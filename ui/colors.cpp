@@ -3,6 +3,8 @@
 #include <QPalette>
 #include <QWidget>
 
+namespace tumbo {
+
 void SetTextColor(QWidget* widget, const QColor& color) {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::WindowText, color);
@@ -10,3 +12,5 @@ void SetTextColor(QWidget* widget, const QColor& color) {
     palette.setColor(QPalette::ButtonText, color);
     widget->setPalette(palette);
 }
+
+}  // namespace tumbo

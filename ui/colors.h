@@ -4,6 +4,8 @@
 
 class QWidget;
 
+namespace tumbo {
+
 // The program's palette of named colours.
 inline const QColor kGreen{0x00, 0x80, 0x00};
 inline const QColor kMaroon{0x80, 0x00, 0x00};
@@ -12,3 +14,5 @@ inline const QColor kNavy{0x00, 0x00, 0x80};
 
 // Sets the colour a widget draws its text in.
 void SetTextColor(QWidget* widget, const QColor& color);
+
+}  // namespace tumbo

@@ -2,8 +2,12 @@
 
 #include <QWidget>
 
+namespace tumbo {
+
 void PlaceOverChatArea(QWidget* panel) {
     panel->setGeometry(0, 0, 340, 288);
     panel->setAutoFillBackground(true);
     panel->hide();
 }
+
+}  // namespace tumbo

@@ -9,6 +9,8 @@
 #include "ui/clickable_label.h"
 #include "ui/colors.h"
 
+namespace tumbo {
+
 namespace {
 
 QFont BoldItalicFont(const QStringList& families, QFont::StyleHint hint, int pixelSize) {
@@ -78,3 +80,5 @@ QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& acc
     button->setGeometry(geometry);
     return button;
 }
+
+}  // namespace tumbo

@@ -3,12 +3,15 @@
 #include <QRect>
 #include <QString>
 
-class ClickableLabel;
 class QFont;
 class QIcon;
 class QLabel;
 class QPushButton;
 class QWidget;
+
+namespace tumbo {
+
+class ClickableLabel;
 
 // Builders shared by the overlay panels: each one names, places and styles a child widget.
 
@@ -33,3 +36,5 @@ ClickableLabel* MakeLink(QWidget* parent, const QString& name, const QString& ac
 QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& accessibleName,
                         const QIcon& icon, const QString& text, const QRect& geometry,
                         const QString& description = {});
+
+}  // namespace tumbo

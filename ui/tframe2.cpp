@@ -9,6 +9,9 @@
 #include "ui/colors.h"
 #include "ui/panel_geometry.h"
 #include "ui/panel_widgets.h"
+#include "ui/resources_init.h"
+
+namespace tumbo {
 
 namespace {
 
@@ -36,6 +39,7 @@ TFrame2::TFrame2(QWidget* parent) : QFrame(parent) {
     setObjectName("Frame21");
     setAccessibleName(QString::fromUtf8("Обучение"));
     PlaceOverChatArea(this);
+    InitResources();
 
     const QString orText = QString::fromUtf8("или");
     const QString phrase = QString::fromUtf8("Ваша фраза, вариант %1");
@@ -90,3 +94,5 @@ QLineEdit* TFrame2::Field(int number) const {
     }
     return fields_[static_cast<std::size_t>(number - 1)];
 }
+
+}  // namespace tumbo

@@ -8,6 +8,8 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
+namespace tumbo {
+
 // The teaching panel: up to four phrases of the user and up to four answers of Tumbo.
 class TFrame2 : public QFrame {
     Q_OBJECT
@@ -38,3 +40,5 @@ public:
 private:
     std::array<QLineEdit*, 8> fields_{};
 };
+
+}  // namespace tumbo

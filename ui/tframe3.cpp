@@ -10,21 +10,22 @@
 #include "engine/options.h"
 #include "ui/colors.h"
 #include "ui/panel_geometry.h"
+#include "ui/panel_widgets.h"
+
+namespace tumbo {
 
 TFrame3::TFrame3(QWidget* parent) : QFrame(parent) {
     setObjectName("Frame31");
     setAccessibleName(QString::fromUtf8("Настройки"));
     PlaceOverChatArea(this);
 
-    Label1 = new QLabel(QString::fromUtf8("Настройки"), this);
-    Label1->setObjectName("Label1");
+    Label1 = MakeLabel(this, "Label1", {}, QString::fromUtf8("Настройки"), 88, 16);
     QFont title = Label1->font();
     title.setPixelSize(24);
     title.setBold(true);
     title.setItalic(true);
     Label1->setFont(title);
     SetTextColor(Label1, kGreen);
-    Label1->move(88, 16);
     Label1->adjustSize();
 
     CheckBox1 = new QCheckBox(QString::fromUtf8("прозрачный скин (только в XP)"), this);
@@ -48,23 +49,18 @@ TFrame3::TFrame3(QWidget* parent) : QFrame(parent) {
     TrackBar1->setTickInterval(1);
     TrackBar1->setPageStep(10);
 
-    BitBtn1 = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), "Ok", this);
-    BitBtn1->setObjectName("BitBtn1");
-    BitBtn1->setAccessibleName(QString::fromUtf8("Сохранить настройки"));
-    BitBtn1->setGeometry(16, 248, 75, 25);
+    BitBtn1 =
+        MakeButton(this, "BitBtn1", QString::fromUtf8("Сохранить настройки"),
+                   style()->standardIcon(QStyle::SP_DialogOkButton), "Ok", QRect(16, 248, 75, 25));
+    BitBtn2 = MakeButton(this, "BitBtn2", QString::fromUtf8("Выход"),
+                         style()->standardIcon(QStyle::SP_DialogCancelButton),
+                         QString::fromUtf8("Выход"), QRect(208, 248, 75, 25),
+                         QString::fromUtf8("Закрыть настройки, ничего не сохраняя"));
 
-    BitBtn2 = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton),
-                              QString::fromUtf8("Выход"), this);
-    BitBtn2->setObjectName("BitBtn2");
-    BitBtn2->setAccessibleName(QString::fromUtf8("Выход"));
-    BitBtn2->setAccessibleDescription(QString::fromUtf8("Закрыть настройки, ничего не сохраняя"));
-    BitBtn2->setGeometry(208, 248, 75, 25);
-
-    for (QPushButton* button : {BitBtn1, BitBtn2}) {
-        button->setAutoDefault(false);
-    }
     setTabOrder(CheckBox1, Edit1);
     setTabOrder(Edit1, BitBtn1);
     setTabOrder(BitBtn1, BitBtn2);
     setTabOrder(BitBtn2, TrackBar1);
 }
+
+}  // namespace tumbo

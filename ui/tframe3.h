@@ -8,6 +8,8 @@ class QLineEdit;
 class QPushButton;
 class QSlider;
 
+namespace tumbo {
+
 // The settings panel: the user's name and the window's transparency.
 class TFrame3 : public QFrame {
     Q_OBJECT
@@ -22,3 +24,5 @@ public:
     QPushButton* BitBtn1;
     QPushButton* BitBtn2;
 };
+
+}  // namespace tumbo

@@ -8,13 +8,16 @@
 #include "ui/colors.h"
 #include "ui/panel_geometry.h"
 #include "ui/panel_widgets.h"
+#include "ui/titles.h"
+
+namespace tumbo {
 
 TFrame4::TFrame4(QWidget* parent) : QFrame(parent) {
     setObjectName("Frame41");
     setAccessibleName(QString::fromUtf8("Об авторах"));
     PlaceOverChatArea(this);
 
-    Label1 = MakeLabel(this, "Label1", {}, "TumbO v3.0 ", 96, 16);
+    Label1 = MakeLabel(this, "Label1", {}, PanelTitle(), 96, 16);
     Label1->setFont(TitleFont());
     SetTextColor(Label1, kGreen);
     Label1->adjustSize();
@@ -42,3 +45,5 @@ TFrame4::TFrame4(QWidget* parent) : QFrame(parent) {
 QString TFrame4::WebPageUrl() {
     return "https://tumbo.example.org/";
 }
+
+}  // namespace tumbo

@@ -2,9 +2,12 @@
 
 #include <QFrame>
 
-class ClickableLabel;
 class QLabel;
 class QPushButton;
+
+namespace tumbo {
+
+class ClickableLabel;
 
 // The authors panel: who made Tumbo, where, and the program's web page.
 class TFrame4 : public QFrame {
@@ -25,3 +28,5 @@ public:
     QLabel* Label7;
     QPushButton* BitBtn1;
 };
+
+}  // namespace tumbo

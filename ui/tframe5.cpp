@@ -13,6 +13,10 @@
 #include "ui/colors.h"
 #include "ui/panel_geometry.h"
 #include "ui/panel_widgets.h"
+#include "ui/resources_init.h"
+#include "ui/titles.h"
+
+namespace tumbo {
 
 namespace {
 
@@ -51,15 +55,16 @@ TFrame5::TFrame5(QWidget* parent) : QFrame(parent) {
     setObjectName("Frame51");
     setAccessibleName(QString::fromUtf8("О программе"));
     PlaceOverChatArea(this);
+    InitResources();
 
-    BitBtn2 = MakeButton(this, "BitBtn2", QString::fromUtf8("Тумбо версии 3.0"),
-                         QIcon(":/art/title-glyph.png"), "TumbO v3.0 ", QRect(8, 8, 321, 41),
-                         QString::fromUtf8("Показать сообщение о программе"));
+    BitBtn2 =
+        MakeButton(this, "BitBtn2", SpokenTitle(), QIcon(":/art/title-glyph.png"), PanelTitle(),
+                   QRect(8, 8, 321, 41), QString::fromUtf8("Показать сообщение о программе"));
     BitBtn2->setFont(TitleFont());
     BitBtn2->setIconSize(QSize(40, 40));
     SetTextColor(BitBtn2, kMaroon);
 
-    GroupBox1 = new ClassicGroupBox("tumbo v3.0", this);
+    GroupBox1 = new ClassicGroupBox(AboutBoxTitle(), this);
     GroupBox1->setObjectName("GroupBox1");
     GroupBox1->setAccessibleName(QString::fromUtf8("Сведения о программе"));
     GroupBox1->setGeometry(5, 54, 331, 227);
@@ -111,3 +116,5 @@ TFrame5::TFrame5(QWidget* parent) : QFrame(parent) {
 QString TFrame5::ContactAddress() {
     return "hello@tumbo.example.org";
 }
+
+}  // namespace tumbo

@@ -2,10 +2,13 @@
 
 #include <QFrame>
 
-class ClickableLabel;
 class QGroupBox;
 class QLabel;
 class QPushButton;
+
+namespace tumbo {
+
+class ClickableLabel;
 
 // The about panel: the title, the copyright, the registration box and the contacts.
 class TFrame5 : public QFrame {
@@ -32,3 +35,5 @@ public:
     ClickableLabel* Label4;
     QPushButton* BitBtn1;
 };
+
+}  // namespace tumbo

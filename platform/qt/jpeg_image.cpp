@@ -81,15 +81,15 @@ bool DecodeInto(const unsigned char* data, unsigned long size, QImage* image,
 
 }  // namespace
 
-QImage DecodeJpeg(const QByteArray& data) {
+QImage DecodeJpeg(const QByteArray& data, const std::string& what) {
     if (data.isEmpty()) {
-        throw TumboError("The splash picture is missing");
+        throw TumboError("The " + what + " is missing");
     }
     QImage image;
     ErrorManager errors{};
     if (!DecodeInto(reinterpret_cast<const unsigned char*>(data.constData()),
                     static_cast<unsigned long>(data.size()), &image, &errors)) {
-        throw TumboError(std::string("The splash picture cannot be read: ") + errors.message);
+        throw TumboError("The " + what + " cannot be read: " + errors.message);
     }
     return image;
 }

@@ -6,12 +6,12 @@
 #include <QLineEdit>
 #include <QProgressBar>
 
-#include "app/tframe6.h"
 #include "platform/qt/url_opener.h"
 #include "support/window_fixture.h"
 #include "ui/clickable_label.h"
 #include "ui/tframe4.h"
 #include "ui/tframe5.h"
+#include "ui/tframe6.h"
 
 namespace tumbo {
 namespace {

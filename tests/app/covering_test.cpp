@@ -5,12 +5,12 @@
 #include <QPushButton>
 #include <QWindow>
 
-#include "app/tframe6.h"
 #include "support/window_fixture.h"
 #include "ui/clickable_label.h"
 #include "ui/tframe2.h"
 #include "ui/tframe3.h"
 #include "ui/tframe4.h"
+#include "ui/tframe6.h"
 
 namespace tumbo {
 namespace {

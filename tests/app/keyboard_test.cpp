@@ -4,11 +4,11 @@
 #include <QMenuBar>
 #include <QPushButton>
 
-#include "app/tframe6.h"
 #include "support/window_fixture.h"
 #include "ui/clickable_label.h"
 #include "ui/tframe3.h"
 #include "ui/tframe5.h"
+#include "ui/tframe6.h"
 
 namespace tumbo {
 namespace {

@@ -5,11 +5,11 @@
 #include <QMenuBar>
 #include <QProgressBar>
 
-#include "app/tframe6.h"
 #include "platform/errors.h"
 #include "support/window_fixture.h"
 #include "ui/clickable_label.h"
 #include "ui/tframe2.h"
+#include "ui/tframe6.h"
 
 namespace tumbo {
 namespace {
@@ -97,6 +97,18 @@ TEST_F(Splash, APictureThatCannotBeDecodedLeavesThePlainBackground) {
     EXPECT_TRUE(frame.Image1->pixmap().isNull());
     frame.LoadPicture();
     EXPECT_EQ(frame.Image1->pixmap().size(), QSize(536, 340));
+}
+
+// The decoder speaks of "the picture"; the box the user sees says which one.
+TEST_F(Splash, AFailureNamesTheSplashPicture) {
+    TFrame6 frame;
+    try {
+        frame.LoadPicture(QByteArray("not a picture"));
+        ADD_FAILURE() << "decoded a picture from text";
+    } catch (const TumboError& error) {
+        EXPECT_EQ(std::string(error.what()).rfind("The splash picture cannot be read: ", 0), 0u)
+            << error.what();
+    }
 }
 
 TEST_F(Splash, EveryNamedPartCanBeFoundByName) {

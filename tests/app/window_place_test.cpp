@@ -2,6 +2,7 @@
 
 #include "app/window_place.h"
 
+namespace tumbo {
 namespace {
 
 // The splash has no frame; the bordered window with its menu and openbox's frame.
@@ -28,3 +29,4 @@ TEST(WindowPlace, AFrameLargerThanTheScreenKeepsItsTitleBarOnIt) {
 }
 
 }  // namespace
+}  // namespace tumbo

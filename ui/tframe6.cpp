@@ -1,14 +1,16 @@
-#include "app/tframe6.h"
+#include "ui/tframe6.h"
 
 #include <QFile>
 #include <QLabel>
 #include <QPixmap>
 #include <QProgressBar>
 
-#include "app/resources_init.h"
 #include "platform/qt/jpeg_image.h"
 #include "ui/clickable_label.h"
 #include "ui/colors.h"
+#include "ui/resources_init.h"
+
+namespace tumbo {
 
 namespace {
 
@@ -67,5 +69,7 @@ void TFrame6::LoadPicture() {
 }
 
 void TFrame6::LoadPicture(const QByteArray& jpeg) {
-    Image1->setPixmap(QPixmap::fromImage(tumbo::DecodeJpeg(jpeg)));
+    Image1->setPixmap(QPixmap::fromImage(DecodeJpeg(jpeg, "splash picture")));
 }
+
+}  // namespace tumbo

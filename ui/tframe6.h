@@ -2,9 +2,12 @@
 
 #include <QFrame>
 
-class ClickableLabel;
 class QLabel;
 class QProgressBar;
+
+namespace tumbo {
+
+class ClickableLabel;
 
 // The splash panel over the whole window at start: the picture, the loading gauge and
 // the two captions that start loading or leave.
@@ -24,3 +27,5 @@ public:
     ClickableLabel* Label1;
     ClickableLabel* Label2;
 };
+
+}  // namespace tumbo

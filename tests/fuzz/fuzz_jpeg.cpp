@@ -1,4 +1,4 @@
-// The splash picture decoder on arbitrary data: a picture or a TumboError, nothing else.
+// The JPEG decoder on arbitrary data: a picture or a TumboError, nothing else.
 #include <QByteArray>
 #include <QImage>
 

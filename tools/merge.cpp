@@ -49,7 +49,7 @@ Lines ReadLines(TextFile& file, const std::string& path, bool openersOnly) {
     file.Reset();
     while (!file.Eof()) {
         lines.push_back(file.ReadLine());
-        if (openersOnly && lines.back().starts_with('#')) {
+        if (openersOnly && lines.back().starts_with(base_format::kReplyTag)) {
             break;
         }
     }
@@ -61,10 +61,10 @@ Lines ReadLines(TextFile& file, const std::string& path, bool openersOnly) {
 Lines OpenersOf(const Lines& lines) {
     Lines openers;
     for (const std::string& line : lines) {
-        if (line.starts_with('#')) {
+        if (line.starts_with(base_format::kReplyTag)) {
             break;
         }
-        if (line.starts_with('$')) {
+        if (line.starts_with(base_format::kTriggerTag)) {
             openers.push_back(line.substr(1));
         }
     }
@@ -94,15 +94,16 @@ public:
                      << " is in use by Tumbo or another merge; nothing was changed\n";
                 return merge_status::kBusy;
             }
-            bundledEntries = ReadLines(reader_, bundled_ + "path.tmb", false);
-            userEntries_ = ReadLines(reader_, user_ + "path.tmb", false);
+            bundledEntries =
+                ReadLines(reader_, bundled_ + std::string(base_format::kPathList), false);
+            userEntries_ = ReadLines(reader_, user_ + std::string(base_format::kPathList), false);
         } catch (const TumboError& error) {
             PrintFailure(err_, kTool, error);
             return merge_status::kUnusable;
         }
         CollectUserOpeners();
-        pathList_.Assign(user_ + "path.tmb");
-        optionFile_.Assign(user_ + "opt.tmb");
+        pathList_.Assign(user_ + std::string(base_format::kPathList));
+        optionFile_.Assign(user_ + std::string(base_format::kOptionFile));
         bool incomplete = false;
         for (const std::string& entry : bundledEntries) {
             Lines lines;

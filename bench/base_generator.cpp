@@ -1,12 +1,13 @@
 #include "bench/base_generator.h"
 
 #include <fcntl.h>
-#include <stdlib.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <stdexcept>
 #include <system_error>
+
+#include "support/base_writer.h"
 
 namespace tumbo::bench {
 
@@ -144,22 +145,20 @@ void WriteBase(const std::filesystem::path& folder, const BaseShape& shape) {
     }
     std::filesystem::create_directories(folder / "dlg");
     const std::string prefix = folder.string() + "/";
-    WriteWholeFile(prefix + "opt.tmb",
-                   "Bench\r\nfalse\r\n70\r\n" + std::to_string(shape.dialogueCount) + "\r\n");
+    WriteWholeFile(prefix + "opt.tmb", test::OptionFile("Bench", shape.dialogueCount));
 
     OutFile pathList(prefix + "path.tmb");
     std::string listBytes;
     std::string dialogueBytes;
     for (int dialogue = 1; dialogue <= shape.dialogueCount; ++dialogue) {
-        const std::string name = std::to_string(dialogue) + ".dlg";
-        listBytes += "dlg\\" + name + "\r\n";
+        listBytes += test::PathListLine(dialogue);
         if (listBytes.size() >= kFlushSize) {
             pathList.Write(listBytes);
             listBytes.clear();
         }
         dialogueBytes.clear();
         AppendDialogue(dialogueBytes, shape, dialogue);
-        WriteWholeFile(prefix + "dlg/" + name, dialogueBytes);
+        WriteWholeFile(prefix + test::DialogueFile(dialogue), dialogueBytes);
     }
     pathList.Write(listBytes);
     pathList.Close();
@@ -174,19 +173,6 @@ std::string OpenerOf(const BaseShape& shape, int dialogue) {
 std::string UnmatchedPhrase() {
     // Every trigger is "w<digits> w<digits>".
     return "no such phrase";
-}
-
-TempFolder::TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tumbo-bench-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) {
-        Fail(pattern);
-    }
-    path_ = pattern;
-}
-
-TempFolder::~TempFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
 }
 
 }  // namespace tumbo::bench

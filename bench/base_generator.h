@@ -28,21 +28,4 @@ inline std::string LastOpener(const BaseShape& shape) {
 // A phrase that equals no generated trigger.
 std::string UnmatchedPhrase();
 
-// A fresh folder under the system temporary folder, removed with its contents when the
-// object goes.
-class TempFolder {
-public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const std::filesystem::path& Path() const { return path_; }
-    // The folder as a program directory: ending in a separator.
-    std::string Prefix() const { return path_.string() + "/"; }
-
-private:
-    std::filesystem::path path_;
-};
-
 }  // namespace tumbo::bench

@@ -32,16 +32,20 @@ bool ResetPeak() {
 
 }  // namespace
 
-EngineResult EngineSearch(SilentWindow& window, const std::string& prefix) {
-    StillClock clock;
+EngineResult EngineSearch(test::NullWindow& window, const std::string& prefix,
+                          const std::string& phrase) {
+    test::NullClock clock;
     // A fresh engine is out of context, as a search of the whole base needs.
     Engine engine(window, clock);
     engine.SetProgramDir(prefix);
     engine.BindFiles();
     const long before = window.progressCalls;
-    const long teachBefore = window.teachPanels;
+    const long teachBefore = window.teachPanelShown;
+    // The input is set each time: the engine may clear it, as it clears the phrase field.
+    window.input = phrase;
     engine.SendPhrase();
-    return {window.progressCalls - before, engine.AnswerFound(), window.teachPanels - teachBefore};
+    return {window.progressCalls - before, engine.AnswerFound(),
+            window.teachPanelShown - teachBefore};
 }
 
 void SyncFolder(const std::filesystem::path& folder) {
@@ -66,13 +70,13 @@ void BaseCache::Use(int dialogueCount) {
         return;
     }
     Clear();
-    folder_ = std::make_unique<TempFolder>();
+    folder_ = std::make_unique<test::TempDir>();
     const BaseShape shape{dialogueCount, 1};
-    WriteBase(folder_->Path(), shape);
-    WriteRegistryFile(folder_->Path() / "tumbo3.reg", folder_->Prefix());
-    SyncFolder(folder_->Path());
+    WriteBase(folder_->path(), shape);
+    WriteRegistryFile(folder_->path() / "tumbo3.reg", folder_->prefix());
+    SyncFolder(folder_->path());
     shape_ = shape;
-    prefix_ = folder_->Prefix();
+    prefix_ = folder_->prefix();
 }
 
 void BaseCache::Clear() {
@@ -82,7 +86,7 @@ void BaseCache::Clear() {
 }
 
 std::filesystem::path BaseCache::RegistryFile() const {
-    return folder_ == nullptr ? std::filesystem::path() : folder_->Path() / "tumbo3.reg";
+    return folder_ == nullptr ? std::filesystem::path() : folder_->path() / "tumbo3.reg";
 }
 
 Memory ReadMemory() {

@@ -9,37 +9,10 @@
 #include <vector>
 
 #include "bench/base_generator.h"
-#include "engine/engine_window.h"
-#include "platform/clock.h"
+#include "support/null_window.h"
+#include "support/temp_dir.h"
 
 namespace tumbo::bench {
-
-// A window that shows nothing, counting what a search makes it do.
-class SilentWindow : public EngineWindow {
-public:
-    std::string input;
-    long progressCalls = 0;
-    long teachPanels = 0;
-
-    void AppendChatLine(const std::string&) override {}
-    std::string InputText() const override { return input; }
-    void SetInputText(const std::string&) override {}
-    void SetProgressPosition(int) override { ++progressCalls; }
-    void Pause(int) override {}
-    void RequestClose() override {}
-    void ApplyOptions(const TOptions&) override {}
-    TOptions SettingsFromControls() const override { return {}; }
-    std::string TeachField(int) const override { return {}; }
-    void SetTeachField(int, const std::string&) override {}
-    void ShowTeachPanel() override { ++teachPanels; }
-    void HideTeachPanel() override {}
-};
-
-class StillClock : public Clock {
-public:
-    std::uint64_t Counter() override { return 0; }
-    void Sleep(int) override {}
-};
 
 struct EngineResult {
     long files = 0;
@@ -47,8 +20,9 @@ struct EngineResult {
     long teachPanels = 0;
 };
 
-// Sends window.input through a fresh engine reading the base at prefix.
-EngineResult EngineSearch(SilentWindow& window, const std::string& prefix);
+// Sends phrase through a fresh engine reading the base at prefix.
+EngineResult EngineSearch(test::NullWindow& window, const std::string& prefix,
+                          const std::string& phrase);
 
 // Writes back the file system holding the folder, so that it does not happen during
 // timed searches.
@@ -71,7 +45,7 @@ public:
     std::filesystem::path RegistryFile() const;
 
 private:
-    std::unique_ptr<TempFolder> folder_;
+    std::unique_ptr<test::TempDir> folder_;
     BaseShape shape_;
     std::string prefix_;
 };

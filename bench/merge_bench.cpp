@@ -30,9 +30,9 @@ struct Merged {
     int added = 0;
 };
 
-Merged Merge(const bench::TempFolder& bundled, const bench::TempFolder& user) {
-    const std::string from = bundled.Path().string();
-    const std::string to = user.Path().string();
+Merged Merge(const tumbo::test::TempDir& bundled, const tumbo::test::TempDir& user) {
+    const std::string from = bundled.path().string();
+    const std::string to = user.path().string();
     const char* argv[] = {"tumbo-merge", from.c_str(), to.c_str()};
     std::ostringstream out;
     std::ostringstream err;
@@ -45,10 +45,10 @@ Merged Merge(const bench::TempFolder& bundled, const bench::TempFolder& user) {
     return merged;
 }
 
-std::unique_ptr<bench::TempFolder> NewBase(int dialogues, std::uint64_t seed) {
-    auto folder = std::make_unique<bench::TempFolder>();
-    bench::WriteBase(folder->Path(), {dialogues, seed});
-    bench::SyncFolder(folder->Path());
+std::unique_ptr<tumbo::test::TempDir> NewBase(int dialogues, std::uint64_t seed) {
+    auto folder = std::make_unique<tumbo::test::TempDir>();
+    bench::WriteBase(folder->path(), {dialogues, seed});
+    bench::SyncFolder(folder->path());
     return folder;
 }
 

@@ -33,14 +33,15 @@
 
 #include "bench/base_generator.h"
 #include "bench/bench_support.h"
+#include "bench/paired_runs.h"
 #include "engine/phrase.h"
 
 namespace {
 
 namespace bench = tumbo::bench;
 
-constexpr std::array<int, 3> kSizes = {1'000, 10'000, 100'000};
-constexpr double kMinSeconds = 2.0;
+using bench::kMinSeconds;
+using bench::kSizes;
 
 enum class Case { kMiss, kLast };
 enum class Impl { kEngine, kPlain };
@@ -179,30 +180,21 @@ PlainResult PlainSearch(const std::string& prefix, std::string_view typed) {
     return result;
 }
 
-// What the last run of an engine benchmark measured, for the summary.
-struct Outcome {
-    double engineMs = 0;
-    double plainMs = 0;
-    double cpuRatio = 0;
-    bench::Memory start;
-    bench::Memory end;
-};
-
-std::map<Key, Outcome> outcomes;
+// What the last run of an engine benchmark measured: the engine's times against the plain.
+std::map<Key, bench::Outcome> outcomes;
 
 void RunSearch(benchmark::State& state, Key key) {
     bench::EngineResult engineCheck;
     PlainResult plainCheck;
     std::string prefix;
     std::string phrase;
-    bench::SilentWindow window;
+    tumbo::test::NullWindow window;
     try {
         bases.Use(key.size);
         prefix = bases.Prefix();
         phrase = key.c == Case::kMiss ? bench::UnmatchedPhrase() : bench::LastOpener(bases.Shape());
-        window.input = phrase;
         // Untimed searches check that both walk the whole base, and warm the caches.
-        engineCheck = bench::EngineSearch(window, prefix);
+        engineCheck = bench::EngineSearch(window, prefix, phrase);
         plainCheck = PlainSearch(prefix, phrase);
     } catch (const std::exception& error) {
         state.SkipWithError(error.what());
@@ -216,7 +208,7 @@ void RunSearch(benchmark::State& state, Key key) {
         return;
     }
     const auto engineSearch = [&] {
-        bench::EngineResult result = bench::EngineSearch(window, prefix);
+        bench::EngineResult result = bench::EngineSearch(window, prefix, phrase);
         benchmark::DoNotOptimize(result);
     };
     const auto plainSearch = [&] {
@@ -224,41 +216,20 @@ void RunSearch(benchmark::State& state, Key key) {
         benchmark::DoNotOptimize(result);
     };
 
-    std::vector<bench::Sample> engine;
-    std::vector<bench::Sample> plain;
-    engine.reserve(static_cast<std::size_t>(state.max_iterations));
-    plain.reserve(static_cast<std::size_t>(state.max_iterations));
-
     const bench::Memory start = peakMeter.Start();
     if (key.impl == Impl::kPlain) {
         for (auto _ : state) {
             plainSearch();
         }
     } else {
-        for (auto _ : state) {
-            // Alternating the order keeps either from always finding the caches warmer.
-            if (engine.size() % 2 == 0) {
-                engine.push_back(bench::Timed(engineSearch));
-                plain.push_back(bench::Timed(plainSearch));
-            } else {
-                plain.push_back(bench::Timed(plainSearch));
-                engine.push_back(bench::Timed(engineSearch));
-            }
-            state.SetIterationTime(engine.back().wallMs / 1e3);
-        }
-        Outcome& outcome = outcomes[key];
-        outcome.engineMs = bench::MedianOf(engine, &bench::Sample::wallMs);
-        outcome.plainMs = bench::MedianOf(plain, &bench::Sample::wallMs);
-        outcome.cpuRatio = bench::MedianOf(engine, &bench::Sample::cpuMs) /
-                           bench::MedianOf(plain, &bench::Sample::cpuMs);
-        state.counters["plain_ms"] = outcome.plainMs;
-        state.counters["ratio"] = outcome.engineMs / outcome.plainMs;
-        state.counters["cpu_ratio"] = outcome.cpuRatio;
+        const bench::PairedMedians medians = bench::RunPaired(state, engineSearch, plainSearch);
+        outcomes[key].medians = medians;
+        state.counters["plain_ms"] = medians.otherMs;
+        bench::SetRatioCounters(state, medians);
     }
     const bench::Memory end = bench::ReadMemory();
     benchmark::DoNotOptimize(window.progressCalls);
-    state.counters["rss_kB"] = static_cast<double>(start.rssKb);
-    state.counters["peak_rss_kB"] = static_cast<double>(end.peakKb);
+    bench::SetMemoryCounters(state, start, end);
     if (key.impl == Impl::kEngine) {
         outcomes[key].start = start;
         outcomes[key].end = end;
@@ -300,10 +271,11 @@ void PrintSummary() {
             if (found == outcomes.end()) {
                 continue;
             }
-            const Outcome& o = found->second;
+            const bench::PairedMedians& o = found->second.medians;
+            const bench::Outcome& m = found->second;
             std::printf("%-5s %8d %10.2f %9.2f %7.3f %9.3f %8ld %8ld\n", CaseName(c), size,
-                        o.engineMs, o.plainMs, o.engineMs / o.plainMs, o.cpuRatio, o.start.rssKb,
-                        o.end.peakKb);
+                        o.measuredMs, o.otherMs, o.measuredMs / o.otherMs, o.cpuRatio,
+                        m.start.rssKb, m.end.peakKb);
         }
     }
 }
@@ -312,12 +284,9 @@ void PrintSummary() {
 
 int main(int argc, char** argv) {
     RegisterAll();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+    if (!bench::RunRegistered(argc, argv)) {
         return 1;
     }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
     bases.Clear();
     PrintSummary();
     return 0;

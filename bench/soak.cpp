@@ -48,10 +48,10 @@ int main(int argc, char** argv) {
     const int lessons = ArgOr(argc, argv, 2, 1000);
     const int baseSize = ArgOr(argc, argv, 3, 1000);
 
-    tumbo::bench::TempFolder folder;
+    const tumbo::test::TempDir folder;
     const tumbo::bench::BaseShape shape{baseSize, 7};
-    tumbo::bench::WriteBase(folder.Path(), shape);
-    tumbo::bench::WriteRegistryFile(folder.Path() / "tumbo3.reg", folder.Prefix());
+    tumbo::bench::WriteBase(folder.path(), shape);
+    tumbo::bench::WriteRegistryFile(folder.path() / "tumbo3.reg", folder.prefix());
 
     int boxes = 0;
     tumbo::SetMessageBoxHandler([&boxes](QWidget*, const tumbo::MessageBoxRequest& request) {
@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "box: %s\n", request.text.toUtf8().constData());
     });
     InstantClock clock;
-    TForm1 form((folder.Path() / "tumbo3.reg").string(), clock);
+    TForm1 form(folder.file("tumbo3.reg"), clock);
     form.show();
     form.StartLoading();
 

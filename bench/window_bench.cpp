@@ -37,6 +37,7 @@
 #include "app/tform1.h"
 #include "bench/base_generator.h"
 #include "bench/bench_support.h"
+#include "bench/paired_runs.h"
 #include "engine/engine.h"
 #include "platform/qt/message_box.h"
 #include "ui/tframe2.h"
@@ -46,8 +47,8 @@ namespace {
 namespace bench = tumbo::bench;
 using tumbo::TForm1;
 
-constexpr std::array<int, 3> kSizes = {1'000, 10'000, 100'000};
-constexpr double kMinSeconds = 2.0;
+using bench::kMinSeconds;
+using bench::kSizes;
 constexpr long kSendsPerLog = 50;
 
 enum class Impl { kWindow, kEngine };
@@ -126,28 +127,20 @@ bool WindowMissesAll(TForm1& form, const QString& phrase, long& sends, int size)
            boxes.size() == boxesBefore;
 }
 
-// What the last run of a benchmark measured, for the summary.
-struct Outcome {
-    double windowMs = 0;
-    double engineMs = 0;
-    double cpuRatio = 0;
-    bench::Memory start;
-    bench::Memory end;
-};
-
-std::map<Key, Outcome> outcomes;
+// What the last run of a benchmark measured: the window's times, where it ran, against the
+// engine's.
+std::map<Key, bench::Outcome> outcomes;
 
 void RunSearch(benchmark::State& state, Key key) {
-    bench::SilentWindow silent;
+    tumbo::test::NullWindow silent;
     const QString phrase = QString::fromStdString(bench::UnmatchedPhrase());
-    silent.input = bench::UnmatchedPhrase();
     long sends = 0;
     bench::EngineResult engineCheck;
     bool windowChecked = false;
     try {
         setup.For(key.size);
         // Untimed searches check that both walk the whole base, and warm the caches.
-        engineCheck = bench::EngineSearch(silent, setup.Prefix());
+        engineCheck = bench::EngineSearch(silent, setup.Prefix(), bench::UnmatchedPhrase());
         windowChecked = WindowMissesAll(setup.Form(), phrase, sends, key.size);
     } catch (const std::exception& error) {
         state.SkipWithError(error.what());
@@ -160,54 +153,36 @@ void RunSearch(benchmark::State& state, Key key) {
     }
     TForm1& form = setup.Form();
     const auto engineSearch = [&] {
-        bench::EngineResult result = bench::EngineSearch(silent, setup.Prefix());
+        bench::EngineResult result =
+            bench::EngineSearch(silent, setup.Prefix(), bench::UnmatchedPhrase());
         benchmark::DoNotOptimize(result);
     };
     const auto windowSend = [&] { WindowSend(form); };
 
-    std::vector<bench::Sample> window;
-    std::vector<bench::Sample> engine;
-    window.reserve(static_cast<std::size_t>(state.max_iterations));
-    engine.reserve(static_cast<std::size_t>(state.max_iterations));
-
     const bench::Memory start = peakMeter.Start();
+    bench::Outcome& outcome = outcomes[key];
     if (key.impl == Impl::kEngine) {
+        std::vector<bench::Sample> engine;
+        engine.reserve(static_cast<std::size_t>(state.max_iterations));
         for (auto _ : state) {
             engine.push_back(bench::Timed(engineSearch));
             state.SetIterationTime(engine.back().wallMs / 1e3);
         }
+        outcome.medians.otherMs = bench::MedianOf(engine, &bench::Sample::wallMs);
     } else {
-        for (auto _ : state) {
-            state.PauseTiming();
-            PrepareSend(form, phrase, sends);
-            state.ResumeTiming();
-            // Alternating the order keeps either from always finding the caches warmer.
-            if (window.size() % 2 == 0) {
-                window.push_back(bench::Timed(windowSend));
-                engine.push_back(bench::Timed(engineSearch));
-            } else {
-                engine.push_back(bench::Timed(engineSearch));
-                window.push_back(bench::Timed(windowSend));
-            }
-            state.SetIterationTime(window.back().wallMs / 1e3);
-        }
+        const bench::PairedMedians medians = bench::RunPaired(
+            state, windowSend, engineSearch, [&] { PrepareSend(form, phrase, sends); });
+        outcome.medians = medians;
     }
     const bench::Memory end = bench::ReadMemory();
-    Outcome& outcome = outcomes[key];
-    outcome.engineMs = bench::MedianOf(engine, &bench::Sample::wallMs);
     outcome.start = start;
     outcome.end = end;
-    state.counters["engine_ms"] = outcome.engineMs;
+    state.counters["engine_ms"] = outcome.medians.otherMs;
     if (key.impl == Impl::kWindow) {
-        outcome.windowMs = bench::MedianOf(window, &bench::Sample::wallMs);
-        outcome.cpuRatio = bench::MedianOf(window, &bench::Sample::cpuMs) /
-                           bench::MedianOf(engine, &bench::Sample::cpuMs);
-        state.counters["window_ms"] = outcome.windowMs;
-        state.counters["ratio"] = outcome.windowMs / outcome.engineMs;
-        state.counters["cpu_ratio"] = outcome.cpuRatio;
+        state.counters["window_ms"] = outcome.medians.measuredMs;
+        bench::SetRatioCounters(state, outcome.medians);
     }
-    state.counters["rss_kB"] = static_cast<double>(start.rssKb);
-    state.counters["peak_rss_kB"] = static_cast<double>(end.peakKb);
+    bench::SetMemoryCounters(state, start, end);
     if (!boxes.empty()) {
         state.SkipWithError("the window showed an error box");
     }
@@ -241,12 +216,13 @@ void PrintSummary() {
         if (window == outcomes.end()) {
             continue;
         }
-        const Outcome& w = window->second;
+        const bench::Outcome& w = window->second;
         const auto alone = outcomes.find({Impl::kEngine, size});
-        const Outcome e = alone == outcomes.end() ? Outcome{} : alone->second;
-        std::printf("%8d %10.2f %10.2f %7.3f %9.3f %10.2f %8ld %8ld %8ld\n", size, w.windowMs,
-                    w.engineMs, w.windowMs / w.engineMs, w.cpuRatio, e.engineMs, w.start.rssKb,
-                    w.end.peakKb, e.end.peakKb);
+        const bench::Outcome e = alone == outcomes.end() ? bench::Outcome{} : alone->second;
+        std::printf("%8d %10.2f %10.2f %7.3f %9.3f %10.2f %8ld %8ld %8ld\n", size,
+                    w.medians.measuredMs, w.medians.otherMs,
+                    w.medians.measuredMs / w.medians.otherMs, w.medians.cpuRatio, e.medians.otherMs,
+                    w.start.rssKb, w.end.peakKb, e.end.peakKb);
     }
 }
 
@@ -262,12 +238,9 @@ int main(int argc, char** argv) {
     tumbo::SetMessageBoxHandler(
         [](QWidget*, const tumbo::MessageBoxRequest& request) { boxes.push_back(request); });
     RegisterAll();
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+    if (!bench::RunRegistered(argc, argv)) {
         return 1;
     }
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
     setup.Clear();
     PrintSummary();
     for (const tumbo::MessageBoxRequest& box : boxes) {

@@ -29,9 +29,7 @@ QAccessibleInterface* Of(QWidget* widget) {
 class Accessibility : public test::WindowTest {
 protected:
     void SetUp() override {
-        WriteOptions("me", 1);
-        WriteDialogue(1, {"$hi", "#hello", "#END"});
-        WritePathList(1);
+        WriteOneDialogueBase();
         Open();
     }
     // Every control that can be seen and used is named, and described if at all, in Russian;

@@ -19,11 +19,7 @@ namespace {
 // Keys and clicks go to the window, as the desktop delivers them, which routes them on.
 class Covering : public test::WindowTest {
 protected:
-    void SetUp() override {
-        WriteOptions("me", 1);
-        WriteDialogue(1, {"$hi", "#hello", "#END"});
-        WritePathList(1);
-    }
+    void SetUp() override { WriteOneDialogueBase(); }
     QWidget* Focused() const { return QApplication::focusWidget(); }
     void Press(Qt::Key key) { QTest::keyClick(form->windowHandle(), key); }
     void TypeIntoWindow(const QString& text) {

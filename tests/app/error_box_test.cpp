@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialog>
 #include <QIcon>
 #include <QMessageBox>
 #include <QPushButton>
@@ -46,25 +47,56 @@ TEST(DefaultErrorBox, TheRealBoxHasOneOkButtonThatEscapeAnswers) {
     QWidget owner;
     owner.setWindowIcon(QIcon(":/art/tumbo.png"));
     SetBoxOwner(&owner);
-    bool seen = false;
-    QTimer::singleShot(0, [&seen, &owner] {
+    // What the box showed, taken while it is open; the assertions wait until it is closed,
+    // so a failing one cannot leave it open and the test hung.
+    struct Seen {
+        bool box = false;
+        QString title;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QString text;
+        qsizetype buttons = 0;
+        // Compared only, never followed: the box is gone when they are.
+        const QAbstractButton* defaultButton = nullptr;
+        const QAbstractButton* okButton = nullptr;
+        QWidget* parent = nullptr;
+        Qt::WindowModality modality = Qt::NonModal;
+        qint64 iconKey = 0;
+    } seen;
+    QTimer::singleShot(0, [&seen] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        ASSERT_NE(box, nullptr);
-        seen = true;
-        EXPECT_EQ(box->windowTitle(), "TumbO v3.0");
-        EXPECT_EQ(box->icon(), QMessageBox::Critical);
-        EXPECT_EQ(box->text(), "File access denied.");
-        EXPECT_EQ(box->buttons().size(), 1);
-        EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::Ok));
-        EXPECT_EQ(box->parentWidget(), &owner) << "modal to the main window";
-        EXPECT_EQ(box->windowModality(), Qt::WindowModal);
-        EXPECT_EQ(box->windowIcon().cacheKey(), owner.windowIcon().cacheKey());
+        if (box == nullptr) {
+            // Not the box expected: close whatever stands open so the test can fail.
+            for (QWidget* window : QApplication::topLevelWidgets()) {
+                if (auto* dialog = qobject_cast<QDialog*>(window); dialog && dialog->isVisible()) {
+                    dialog->reject();
+                }
+            }
+            return;
+        }
+        seen = {true,
+                box->windowTitle(),
+                box->icon(),
+                box->text(),
+                box->buttons().size(),
+                box->defaultButton(),
+                box->button(QMessageBox::Ok),
+                box->parentWidget(),
+                box->windowModality(),
+                box->windowIcon().cacheKey()};
         QTest::keyClick(box, Qt::Key_Escape);
     });
     ShowDefaultErrorBox(InOutError(5).what());
     SetBoxOwner(nullptr);
-    EXPECT_TRUE(seen);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    ASSERT_TRUE(seen.box);
+    EXPECT_EQ(seen.title, "TumbO v3.0");
+    EXPECT_EQ(seen.icon, QMessageBox::Critical);
+    EXPECT_EQ(seen.text, "File access denied.");
+    EXPECT_EQ(seen.buttons, 1);
+    EXPECT_EQ(seen.defaultButton, seen.okButton);
+    EXPECT_EQ(seen.parent, &owner) << "modal to the main window";
+    EXPECT_EQ(seen.modality, Qt::WindowModal);
+    EXPECT_EQ(seen.iconKey, owner.windowIcon().cacheKey());
 }
 
 }  // namespace

@@ -16,11 +16,7 @@ namespace {
 // Everything can be done without a mouse.
 class Keyboard : public test::WindowTest {
 protected:
-    void SetUp() override {
-        WriteOptions("me", 1);
-        WriteDialogue(1, {"$hi", "#hello", "#END"});
-        WritePathList(1);
-    }
+    void SetUp() override { WriteOneDialogueBase(); }
     QWidget* Focused() const { return QApplication::focusWidget(); }
 };
 

@@ -11,7 +11,7 @@
 
 #include "app/single_instance.h"
 #include "platform/base_lock.h"
-#include "support/engine_fixture.h"
+#include "support/base_writer.h"
 #include "support/temp_dir.h"
 
 namespace tumbo {
@@ -38,14 +38,9 @@ std::map<std::string, std::string> Snapshot(const fs::path& folder) {
     return seen;
 }
 
-class SingleStart : public testing::Test {
+class SingleStart : public testing::Test, protected test::BaseFolder {
 protected:
-    void SetUp() override {
-        dir.Write("opt.tmb", test::CrLfLines({"me", "false", "70", "1"}));
-        dir.Write("dlg/1.dlg", test::CrLfLines({"$hi", "#hello", "#END"}));
-        dir.Write("path.tmb", test::CrLfLines({"dlg\\1.dlg"}));
-    }
-    test::TempDir dir;
+    void SetUp() override { WriteOneDialogueBase(); }
 };
 
 // The program started as a user starts it, in its data folder, on the same base.

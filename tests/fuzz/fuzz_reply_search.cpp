@@ -10,9 +10,9 @@
 #include "engine/base_format.h"
 #include "engine/engine.h"
 #include "fuzz_support.h"
-#include "fuzz_window.h"
 #include "platform/errors.h"
 #include "support/memory_file_calls.h"
+#include "support/null_window.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -39,7 +39,7 @@ std::uint64_t CounterFrom(std::string_view bytes) {
 
 // Only what the window allows at the time: while the teaching panel is open the input
 // line is disabled and only the panel's fields and buttons work.
-void Act(tumbo::Engine& engine, tumbo::fuzz::FuzzWindow& window, std::string_view event) {
+void Act(tumbo::Engine& engine, tumbo::test::NullWindow& window, std::string_view event) {
     const unsigned choice = event.empty() ? 0u : static_cast<unsigned char>(event.front());
     const std::string text(event.empty() ? event : event.substr(1));
     if (!window.teachPanelVisible) {
@@ -94,8 +94,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     files.Put(dir.file("dlg/1.dlg"), std::string(sections[3]));
     files.Put(dir.file("dlg/2.dlg"), std::string(sections[4]));
 
-    tumbo::fuzz::FuzzWindow window;
-    tumbo::fuzz::FixedClock clock(CounterFrom(sections[0]));
+    tumbo::test::NullWindow window;
+    tumbo::test::NullClock clock;
+    clock.counter = CounterFrom(sections[0]);
     tumbo::Engine engine(window, clock, files);
     engine.SetProgramDir(dir.prefix());
     engine.BindFiles();
@@ -110,7 +111,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         } catch (const tumbo::TumboError&) {
             // The window shows the error and goes on.
         }
-        if (window.closeRequested) {
+        if (window.closeRequests > 0) {
             break;
         }
     }

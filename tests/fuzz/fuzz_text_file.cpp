@@ -7,9 +7,9 @@
 
 #include "engine/engine.h"
 #include "fuzz_support.h"
-#include "fuzz_window.h"
 #include "platform/errors.h"
 #include "platform/text_file.h"
+#include "support/null_window.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -40,8 +40,8 @@ void ReadAsOptionFile(const std::string& path) {
 }
 
 void LoadThroughEngine(const std::string& programDir) {
-    tumbo::fuzz::FuzzWindow window;
-    tumbo::fuzz::FixedClock clock(0);
+    tumbo::test::NullWindow window;
+    tumbo::test::NullClock clock;
     tumbo::Engine engine(window, clock);
     engine.SetProgramDir(programDir);
     engine.BindFiles();

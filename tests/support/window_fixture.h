@@ -13,12 +13,14 @@
 
 #include "app/tform1.h"
 #include "platform/qt/message_box.h"
-#include "support/engine_fixture.h"
+#include "support/base_writer.h"
+#include "support/cp1251.h"
+#include "support/fake_window.h"
 
 namespace tumbo::test {
 
 // A TForm1 on a base in a fresh folder, with boxes recorded and sleeps only counted.
-class WindowTest : public testing::Test {
+class WindowTest : public testing::Test, protected BaseFolder {
 protected:
     WindowTest() {
         previousHandler_ = SetMessageBoxHandler(
@@ -31,20 +33,6 @@ protected:
     ~WindowTest() override {
         form.reset();
         SetMessageBoxHandler(previousHandler_);
-    }
-
-    void WriteOptions(const std::string& name, int count) {
-        dir.Write("opt.tmb", CrLfLines({name, "false", "70", std::to_string(count)}));
-    }
-    void WriteDialogue(int number, std::initializer_list<std::string> lines) {
-        dir.Write("dlg/" + std::to_string(number) + ".dlg", CrLfLines(lines));
-    }
-    void WritePathList(int count) {
-        std::string bytes;
-        for (int n = 1; n <= count; ++n) {
-            bytes += "dlg\\" + std::to_string(n) + ".dlg\r\n";
-        }
-        dir.Write("path.tmb", bytes);
     }
 
     void Open(FileCalls& files = SystemFileCalls()) {
@@ -76,7 +64,6 @@ protected:
         return form->Memo1->toPlainText().split('\n', Qt::SkipEmptyParts);
     }
 
-    TempDir dir;
     FakeClock clock;
     std::vector<MessageBoxRequest> boxes;
     std::unique_ptr<TForm1> form;

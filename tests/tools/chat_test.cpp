@@ -10,6 +10,7 @@
 #include "engine/engine.h"
 #include "platform/errors.h"
 #include "platform/text_file.h"
+#include "support/fake_window.h"
 #include "tool_support.h"
 
 namespace tumbo {

@@ -5,12 +5,11 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <initializer_list>
 #include <map>
 #include <string>
 
+#include "support/base_writer.h"
 #include "support/cp1251.h"
-#include "support/engine_fixture.h"
 #include "support/temp_dir.h"
 
 namespace tumbo::test {
@@ -53,23 +52,8 @@ inline Lines SplitOutput(const std::string& text) {
 }
 
 // A base in a fresh folder, written byte for byte as each test says.
-class BaseTest : public testing::Test {
+class BaseTest : public testing::Test, protected BaseFolder {
 protected:
-    void WriteOptions(const std::string& name, int count) {
-        dir.Write("opt.tmb", CrLfLines({name, "false", "70", std::to_string(count)}));
-    }
-    void WritePathList(int count) {
-        std::string bytes;
-        for (int n = 1; n <= count; ++n) {
-            bytes += "dlg\\" + std::to_string(n) + ".dlg\r\n";
-        }
-        dir.Write("path.tmb", bytes);
-    }
-    void WriteDialogue(int number, std::initializer_list<std::string> lines) {
-        dir.Write(DialogueFile(number), CrLfLines(lines));
-    }
-    static std::string DialogueFile(int number) { return "dlg/" + std::to_string(number) + ".dlg"; }
-
     // Greetings with a second turn, a farewell that closes the program, and a dialogue
     // whose opener is the greeting's second turn.
     void WriteSmallBase() {
@@ -90,8 +74,6 @@ protected:
         }
         return files;
     }
-
-    TempDir dir;
 };
 
 }  // namespace tumbo::test

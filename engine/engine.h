@@ -68,6 +68,9 @@ private:
     bool LineIsTrigger() const { return !line_.empty() && line_.front() == '$'; }
     bool LineIsReply() const { return !line_.empty() && line_.front() == '#'; }
     bool LineTriggers() const;
+    // Reads the current dialogue from the top, its opener block only or all of it, and
+    // answers from the first trigger that is the phrase; false when none is.
+    bool AnswerFromDialogue(bool openersOnly);
     void OpenTeaching();
     void KeepUnreadableOptionFile();
     void BindDialogue();

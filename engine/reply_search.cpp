@@ -74,38 +74,36 @@ bool Engine::LineTriggers() const {
     return LineIsTrigger() && std::string_view(line_).substr(1) == phrase_;
 }
 
-void Engine::SearchOpeners() {
+bool Engine::AnswerFromDialogue(bool openersOnly) {
     BindDialogue();
     dialogue_.Reset();
-    // Only the opener block counts here: reading stops at the first reply line.
     line_ = " ";
-    while (!LineIsReply() && !dialogue_.Eof()) {
+    while (!(openersOnly && LineIsReply()) && !dialogue_.Eof()) {
         dialogue_.ReadLine(line_);
         if (LineTriggers()) {
             TakeReply();
-            answerFound_ = true;
             dialogue_.Close();
-            return;
+            return true;
         }
     }
     dialogue_.Close();
+    return false;
+}
+
+void Engine::SearchOpeners() {
+    // Only the opener block counts here: reading stops at the first reply line.
+    if (AnswerFromDialogue(true)) {
+        answerFound_ = true;
+    }
 }
 
 void Engine::SearchCurrentDialogue() {
-    BindDialogue();
-    dialogue_.Reset();
     // Whatever the file holds, a phrase it cannot answer goes on to the whole base.
     answerFound_ = false;
-    while (!dialogue_.Eof()) {
-        dialogue_.ReadLine(line_);
-        if (LineTriggers()) {
-            TakeReply();
-            answerFound_ = true;
-            dialogue_.Close();
-            return;
-        }
+    if (AnswerFromDialogue(false)) {
+        answerFound_ = true;
+        return;
     }
-    dialogue_.Close();
     SearchBase();
 }
 

@@ -122,9 +122,7 @@ protected:
         test::FakeWindow window;
         test::FakeClock clock;
         Engine engine(window, clock, calls);
-        engine.SetProgramDir(dir.prefix());
-        engine.BindFiles();
-        engine.LoadOptions();
+        test::StartOnBase(engine, dir.prefix());
         calls.Arm();
         try {
             window.input = "unknown";
@@ -161,9 +159,7 @@ protected:
         test::FakeWindow window;
         test::FakeClock clock;
         Engine engine(window, clock);
-        engine.SetProgramDir(dir.prefix());
-        engine.BindFiles();
-        engine.LoadOptions();
+        test::StartOnBase(engine, dir.prefix());
         const auto say = [&](const std::string& phrase) {
             window.input = phrase;
             engine.SendPhrase();

@@ -11,6 +11,13 @@
 
 namespace tumbo::test {
 
+// Starts an engine on the base whose files lie under `prefix`, as the window does.
+inline void StartOnBase(Engine& engine, const std::string& prefix) {
+    engine.SetProgramDir(prefix);
+    engine.BindFiles();
+    engine.LoadOptions();
+}
+
 // An engine on a base in a fresh folder, written as the program writes it.
 class EngineTest : public testing::Test, protected BaseFolder {
 protected:

@@ -10,6 +10,7 @@
 #include "engine/engine.h"
 #include "platform/errors.h"
 #include "platform/text_file.h"
+#include "support/engine_fixture.h"
 #include "support/fake_window.h"
 #include "tool_support.h"
 
@@ -190,9 +191,7 @@ TEST_F(ChatToolFileCalls, EvenTeachingTheEngineChangesNothing) {
     test::FakeWindow window;
     test::FakeClock clock;
     Engine engine(window, clock, calls);
-    engine.SetProgramDir(dir.prefix());
-    engine.BindFiles();
-    engine.LoadOptions();
+    test::StartOnBase(engine, dir.prefix());
     window.input = "unknown";
     engine.SendPhrase();
     EXPECT_EQ(window.teachPanelShown, 1);

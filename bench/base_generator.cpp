@@ -1,5 +1,7 @@
 #include "bench/base_generator.h"
 
+#include "engine/base_format.h"
+
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -143,11 +145,12 @@ void WriteBase(const std::filesystem::path& folder, const BaseShape& shape) {
     if (shape.dialogueCount < 1 || shape.dialogueCount > kMaxDialogues) {
         throw std::invalid_argument("dialogue count out of range");
     }
-    std::filesystem::create_directories(folder / "dlg");
+    std::filesystem::create_directories(folder / base_format::kDialogueFolder);
     const std::string prefix = folder.string() + "/";
-    WriteWholeFile(prefix + "opt.tmb", test::OptionFile("Bench", shape.dialogueCount));
+    WriteWholeFile(prefix + std::string(base_format::kOptionFile),
+                   test::OptionFile("Bench", shape.dialogueCount));
 
-    OutFile pathList(prefix + "path.tmb");
+    OutFile pathList(prefix + std::string(base_format::kPathList));
     std::string listBytes;
     std::string dialogueBytes;
     for (int dialogue = 1; dialogue <= shape.dialogueCount; ++dialogue) {

@@ -34,6 +34,7 @@
 #include "bench/base_generator.h"
 #include "bench/bench_support.h"
 #include "bench/paired_runs.h"
+#include "engine/base_format.h"
 #include "engine/phrase.h"
 
 namespace {
@@ -149,7 +150,7 @@ struct PlainResult {
 PlainResult PlainSearch(const std::string& prefix, std::string_view typed) {
     const std::string phrase = tumbo::NormalizePhrase(typed);
     PlainResult result;
-    const int listFd = OpenOrThrow(prefix + "path.tmb", O_RDONLY);
+    const int listFd = OpenOrThrow(prefix + std::string(tumbo::base_format::kPathList), O_RDONLY);
     LineReader list(listFd);
     std::string path = prefix;
     std::string_view entry;
@@ -175,7 +176,8 @@ PlainResult PlainSearch(const std::string& prefix, std::string_view typed) {
     }
     ::close(listFd);
     if (!result.found) {
-        ::close(OpenOrThrow(prefix + "temp.dlg", O_WRONLY | O_CREAT | O_TRUNC));
+        ::close(OpenOrThrow(prefix + std::string(tumbo::base_format::kScratchDialogue),
+                            O_WRONLY | O_CREAT | O_TRUNC));
     }
     return result;
 }

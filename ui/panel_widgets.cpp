@@ -1,9 +1,12 @@
 #include "ui/panel_widgets.h"
 
+#include <QCheckBox>
 #include <QFont>
 #include <QIcon>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QSlider>
 #include <QStringList>
 
 #include "ui/clickable_label.h"
@@ -79,6 +82,37 @@ QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& acc
     button->setDefault(false);
     button->setGeometry(geometry);
     return button;
+}
+
+QLineEdit* MakeField(QWidget* parent, const QString& name, const QString& accessibleName,
+                     const QRect& geometry, const QString& text) {
+    auto* edit = new QLineEdit(text, parent);
+    edit->setObjectName(name);
+    edit->setAccessibleName(accessibleName);
+    edit->setGeometry(geometry);
+    return edit;
+}
+
+QCheckBox* MakeCheckBox(QWidget* parent, const QString& name, const QString& accessibleName,
+                        const QString& text, int x, int y) {
+    auto* box = new QCheckBox(text, parent);
+    box->setObjectName(name);
+    box->setAccessibleName(accessibleName);
+    box->move(x, y);
+    box->adjustSize();
+    return box;
+}
+
+QSlider* MakeTrackBar(QWidget* parent, const QString& name, const QString& accessibleName,
+                      const QRect& geometry, int minimum, int maximum) {
+    auto* bar = new QSlider(Qt::Horizontal, parent);
+    bar->setObjectName(name);
+    bar->setAccessibleName(accessibleName);
+    bar->setGeometry(geometry);
+    bar->setRange(minimum, maximum);
+    bar->setTickPosition(QSlider::TicksBelow);
+    bar->setTickInterval(1);
+    return bar;
 }
 
 }  // namespace tumbo

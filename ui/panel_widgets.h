@@ -3,10 +3,13 @@
 #include <QRect>
 #include <QString>
 
+class QCheckBox;
 class QFont;
 class QIcon;
 class QLabel;
+class QLineEdit;
 class QPushButton;
+class QSlider;
 class QWidget;
 
 namespace tumbo {
@@ -36,5 +39,15 @@ ClickableLabel* MakeLink(QWidget* parent, const QString& name, const QString& ac
 QPushButton* MakeButton(QWidget* parent, const QString& name, const QString& accessibleName,
                         const QIcon& icon, const QString& text, const QRect& geometry,
                         const QString& description = {});
+
+// A one-line text field.
+QLineEdit* MakeField(QWidget* parent, const QString& name, const QString& accessibleName,
+                     const QRect& geometry, const QString& text = {});
+// A check box sized to its caption.
+QCheckBox* MakeCheckBox(QWidget* parent, const QString& name, const QString& accessibleName,
+                        const QString& text, int x, int y);
+// A horizontal track bar from `minimum` to `maximum` with a tick at every step.
+QSlider* MakeTrackBar(QWidget* parent, const QString& name, const QString& accessibleName,
+                      const QRect& geometry, int minimum, int maximum);
 
 }  // namespace tumbo

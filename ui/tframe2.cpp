@@ -15,13 +15,10 @@ namespace tumbo {
 
 namespace {
 
+// Every field of the panel has the same size.
 QLineEdit* MakeField(QWidget* parent, const QString& name, const QString& accessibleName, int x,
                      int y) {
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(name);
-    edit->setAccessibleName(accessibleName);
-    edit->setGeometry(x, y, 121, 21);
-    return edit;
+    return tumbo::MakeField(parent, name, accessibleName, QRect(x, y, 121, 21));
 }
 
 QLabel* MakeHeading(QWidget* parent, const QString& name, const QString& accessibleName,

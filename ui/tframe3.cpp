@@ -28,25 +28,15 @@ TFrame3::TFrame3(QWidget* parent) : QFrame(parent) {
     SetTextColor(Label1, kGreen);
     Label1->adjustSize();
 
-    CheckBox1 = new QCheckBox(QString::fromUtf8("прозрачный скин (только в XP)"), this);
-    CheckBox1->setObjectName("CheckBox1");
-    CheckBox1->setAccessibleName(QString::fromUtf8("Прозрачное окно"));
-    CheckBox1->move(48, 128);
-    CheckBox1->adjustSize();
+    CheckBox1 = MakeCheckBox(this, "CheckBox1", QString::fromUtf8("Прозрачное окно"),
+                             QString::fromUtf8("прозрачный скин (только в XP)"), 48, 128);
 
-    Edit1 = new QLineEdit(QString::fromUtf8("ввидите ваше имя"), this);
-    Edit1->setObjectName("Edit1");
-    Edit1->setAccessibleName(QString::fromUtf8("Ваше имя"));
+    Edit1 = MakeField(this, "Edit1", QString::fromUtf8("Ваше имя"), QRect(48, 64, 177, 21),
+                      QString::fromUtf8("ввидите ваше имя"));
     Edit1->setAccessibleDescription(QString::fromUtf8("Под этим именем вы видны в беседе"));
-    Edit1->setGeometry(48, 64, 177, 21);
 
-    TrackBar1 = new QSlider(Qt::Horizontal, this);
-    TrackBar1->setObjectName("TrackBar1");
-    TrackBar1->setAccessibleName(QString::fromUtf8("Непрозрачность окна"));
-    TrackBar1->setGeometry(48, 152, 177, 33);
-    TrackBar1->setRange(tumbo::kMinOpacity, tumbo::kMaxOpacity);
-    TrackBar1->setTickPosition(QSlider::TicksBelow);
-    TrackBar1->setTickInterval(1);
+    TrackBar1 = MakeTrackBar(this, "TrackBar1", QString::fromUtf8("Непрозрачность окна"),
+                             QRect(48, 152, 177, 33), kMinOpacity, kMaxOpacity);
     TrackBar1->setPageStep(10);
 
     BitBtn1 =

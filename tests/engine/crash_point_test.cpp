@@ -1,101 +1,17 @@
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cerrno>
 #include <climits>
-#include <set>
 #include <string>
 
 #include "platform/errors.h"
 #include "support/engine_fixture.h"
+#include "support/failing_file_calls.h"
 
 namespace tumbo {
 namespace {
 
 using test::CrLfLines;
-
-// Real file calls until call number `crashAt`, counted from Arm(); from that call on
-// nothing reaches the disk any more, as when the process is killed there: no later write,
-// close, rename or removal runs. The descriptors it held are closed afterwards, which
-// changes nothing on the disk.
-class CrashingFileCalls : public FileCalls {
-public:
-    explicit CrashingFileCalls(int crashAt) : crashAt_(crashAt) {}
-    ~CrashingFileCalls() override {
-        for (const int fd : open_) {
-            ::close(fd);
-        }
-    }
-    void Arm() { armed_ = true; }
-    int Count() const { return count_; }
-    bool Crashed() const { return crashed_; }
-
-    int Open(const char* path, int flags, mode_t mode) override {
-        if (Dead()) {
-            return -1;
-        }
-        const int fd = FileCalls::Open(path, flags, mode);
-        if (fd >= 0) {
-            open_.insert(fd);
-        }
-        return fd;
-    }
-    int Close(int fd) override {
-        if (Dead()) {
-            return -1;
-        }
-        open_.erase(fd);
-        return FileCalls::Close(fd);
-    }
-    ssize_t Read(int fd, void* buffer, size_t size) override {
-        return Dead() ? -1 : FileCalls::Read(fd, buffer, size);
-    }
-    ssize_t Pread(int fd, void* buffer, size_t size, off_t offset) override {
-        return Dead() ? -1 : FileCalls::Pread(fd, buffer, size, offset);
-    }
-    ssize_t Write(int fd, const void* buffer, size_t size) override {
-        return Dead() ? -1 : FileCalls::Write(fd, buffer, size);
-    }
-    off_t Lseek(int fd, off_t offset, int whence) override {
-        return Dead() ? -1 : FileCalls::Lseek(fd, offset, whence);
-    }
-    int Fstat(int fd, struct stat* info) override {
-        return Dead() ? -1 : FileCalls::Fstat(fd, info);
-    }
-    int Stat(const char* path, struct stat* info) override {
-        return Dead() ? -1 : FileCalls::Stat(path, info);
-    }
-    int Fchmod(int fd, mode_t mode) override { return Dead() ? -1 : FileCalls::Fchmod(fd, mode); }
-    int Fsync(int fd) override { return Dead() ? -1 : FileCalls::Fsync(fd); }
-    int Truncate(int fd, off_t length) override {
-        return Dead() ? -1 : FileCalls::Truncate(fd, length);
-    }
-    int Rename(const char* from, const char* to) override {
-        return Dead() ? -1 : FileCalls::Rename(from, to);
-    }
-    int RenameNoReplace(const char* from, const char* to) override {
-        return Dead() ? -1 : FileCalls::RenameNoReplace(from, to);
-    }
-    int Unlink(const char* path) override { return Dead() ? -1 : FileCalls::Unlink(path); }
-
-private:
-    bool Dead() {
-        if (armed_ && !crashed_ && ++count_ == crashAt_) {
-            crashed_ = true;
-        }
-        if (crashed_) {
-            errno = EIO;
-        }
-        return crashed_;
-    }
-
-    int crashAt_;
-    int count_ = 0;
-    bool armed_ = false;
-    bool crashed_ = false;
-    std::set<int> open_;
-};
 
 const std::string kOldOptions = CrLfLines({"me", "false", "70", "1"});
 const std::string kLearntOptions = CrLfLines({"me", "false", "70", "2"});
@@ -118,12 +34,12 @@ protected:
     // A two-turn lesson and then a settings save, through `calls`, stopping wherever the
     // calls die. Returns how many calls were made.
     int TeachAndSave(int crashAt) {
-        CrashingFileCalls calls(crashAt);
+        test::FailingFileCalls calls;
         test::FakeWindow window;
         test::FakeClock clock;
         Engine engine(window, clock, calls);
         test::StartOnBase(engine, dir.prefix());
-        calls.Arm();
+        calls.FailAt(test::FailingFileCalls::Call::kAny, EIO, crashAt);
         try {
             window.input = "unknown";
             engine.SendPhrase();
@@ -135,9 +51,9 @@ protected:
             window.controls.UserName = "renamed";
             engine.SaveOptions();
         } catch (const TumboError&) {
-            EXPECT_TRUE(calls.Crashed()) << "only the crash may fail";
+            EXPECT_GE(calls.Uses(), crashAt) << "only the crash may fail";
         }
-        return calls.Count();
+        return calls.Uses();
     }
 
     // What a fresh start finds: every file old or new, and every dialogue answering.

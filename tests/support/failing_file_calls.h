@@ -9,7 +9,9 @@
 namespace tumbo::test {
 
 // Real file calls, except that one kind of call fails with a chosen errno, from its nth
-// use on, optionally only on files whose path contains a given text.
+// use on, optionally only on files whose path contains a given text. With kAny every call
+// counts, and from the nth on none reaches the disk: the program stops there as a killed
+// one would.
 class FailingFileCalls : public FileCalls {
 public:
     enum class Call {
@@ -25,6 +27,10 @@ public:
         kStat,
         kLseek,
         kPread,
+        kFstat,
+        kTruncate,
+        kUnlink,
+        kAny,
     };
 
     void FailAt(Call call, int err, int fromUse = 1, std::string pathPart = {}) {
@@ -35,6 +41,8 @@ public:
         uses_ = 0;
     }
     void Heal() { failing_ = Call::kNone; }
+    // How many calls of the failing kind were made since FailAt.
+    int Uses() const { return uses_; }
 
     int Open(const char* path, int flags, mode_t mode) override {
         if (Fails(Call::kOpen, path)) {
@@ -80,10 +88,20 @@ public:
     ssize_t Pread(int fd, void* buffer, size_t size, off_t offset) override {
         return Fails(Call::kPread, paths_[fd]) ? -1 : FileCalls::Pread(fd, buffer, size, offset);
     }
+    int Fstat(int fd, struct stat* info) override {
+        return Fails(Call::kFstat, paths_[fd]) ? -1 : FileCalls::Fstat(fd, info);
+    }
+    int Truncate(int fd, off_t length) override {
+        return Fails(Call::kTruncate, paths_[fd]) ? -1 : FileCalls::Truncate(fd, length);
+    }
+    int Unlink(const char* path) override {
+        return Fails(Call::kUnlink, path) ? -1 : FileCalls::Unlink(path);
+    }
 
 private:
     bool Fails(Call call, const std::string& path) {
-        if (call != failing_ || path.find(pathPart_) == std::string::npos || ++uses_ < fromUse_) {
+        if ((call != failing_ && failing_ != Call::kAny) ||
+            path.find(pathPart_) == std::string::npos || ++uses_ < fromUse_) {
             return false;
         }
         errno = errno_;

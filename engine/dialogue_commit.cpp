@@ -2,7 +2,6 @@
 
 #include "engine/base_format.h"
 #include "platform/errors.h"
-#include "platform/integer_text.h"
 
 namespace tumbo {
 
@@ -10,14 +9,13 @@ std::int64_t NextDialogueNumber(const std::string* lastEntry, const std::string&
     if (lastEntry == nullptr) {
         return 1;
     }
-    const std::string number = base_format::DialogueNumberText(*lastEntry);
-    try {
-        return std::int64_t{StrToInt(number)} + 1;
-    } catch (const ConvertError&) {
-        throw ConvertError(number,
+    const auto number = base_format::DialogueNumber(*lastEntry);
+    if (!number) {
+        throw ConvertError(base_format::DialogueNumberText(*lastEntry),
                            FailureDetails("take the number of the last dialogue from", pathList, 0,
                                           "its last line is not of the form dlg\\N.dlg"));
     }
+    return std::int64_t{*number} + 1;
 }
 
 std::int64_t CommitNumberedDialogue(const std::string& programDir, std::int64_t number,

@@ -35,13 +35,18 @@ int ReadOnlyFileCalls::Open(const char* path, int flags, mode_t mode) {
     return fd;
 }
 
-int ReadOnlyFileCalls::Fchmod(int fd, mode_t) {
-    // Never passed on: it would change the modes of /dev/null itself.
+// A change to a written file is done as nothing on its /dev/null, never passed on (it
+// would change /dev/null itself), and refused on a file that was only read.
+int ReadOnlyFileCalls::Pretend(int fd) const {
     if (discarding_.contains(fd)) {
         return 0;
     }
     errno = EROFS;
     return -1;
+}
+
+int ReadOnlyFileCalls::Fchmod(int fd, mode_t) {
+    return Pretend(fd);
 }
 
 int ReadOnlyFileCalls::Fsync(int fd) {
@@ -49,11 +54,7 @@ int ReadOnlyFileCalls::Fsync(int fd) {
 }
 
 int ReadOnlyFileCalls::Truncate(int fd, off_t) {
-    if (discarding_.contains(fd)) {
-        return 0;
-    }
-    errno = EROFS;
-    return -1;
+    return Pretend(fd);
 }
 
 int ReadOnlyFileCalls::Close(int fd) {

@@ -25,6 +25,8 @@ public:
     int Unlink(const char* path) override;
 
 private:
+    int Pretend(int fd) const;
+
     std::set<int> discarding_;
 };
 

@@ -41,7 +41,7 @@ TForm1::TForm1(std::string registryFile, tumbo::Clock& clock, tumbo::FileCalls& 
     : QMainWindow(parent),
       registryFile_(std::move(registryFile)),
       clock_(clock),
-      engine_(*this, clock, files) {
+      engine_(clock, files) {
     createWindow();
     createChatLayout();
     createInfoBox();

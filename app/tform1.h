@@ -8,7 +8,6 @@
 #include <string>
 
 #include "engine/engine.h"
-#include "engine/engine_window.h"
 #include "platform/clock.h"
 #include "platform/file_calls.h"
 
@@ -31,8 +30,8 @@ class TFrame5;
 class TFrame6;
 
 // The one window of the program: the chat, the information box, the menu, the splash
-// and the panels over the chat area. It owns the engine and is the engine's window.
-class TForm1 : public QMainWindow, public tumbo::EngineWindow {
+// and the panels over the chat area. It owns the engine and shows what it answers.
+class TForm1 : public QMainWindow {
     Q_OBJECT
 
 public:
@@ -79,19 +78,18 @@ public:
     void Frame31BitBtn1Click();
     void Frame31BitBtn2Click();
 
-    // tumbo::EngineWindow
-    void AppendChatLine(const std::string& line) override;
-    std::string InputText() const override;
-    void SetInputText(const std::string& text) override;
-    void SetProgressPosition(int position) override;
-    void Pause(int milliseconds) override;
-    void RequestClose() override;
-    void ApplyOptions(const tumbo::TOptions& options) override;
-    tumbo::TOptions SettingsFromControls() const override;
-    std::string TeachField(int number) const override;
-    void SetTeachField(int number, const std::string& text) override;
-    void ShowTeachPanel() override;
-    void HideTeachPanel() override;
+    // What the window shows of the engine's work.
+    void AppendChatLine(const std::string& line);
+    void SetInputText(const std::string& text);
+    void SetProgressPosition(int position);
+    // Blocks for the given time, what the window says painted first.
+    void Pause(int milliseconds);
+    // Closes the window once the running handler has finished.
+    void RequestClose();
+    // Pushes the options into every control that shows them.
+    void ApplyOptions(const tumbo::TOptions& options);
+    // The name, transparency and opacity as the settings controls now hold them.
+    tumbo::TOptions SettingsFromControls() const;
 
     QPlainTextEdit* Memo1 = nullptr;
     QPushButton* BitBtn1 = nullptr;
@@ -132,6 +130,14 @@ private:
     // A slot that runs the handler inside that guard.
     std::function<void()> Guard(void (TForm1::*handler)());
     void SetProgressMaximum(int maximum);
+    void ShowAnswer(const tumbo::Answer& answer);
+    // The teaching panel opens with the phrase nobody answered as its first trigger.
+    void OpenTeaching(const std::string& phrase);
+    void ClearTeachFields();
+    tumbo::TeachFields TeachFieldTexts() const;
+    void ShowTeachPanel();
+    void HideTeachPanel();
+    void FinishLesson(const tumbo::Learnt& learnt);
     void ApplySettingsOptions(const tumbo::TOptions& options);
     // Whole-window transparency: an 8-bit alpha that counts only while blending is on.
     void SetAlphaBlend(bool on);

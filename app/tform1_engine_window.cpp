@@ -9,8 +9,10 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <exception>
 
 #include "app/tform1.h"
+#include "engine/chat_lines.h"
 #include "platform/qt/codepage.h"
 #include "ui/tframe2.h"
 #include "ui/tframe3.h"
@@ -20,10 +22,6 @@ namespace tumbo {
 
 void TForm1::AppendChatLine(const std::string& line) {
     Memo1->appendPlainText(DecodeCp1251(line));
-}
-
-std::string TForm1::InputText() const {
-    return EncodeCp1251(Edit1->text());
 }
 
 void TForm1::SetInputText(const std::string& text) {
@@ -106,12 +104,56 @@ void TForm1::ApplyOpacity() {
     setWindowOpacity(alphaBlend_ ? alphaValue_ / 255.0 : 1.0);
 }
 
-std::string TForm1::TeachField(int number) const {
-    return EncodeCp1251(Frame21->Field(number)->text());
+void TForm1::ShowAnswer(const tumbo::Answer& answer) {
+    if (!answer.phrase.empty()) {
+        SetInputText(answer.phrase);
+    }
+    for (const std::string& line : answer.lines) {
+        AppendChatLine(line);
+    }
+    if (answer.failure) {
+        std::rethrow_exception(answer.failure);
+    }
+    if (answer.teach) {
+        OpenTeaching(answer.phrase);
+    }
+    if (answer.closeAfterPause) {
+        Pause(tumbo::Engine::kExitPauseMs);
+        RequestClose();
+    }
 }
 
-void TForm1::SetTeachField(int number, const std::string& text) {
-    Frame21->Field(number)->setText(DecodeCp1251(text));
+void TForm1::OpenTeaching(const std::string& phrase) {
+    ClearTeachFields();
+    Frame21->Edit1->setText(DecodeCp1251(phrase));
+    engine_.StartLesson();
+    AppendChatLine(tumbo::chat_lines::kNoAnswer);
+    ShowTeachPanel();
+}
+
+void TForm1::ClearTeachFields() {
+    for (int number = 1; number <= 2 * tumbo::TeachFields::kEach; ++number) {
+        Frame21->Field(number)->clear();
+    }
+}
+
+tumbo::TeachFields TForm1::TeachFieldTexts() const {
+    tumbo::TeachFields fields;
+    for (int i = 0; i < tumbo::TeachFields::kEach; ++i) {
+        fields.triggers.at(i) = EncodeCp1251(Frame21->Field(1 + i)->text());
+        fields.replies.at(i) =
+            EncodeCp1251(Frame21->Field(1 + tumbo::TeachFields::kEach + i)->text());
+    }
+    return fields;
+}
+
+void TForm1::FinishLesson(const tumbo::Learnt& learnt) {
+    AppendChatLine(tumbo::chat_lines::kLearnt);
+    HideTeachPanel();
+    if (learnt.optionsNotSaved) {
+        std::rethrow_exception(learnt.optionsNotSaved);
+    }
+    ApplyOptions(engine_.Options());
 }
 
 // While the panel is open nothing may send a phrase: a search that failed again would

@@ -17,6 +17,8 @@
 
 #include "app/default_error_box.h"
 #include "app/tform1.h"
+#include "engine/chat_lines.h"
+#include "platform/qt/codepage.h"
 #include "ui/clickable_label.h"
 #include "ui/colors.h"
 #include "ui/tframe2.h"
@@ -32,7 +34,7 @@ void TForm1::FormCreate() {
     Guarded([this] {
         engine_.ReadProgramDir(registryFile_);
         engine_.BindFiles();
-        engine_.LoadOptions();
+        ApplyOptions(engine_.LoadOptions());
     });
 }
 
@@ -49,7 +51,8 @@ void TForm1::BitBtn1Click() {
         TForm1* form;
         ~ShowFinalPosition() { form->ProgressBar1->setValue(form->progressPosition_); }
     } showFinalPosition{this};
-    engine_.SendPhrase();
+    ShowAnswer(engine_.Reply(EncodeCp1251(Edit1->text()),
+                             [this](int walked) { SetProgressPosition(walked); }));
 }
 
 void TForm1::N1Click() {
@@ -136,19 +139,23 @@ void TForm1::EscapeTopPanel() {
 }
 
 void TForm1::Frame21BitBtn1Click() {
-    engine_.ConfirmTeaching();
+    FinishLesson(engine_.ConfirmLesson(TeachFieldTexts()));
 }
 
 void TForm1::Frame21BitBtn2Click() {
-    engine_.LeaveTeaching();
+    AppendChatLine(tumbo::chat_lines::kNotTaught);
+    engine_.LeaveLesson();
+    HideTeachPanel();
 }
 
 void TForm1::Frame21BitBtn3Click() {
-    engine_.ExtendTurn();
+    engine_.ExtendLesson(TeachFieldTexts());
+    ClearTeachFields();
 }
 
 void TForm1::Frame21BitBtn4Click() {
-    engine_.NextTurn();
+    engine_.NextLessonTurn(TeachFieldTexts());
+    ClearTeachFields();
 }
 
 void TForm1::Frame31CheckBox1Click() {
@@ -162,13 +169,13 @@ void TForm1::Frame31TrackBar1Change() {
 }
 
 void TForm1::Frame31BitBtn1Click() {
-    engine_.SaveOptions();
+    ApplyOptions(engine_.SaveOptions(SettingsFromControls()));
     HidePanel(Frame31);
 }
 
 void TForm1::Frame31BitBtn2Click() {
     HidePanel(Frame31);
-    engine_.LoadOptions();
+    ApplyOptions(engine_.LoadOptions());
 }
 
 void TForm1::Frame61Label1Click() {

@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "engine/engine.h"
+#include "support/null_window.h"
 
 namespace tumbo::bench {
 
@@ -32,20 +33,20 @@ bool ResetPeak() {
 
 }  // namespace
 
-EngineResult EngineSearch(test::NullWindow& window, const std::string& prefix,
-                          const std::string& phrase) {
+EngineResult EngineSearch(const std::string& prefix, const std::string& phrase) {
     test::NullClock clock;
     // A fresh engine is out of context, as a search of the whole base needs.
-    Engine engine(window, clock);
+    Engine engine(clock);
     engine.SetProgramDir(prefix);
     engine.BindFiles();
-    const long before = window.progressCalls;
-    const long teachBefore = window.teachPanelShown;
-    // The input is set each time: the engine may clear it, as it clears the phrase field.
-    window.input = phrase;
-    engine.SendPhrase();
-    return {window.progressCalls - before, engine.AnswerFound(),
-            window.teachPanelShown - teachBefore};
+    EngineResult result;
+    const Answer answer = engine.Reply(phrase, [&result](int walked) { result.files = walked; });
+    if (answer.failure) {
+        std::rethrow_exception(answer.failure);
+    }
+    result.found = engine.AnswerFound();
+    result.teachPanels = answer.teach ? 1 : 0;
+    return result;
 }
 
 void SyncFolder(const std::filesystem::path& folder) {

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "bench/base_generator.h"
-#include "support/null_window.h"
 #include "support/temp_dir.h"
 
 namespace tumbo::bench {
@@ -20,9 +19,9 @@ struct EngineResult {
     long teachPanels = 0;
 };
 
-// Sends phrase through a fresh engine reading the base at prefix.
-EngineResult EngineSearch(test::NullWindow& window, const std::string& prefix,
-                          const std::string& phrase);
+// Sends phrase through a fresh engine reading the base at prefix. Throws what the search
+// met.
+EngineResult EngineSearch(const std::string& prefix, const std::string& phrase);
 
 // Writes back the file system holding the folder, so that it does not happen during
 // timed searches.

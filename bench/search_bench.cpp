@@ -34,6 +34,7 @@
 #include "bench/base_generator.h"
 #include "bench/bench_support.h"
 #include "bench/paired_runs.h"
+#include "bench/plain_search.h"
 #include "engine/base_format.h"
 #include "engine/phrase.h"
 
@@ -67,137 +68,21 @@ bench::BaseCache bases;
 
 bench::PeakMeter peakMeter;
 
-// Reads lines ending in LF (a CR before it dropped) through a fixed buffer. A line is
-// valid until the next call.
-class LineReader {
-public:
-    explicit LineReader(int fd) : fd_(fd) {}
-
-    bool Next(std::string_view& line) {
-        bool carrying = false;
-        carry_.clear();
-        for (;;) {
-            if (pos_ == end_) {
-                if (!Fill()) {
-                    if (!carrying) {
-                        return false;
-                    }
-                    line = carry_;
-                    break;
-                }
-            }
-            const char* start = buffer_.data() + pos_;
-            const std::size_t left = end_ - pos_;
-            const auto* newline = static_cast<const char*>(std::memchr(start, '\n', left));
-            if (newline == nullptr) {
-                carry_.append(start, left);
-                carrying = true;
-                pos_ = end_;
-                continue;
-            }
-            const auto length = static_cast<std::size_t>(newline - start);
-            pos_ += length + 1;
-            if (carrying) {
-                carry_.append(start, length);
-                line = carry_;
-            } else {
-                line = std::string_view(start, length);
-            }
-            break;
-        }
-        if (!line.empty() && line.back() == '\r') {
-            line.remove_suffix(1);
-        }
-        return true;
-    }
-
-private:
-    bool Fill() {
-        ssize_t got = 0;
-        do {
-            got = ::read(fd_, buffer_.data(), buffer_.size());
-        } while (got < 0 && errno == EINTR);
-        if (got < 0) {
-            throw std::system_error(errno, std::generic_category(), "read");
-        }
-        pos_ = 0;
-        end_ = static_cast<std::size_t>(got);
-        return got > 0;
-    }
-
-    int fd_;
-    std::array<char, 8192> buffer_;
-    std::size_t pos_ = 0;
-    std::size_t end_ = 0;
-    std::string carry_;
-};
-
-int OpenOrThrow(const std::string& path, int flags) {
-    const int fd = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        throw std::system_error(errno, std::generic_category(), path);
-    }
-    return fd;
-}
-
-struct PlainResult {
-    long files = 0;
-    bool found = false;
-    std::string reply;
-};
-
-// The same reads as the engine's search out of context, written directly.
-PlainResult PlainSearch(const std::string& prefix, std::string_view typed) {
-    const std::string phrase = tumbo::NormalizePhrase(typed);
-    PlainResult result;
-    const int listFd = OpenOrThrow(prefix + std::string(tumbo::base_format::kPathList), O_RDONLY);
-    LineReader list(listFd);
-    std::string path = prefix;
-    std::string_view entry;
-    while (!result.found && list.Next(entry)) {
-        ++result.files;
-        path.resize(prefix.size());
-        path.append(entry);
-        std::replace(path.begin() + static_cast<std::ptrdiff_t>(prefix.size()), path.end(), '\\',
-                     '/');
-        const int fd = OpenOrThrow(path, O_RDONLY);
-        LineReader dialogue(fd);
-        std::string_view line;
-        while (dialogue.Next(line) && !line.starts_with('#')) {
-            if (line.starts_with('$') && line.substr(1) == phrase) {
-                result.found = true;
-                while (dialogue.Next(line) && line.starts_with('$')) {
-                }
-                result.reply = line;
-                break;
-            }
-        }
-        ::close(fd);
-    }
-    ::close(listFd);
-    if (!result.found) {
-        ::close(OpenOrThrow(prefix + std::string(tumbo::base_format::kScratchDialogue),
-                            O_WRONLY | O_CREAT | O_TRUNC));
-    }
-    return result;
-}
-
 // What the last run of an engine benchmark measured: the engine's times against the plain.
 std::map<Key, bench::Outcome> outcomes;
 
 void RunSearch(benchmark::State& state, Key key) {
     bench::EngineResult engineCheck;
-    PlainResult plainCheck;
+    bench::PlainResult plainCheck;
     std::string prefix;
     std::string phrase;
-    tumbo::test::NullWindow window;
     try {
         bases.Use(key.size);
         prefix = bases.Prefix();
         phrase = key.c == Case::kMiss ? bench::UnmatchedPhrase() : bench::LastOpener(bases.Shape());
         // Untimed searches check that both walk the whole base, and warm the caches.
-        engineCheck = bench::EngineSearch(window, prefix, phrase);
-        plainCheck = PlainSearch(prefix, phrase);
+        engineCheck = bench::EngineSearch(prefix, phrase);
+        plainCheck = bench::PlainSearch(prefix, phrase);
     } catch (const std::exception& error) {
         state.SkipWithError(error.what());
         return;
@@ -210,11 +95,11 @@ void RunSearch(benchmark::State& state, Key key) {
         return;
     }
     const auto engineSearch = [&] {
-        bench::EngineResult result = bench::EngineSearch(window, prefix, phrase);
+        bench::EngineResult result = bench::EngineSearch(prefix, phrase);
         benchmark::DoNotOptimize(result);
     };
     const auto plainSearch = [&] {
-        PlainResult result = PlainSearch(prefix, phrase);
+        bench::PlainResult result = bench::PlainSearch(prefix, phrase);
         benchmark::DoNotOptimize(result);
     };
 
@@ -230,7 +115,6 @@ void RunSearch(benchmark::State& state, Key key) {
         bench::SetRatioCounters(state, medians);
     }
     const bench::Memory end = bench::ReadMemory();
-    benchmark::DoNotOptimize(window.progressCalls);
     bench::SetMemoryCounters(state, start, end);
     if (key.impl == Impl::kEngine) {
         outcomes[key].start = start;

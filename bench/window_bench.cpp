@@ -1,10 +1,12 @@
-// Times what the window adds to the reply search: a phrase that matches nothing, sent
-// through TForm1 as the user's Enter sends it, against the engine alone with a window
-// that does nothing, both walking the same generated base.
+// Times a phrase that matches nothing, sent through TForm1 as the user's Enter sends it,
+// against a plain POSIX loop that opens, reads and closes the same files (and truncates
+// the scratch dialogue, as the teaching panel's opening does), both walking the same
+// generated base in this one process. The engine alone, with no window, is paired with
+// the same loop, so the two ratios show what the window adds.
 //
-// Time: as in search_bench, each window iteration runs one window send and one engine
-// search in alternating order, so drifting load hits both alike, and the ratio is that
-// of their medians. The time reported is the window's; the CPU column counts both.
+// Time: as in search_bench, each iteration runs one send and one plain search in
+// alternating order, so drifting load hits both alike, and the ratio is that of their
+// medians. The time reported is the send's; the CPU column counts both.
 // The window's timed part is BitBtn1Click() and then processEvents(): the progress bar
 // repaints inside setValue, but the chat log, the phrase field and the teaching panel
 // are painted from the event loop once the handler returns, and that is the window's
@@ -38,6 +40,7 @@
 #include "bench/base_generator.h"
 #include "bench/bench_support.h"
 #include "bench/paired_runs.h"
+#include "bench/plain_search.h"
 #include "engine/engine.h"
 #include "platform/qt/message_box.h"
 #include "ui/tframe2.h"
@@ -132,7 +135,6 @@ bool WindowMissesAll(TForm1& form, const QString& phrase, long& sends, int size)
 std::map<Key, bench::Outcome> outcomes;
 
 void RunSearch(benchmark::State& state, Key key) {
-    tumbo::test::NullWindow silent;
     const QString phrase = QString::fromStdString(bench::UnmatchedPhrase());
     long sends = 0;
     bench::EngineResult engineCheck;
@@ -140,7 +142,7 @@ void RunSearch(benchmark::State& state, Key key) {
     try {
         setup.For(key.size);
         // Untimed searches check that both walk the whole base, and warm the caches.
-        engineCheck = bench::EngineSearch(silent, setup.Prefix(), bench::UnmatchedPhrase());
+        engineCheck = bench::EngineSearch(setup.Prefix(), bench::UnmatchedPhrase());
         windowChecked = WindowMissesAll(setup.Form(), phrase, sends, key.size);
     } catch (const std::exception& error) {
         state.SkipWithError(error.what());
@@ -153,8 +155,12 @@ void RunSearch(benchmark::State& state, Key key) {
     }
     TForm1& form = setup.Form();
     const auto engineSearch = [&] {
-        bench::EngineResult result =
-            bench::EngineSearch(silent, setup.Prefix(), bench::UnmatchedPhrase());
+        bench::EngineResult result = bench::EngineSearch(setup.Prefix(), bench::UnmatchedPhrase());
+        benchmark::DoNotOptimize(result);
+    };
+    const auto plainSearch = [&] {
+        bench::PlainResult result =
+            bench::PlainSearch(setup.Prefix(), bench::UnmatchedPhrase(), key.impl == Impl::kWindow);
         benchmark::DoNotOptimize(result);
     };
     const auto windowSend = [&] { WindowSend(form); };
@@ -162,26 +168,16 @@ void RunSearch(benchmark::State& state, Key key) {
     const bench::Memory start = peakMeter.Start();
     bench::Outcome& outcome = outcomes[key];
     if (key.impl == Impl::kEngine) {
-        std::vector<bench::Sample> engine;
-        engine.reserve(static_cast<std::size_t>(state.max_iterations));
-        for (auto _ : state) {
-            engine.push_back(bench::Timed(engineSearch));
-            state.SetIterationTime(engine.back().wallMs / 1e3);
-        }
-        outcome.medians.otherMs = bench::MedianOf(engine, &bench::Sample::wallMs);
+        outcome.medians = bench::RunPaired(state, engineSearch, plainSearch);
     } else {
-        const bench::PairedMedians medians = bench::RunPaired(
-            state, windowSend, engineSearch, [&] { PrepareSend(form, phrase, sends); });
-        outcome.medians = medians;
+        outcome.medians = bench::RunPaired(state, windowSend, plainSearch,
+                                           [&] { PrepareSend(form, phrase, sends); });
     }
     const bench::Memory end = bench::ReadMemory();
     outcome.start = start;
     outcome.end = end;
-    state.counters["engine_ms"] = outcome.medians.otherMs;
-    if (key.impl == Impl::kWindow) {
-        state.counters["window_ms"] = outcome.medians.measuredMs;
-        bench::SetRatioCounters(state, outcome.medians);
-    }
+    state.counters["plain_ms"] = outcome.medians.otherMs;
+    bench::SetRatioCounters(state, outcome.medians);
     bench::SetMemoryCounters(state, start, end);
     if (!boxes.empty()) {
         state.SkipWithError("the window showed an error box");
@@ -206,23 +202,23 @@ void PrintSummary() {
         return;
     }
     std::printf(
-        "\nA phrase that matches nothing: median ms per send, window and engine interleaved; "
-        "RSS in kB, the peak %s\n",
+        "\nA phrase that matches nothing: median ms per send, each interleaved with the plain "
+        "loop; RSS in kB, the peak %s\n",
         peakMeter.Since());
-    std::printf("%8s %10s %10s %7s %9s %10s %8s %8s %8s\n", "size", "window ms", "engine ms",
-                "ratio", "cpu ratio", "alone ms", "RSS", "peak", "alone pk");
-    for (const int size : kSizes) {
-        const auto window = outcomes.find({Impl::kWindow, size});
-        if (window == outcomes.end()) {
-            continue;
+    std::printf("%-7s %8s %9s %9s %7s %9s %8s %8s\n", "send", "size", "send ms", "plain ms",
+                "ratio", "cpu ratio", "RSS", "peak");
+    for (const Impl impl : {Impl::kWindow, Impl::kEngine}) {
+        for (const int size : kSizes) {
+            const auto found = outcomes.find({impl, size});
+            if (found == outcomes.end()) {
+                continue;
+            }
+            const bench::Outcome& o = found->second;
+            std::printf("%-7s %8d %9.2f %9.2f %7.3f %9.3f %8ld %8ld\n",
+                        impl == Impl::kWindow ? "window" : "engine", size, o.medians.measuredMs,
+                        o.medians.otherMs, o.medians.measuredMs / o.medians.otherMs,
+                        o.medians.cpuRatio, o.start.rssKb, o.end.peakKb);
         }
-        const bench::Outcome& w = window->second;
-        const auto alone = outcomes.find({Impl::kEngine, size});
-        const bench::Outcome e = alone == outcomes.end() ? bench::Outcome{} : alone->second;
-        std::printf("%8d %10.2f %10.2f %7.3f %9.3f %10.2f %8ld %8ld %8ld\n", size,
-                    w.medians.measuredMs, w.medians.otherMs,
-                    w.medians.measuredMs / w.medians.otherMs, w.medians.cpuRatio, e.medians.otherMs,
-                    w.start.rssKb, w.end.peakKb, e.end.peakKb);
     }
 }
 

@@ -18,15 +18,14 @@ constexpr const char* kOptionBackupSuffix = ".bak";
 
 }  // namespace
 
-Engine::Engine(EngineWindow& window, Clock& clock, FileCalls& calls)
-    : window_(window),
-      clock_(clock),
+Engine::Engine(Clock& clock, FileCalls& calls)
+    : clock_(clock),
       calls_(calls),
       optionFile_(calls),
       pathList_(calls),
-      scratch_(calls),
-      dialogue_(calls),
-      newDialogue_(calls) {}
+      newDialogue_(calls),
+      search_(calls),
+      draft_(calls) {}
 
 void Engine::ReadProgramDir(const std::string& registryFile) {
     programDir_ = ProgramDirIn(registryFile);
@@ -39,10 +38,11 @@ std::string Engine::ProgramDirIn(const std::string& registryFile) {
 void Engine::BindFiles() {
     optionFile_.Assign(programDir_ + std::string(base_format::kOptionFile));
     pathList_.Assign(programDir_ + std::string(base_format::kPathList));
-    scratch_.Assign(programDir_ + std::string(base_format::kScratchDialogue));
+    search_.Bind(programDir_);
+    draft_.Bind(programDir_ + std::string(base_format::kScratchDialogue));
 }
 
-void Engine::LoadOptions() {
+const TOptions& Engine::LoadOptions() {
     // Read into a fresh record so that a bad file leaves the options as they were.
     TOptions loaded;
     try {
@@ -56,7 +56,7 @@ void Engine::LoadOptions() {
     // A hand-edited opacity outside the track bar's range must not make the window vanish.
     loaded.Opacity = std::clamp(loaded.Opacity, kMinOpacity, kMaxOpacity);
     options_ = loaded;
-    window_.ApplyOptions(options_);
+    return options_;
 }
 
 void Engine::WriteOptionFile(const TOptions& options) {
@@ -91,12 +91,12 @@ void Engine::KeepUnreadableOptionFile() {
     optionFileUnreadable_ = false;
 }
 
-void Engine::SaveOptions() {
-    const int dialogueCount = options_.DialogueCount;
-    options_ = window_.SettingsFromControls();
-    options_.DialogueCount = dialogueCount;
-    WriteOptionFile(options_);
-    LoadOptions();
+const TOptions& Engine::SaveOptions(const TOptions& settings) {
+    TOptions saved = settings;
+    saved.DialogueCount = options_.DialogueCount;
+    WriteOptionFile(saved);
+    options_ = saved;
+    return LoadOptions();
 }
 
 }  // namespace tumbo

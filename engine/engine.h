@@ -1,22 +1,38 @@
 #pragma once
 
+#include <cstdint>
+#include <exception>
+#include <optional>
 #include <string>
-#include <vector>
+#include <string_view>
 
-#include "engine/engine_window.h"
+#include "engine/answer.h"
+#include "engine/conversation.h"
+#include "engine/lesson.h"
+#include "engine/lesson_draft.h"
 #include "engine/options.h"
 #include "engine/random_choice.h"
+#include "engine/reply_search.h"
 #include "platform/clock.h"
 #include "platform/file_calls.h"
 #include "platform/text_file.h"
 
 namespace tumbo {
 
+// A lesson stored as a new dialogue.
+struct Learnt {
+    std::int64_t number = 0;
+    // The dialogue is learnt, but the raised count could not be saved.
+    std::exception_ptr optionsNotSaved;
+};
+
 // The program's knowledge and memory: where the data lives, the options, and the state
-// of the conversation. One instance lives as long as the window that owns it.
+// of the conversation. It takes a phrase and returns an answer, and takes a lesson and
+// stores it; what is shown, and how, is the window's. One instance lives as long as the
+// window that owns it.
 class Engine {
 public:
-    Engine(EngineWindow& window, Clock& clock, FileCalls& calls = SystemFileCalls());
+    explicit Engine(Clock& clock, FileCalls& calls = SystemFileCalls());
 
     // Data files.
     void ReadProgramDir(const std::string& registryFile);
@@ -28,58 +44,45 @@ public:
     void BindFiles();
     // A file that is there but cannot be read leaves the options as they were, and its
     // bytes are kept as opt.tmb.bak by the next save, before anything replaces them.
-    void LoadOptions();
-    void SaveOptions();
+    const TOptions& LoadOptions();
+    // Saves the name, the transparency and the opacity of `settings` with the dialogue
+    // count the engine keeps, then loads the file again.
+    const TOptions& SaveOptions(const TOptions& settings);
     const TOptions& Options() const { return options_; }
 
-    // Reply search: the send button.
-    void SendPhrase();
+    // The answer to a typed phrase. A failure of the search is in the answer, after the
+    // lines that were said before it.
+    Answer Reply(std::string_view typed, const ReplySearch::Progress& progress = {});
+    const Conversation& State() const { return conversation_; }
+    const std::string& CurrentDialogue() const { return conversation_.CurrentDialogue; }
+    bool AnswerFound() const { return conversation_.AnswerFound; }
+    // How the last answered phrase was matched.
+    ReplySearch::Tier MatchedBy() const { return search_.FoundBy(); }
 
-    // Teaching: the teaching panel's buttons. A step that fails before the path list names the new
-    // dialogue leaves the lists, the scratch dialogue and the count as they were before
-    // it, so the step can simply be tried again.
-    void ConfirmTeaching();
-    void LeaveTeaching();
-    void ExtendTurn();
-    void NextTurn();
-
-    const std::string& CurrentDialogue() const { return currentDialogue_; }
-    bool AnswerFound() const { return answerFound_; }
+    // Teaching, step by step as the teaching panel's buttons take it. The scratch
+    // dialogue is started afresh when the panel opens.
+    void StartLesson();
+    void ExtendLesson(const TeachFields& fields);
+    void NextLessonTurn(const TeachFields& fields);
+    // Finishes the lesson and learns it. A failure before the path list names the new
+    // dialogue leaves the lesson and the scratch dialogue as they were.
+    Learnt ConfirmLesson(const TeachFields& fields);
+    void LeaveLesson();
     // True while the scratch dialogue is open for the teaching panel.
-    bool ScratchOpen() const { return scratch_.IsOpen(); }
+    bool ScratchOpen() const { return draft_.ScratchOpen(); }
+
+    // Stores a lesson as the dialogue after the path list's last one, names it at the end
+    // of the path list and raises the count. Throws when nothing was learnt.
+    Learnt Learn(const Lesson& lesson);
 
     static constexpr int kExitPauseMs = 3000;
 
 private:
     void WriteOptionFile(const TOptions& options);
-
-    void SearchBase();
-    void SearchOpeners();
-    void SearchCurrentDialogue();
-    void TakeReply();
-    // Shows a stored reply line (tag included) without its exit markers, pauses, closes.
-    void HandleExitMarker(const std::string& storedLine);
-
-    void ClearTeachFields();
-    void CollectPhrases();
-    void WritePhraseBlock();
-    void CommitDialogue();
-
-    bool LineIsTrigger() const { return !line_.empty() && line_.front() == '$'; }
-    bool LineIsReply() const { return !line_.empty() && line_.front() == '#'; }
-    bool LineTriggers() const;
-    // Reads the current dialogue from the top, its opener block only or all of it, and
-    // answers from the first trigger that is the phrase; false when none is.
-    bool AnswerFromDialogue(bool openersOnly);
-    void OpenTeaching();
     void KeepUnreadableOptionFile();
-    void BindDialogue();
-    void StartScratch();
-    void CloseScratch();
-    template <typename Step>
-    void UndoableTeachingStep(Step step);
+    void TakeReply(Answer& answer);
+    std::optional<std::string> LastPathListEntry();
 
-    EngineWindow& window_;
     Clock& clock_;
     FileCalls& calls_;
 
@@ -87,26 +90,13 @@ private:
     TOptions options_;
     TextFile optionFile_;
     TextFile pathList_;
-    TextFile scratch_;
-    TextFile dialogue_;
     TextFile newDialogue_;
-
-    std::string dialoguePath_;
-    std::string phrase_;
-    std::string currentDialogue_;
-    bool answerFound_ = false;
-    // The last walk found no dialogue at all, so the first one taught is number 1.
-    bool pathListWasEmpty_ = false;
     bool optionFileUnreadable_ = false;
-    std::string line_;
-    std::vector<std::string> replyCandidates_;
 
-    std::vector<std::string> triggers_;
-    std::vector<std::string> replies_;
-    // Every line written to the scratch dialogue in this teaching flow, to rebuild it
-    // after a failed step.
-    std::vector<std::string> scratchLines_;
+    Conversation conversation_;
+    ReplySearch search_;
     RandomChoice random_;
+    LessonDraft draft_;
 };
 
 }  // namespace tumbo

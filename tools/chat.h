@@ -3,32 +3,10 @@
 #include <cstdint>
 #include <istream>
 #include <ostream>
-#include <set>
 
 #include "platform/clock.h"
-#include "platform/file_calls.h"
 
 namespace tumbo::tools {
-
-// File calls that leave the disk as it is: reads go to the real files, while every open
-// for writing gets /dev/null instead, and renames, removals and mode changes are refused
-// (EROFS) or, on /dev/null, done as nothing.
-class ReadOnlyFileCalls : public FileCalls {
-public:
-    int Open(const char* path, int flags, mode_t mode) override;
-    int Fchmod(int fd, mode_t mode) override;
-    int Fsync(int fd) override;
-    int Truncate(int fd, off_t length) override;
-    int Close(int fd) override;
-    int Rename(const char* from, const char* to) override;
-    int RenameNoReplace(const char* from, const char* to) override;
-    int Unlink(const char* path) override;
-
-private:
-    int Pretend(int fd) const;
-
-    std::set<int> discarding_;
-};
 
 // A counter that gives first, first + 1, ... so the reply choices repeat run after run.
 class SequenceClock : public Clock {

@@ -2,6 +2,7 @@
 
 #include "engine/base_format.h"
 #include "engine/phrase.h"
+#include "engine/phrase_fold.h"
 #include "tools/base_lines.h"
 #include "tools/check_text.h"
 
@@ -24,12 +25,25 @@ char Tag(const std::string& text) {
 
 }  // namespace
 
-const std::string* OpenerOwners::Claim(const std::string& phrase, const std::string& entry) {
-    if (owners_.size() >= kMaxOpenersRemembered && !owners_.contains(phrase)) {
+namespace {
+
+const std::string* ClaimIn(std::map<std::string, std::string>& owners, const std::string& phrase,
+                           const std::string& entry) {
+    if (owners.size() >= kMaxOpenersRemembered && !owners.contains(phrase)) {
         return nullptr;
     }
-    const auto [owner, added] = owners_.emplace(phrase, entry);
+    const auto [owner, added] = owners.emplace(phrase, entry);
     return added || owner->second == entry ? nullptr : &owner->second;
+}
+
+}  // namespace
+
+const std::string* OpenerOwners::Claim(const std::string& phrase, const std::string& entry) {
+    return ClaimIn(owners_, phrase, entry);
+}
+
+const std::string* OpenerOwners::ClaimFolded(const std::string& folded, const std::string& entry) {
+    return ClaimIn(foldedOwners_, folded, entry);
 }
 
 // Turns are a $ block and the # block after it; the search within a dialogue always takes
@@ -59,12 +73,9 @@ void DialogueCheck::Line(const StoredLine& line) {
             file_, number,
             tag == kTriggerTag ? "trigger with no text can never match" : "reply with no text");
     }
-    if (tag == kReplyTag) {
-        inOpeners_ = false;
-    }
-    if (tag == kTriggerTag) {
+    place_ = places_.Next(text);
+    if (place_.kind == DialogueLines::Kind::kTrigger) {
         anyTrigger_ = true;
-        turn_ += previousTag != kTriggerTag ? 1 : 0;
         if (line.length <= kMaxLineLength) {
             Trigger(line, number);
         }
@@ -83,20 +94,32 @@ void DialogueCheck::Trigger(const StoredLine& line, std::size_t number) {
                           Quote(lowered) + ")");
     }
     if (triggersSeen_.size() < kMaxTriggersRemembered) {
-        const auto [where, added] = triggersSeen_.emplace(phrase, std::pair{number, turn_});
-        if (!added && where->second.second != turn_ && !phrase.empty()) {
+        const auto [where, added] = triggersSeen_.emplace(phrase, std::pair{number, place_.turn});
+        if (!added && where->second.second != place_.turn && !phrase.empty()) {
             findings_.Add(file_, number,
                           "trigger " + Quote(phrase) + " repeats line " +
                               std::to_string(where->second.first) +
                               " of an earlier turn, which always answers it first");
         }
     }
-    if (inOpeners_ && !phrase.empty() && lowered == phrase) {
+    if (place_.inOpeners && !phrase.empty() && lowered == phrase) {
         if (const std::string* owner = openers_.Claim(phrase, entry_)) {
             findings_.Add(file_, number,
                           "opener " + Quote(phrase) + " is already an opener of " + *owner +
                               ", earlier in path.tmb; this dialogue never answers it out of "
                               "context");
+            return;
+        }
+        const std::string folded = FoldPhrase(phrase);
+        if (folded.empty()) {
+            return;
+        }
+        if (const std::string* owner = openers_.ClaimFolded(folded, entry_)) {
+            findings_.Warn(file_, number,
+                           "opener " + Quote(phrase) + " reads as " + Quote(folded) +
+                               " to the tolerant search, like an opener of " + *owner +
+                               ", earlier in path.tmb, which answers its other spellings "
+                               "first");
         }
     }
 }

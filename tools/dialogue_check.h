@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+#include "engine/dialogue_reader.h"
 #include "platform/text_file.h"
 #include "tools/findings.h"
 
@@ -15,9 +16,12 @@ class OpenerOwners {
 public:
     // The entry that already has `phrase`, or nullptr after making `entry` its owner.
     const std::string* Claim(const std::string& phrase, const std::string& entry);
+    // The same for the folded form of an opener, which tolerant matching compares.
+    const std::string* ClaimFolded(const std::string& folded, const std::string& entry);
 
 private:
     std::map<std::string, std::string> owners_;
+    std::map<std::string, std::string> foldedOwners_;
 };
 
 // The checks of one dialogue file, fed its lines one at a time: tags, turns, #END, lower
@@ -46,8 +50,8 @@ private:
     char firstTag_ = '\0';
     bool firstIsEnd_ = false;
     bool anyTrigger_ = false;
-    bool inOpeners_ = true;
-    int turn_ = 0;
+    DialogueLines places_;
+    DialogueLines::Place place_;
     std::map<std::string, std::pair<std::size_t, int>> triggersSeen_;
 };
 

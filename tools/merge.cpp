@@ -12,6 +12,7 @@
 
 #include "engine/base_format.h"
 #include "engine/dialogue_commit.h"
+#include "engine/dialogue_reader.h"
 #include "engine/options.h"
 #include "platform/base_lock.h"
 #include "platform/errors.h"
@@ -41,30 +42,27 @@ std::string PrefixOf(std::string folder) {
     return folder;
 }
 
-// The lines of a file; with `openersOnly`, up to the first reply line, which ends the
-// opener block.
-Lines ReadLines(TextFile& file, const std::string& path, bool openersOnly) {
+Lines ReadLines(TextFile& file, const std::string& path) {
     Lines lines;
     file.Assign(path);
     file.Reset();
     while (!file.Eof()) {
         lines.push_back(file.ReadLine());
-        if (openersOnly && lines.back().starts_with(base_format::kReplyTag)) {
-            break;
-        }
     }
     file.Close();
     return lines;
 }
 
-// The phrases of the opener block: the "$" lines before the first "#" line, untagged.
+// The phrases of the opener block of a dialogue's lines, untagged.
 Lines OpenersOf(const Lines& lines) {
     Lines openers;
+    DialogueLines places;
     for (const std::string& line : lines) {
-        if (line.starts_with(base_format::kReplyTag)) {
+        const DialogueLines::Place place = places.Next(line);
+        if (!place.inOpeners) {
             break;
         }
-        if (line.starts_with(base_format::kTriggerTag)) {
+        if (place.kind == DialogueLines::Kind::kTrigger) {
             openers.push_back(line.substr(1));
         }
     }
@@ -80,6 +78,7 @@ public:
           out_(out),
           err_(err),
           reader_(calls),
+          dialogues_(calls),
           pathList_(calls),
           optionFile_(calls),
           newDialogue_(calls) {}
@@ -94,9 +93,8 @@ public:
                      << " is in use by Tumbo or another merge; nothing was changed\n";
                 return merge_status::kBusy;
             }
-            bundledEntries =
-                ReadLines(reader_, bundled_ + std::string(base_format::kPathList), false);
-            userEntries_ = ReadLines(reader_, user_ + std::string(base_format::kPathList), false);
+            bundledEntries = ReadLines(reader_, bundled_ + std::string(base_format::kPathList));
+            userEntries_ = ReadLines(reader_, user_ + std::string(base_format::kPathList));
         } catch (const TumboError& error) {
             PrintFailure(err_, kTool, error);
             return merge_status::kUnusable;
@@ -108,7 +106,7 @@ public:
         for (const std::string& entry : bundledEntries) {
             Lines lines;
             try {
-                lines = ReadLines(reader_, bundled_ + entry, false);
+                lines = ReadLines(reader_, bundled_ + entry);
             } catch (const TumboError& error) {
                 Report("cannot read bundled " + Utf8(entry) + ", which is left out", error);
                 incomplete = true;
@@ -140,7 +138,7 @@ private:
     void CollectUserOpeners() {
         for (const std::string& entry : userEntries_) {
             try {
-                for (std::string& opener : OpenersOf(ReadLines(reader_, user_ + entry, true))) {
+                for (std::string& opener : ReadOpeners(dialogues_, user_ + entry)) {
                     userOpeners_.insert(std::move(opener));
                 }
             } catch (const TumboError& error) {
@@ -211,6 +209,7 @@ private:
     std::ostream& out_;
     std::ostream& err_;
     TextFile reader_;
+    DialogueReader dialogues_;
     TextFile pathList_;
     TextFile optionFile_;
     TextFile newDialogue_;

@@ -30,7 +30,8 @@ TEST_F(Chat, AConversationFromEchoToTeaching) {
     Type(QString::fromUtf8("Как Дела"));
     Type(QString::fromUtf8("ёЛКА"));
     Type({});
-    Type(QString::fromUtf8("Ёлка"));
+    Type(QString::fromUtf8("Ёлка!"));
+    Type(QString::fromUtf8("новое"));
     EXPECT_EQ(ChatLines(), QStringList({
                                QString::fromUtf8("Аня:привет"),
                                QString::fromUtf8("Tumbo:Привет, Аня!"),
@@ -39,7 +40,9 @@ TEST_F(Chat, AConversationFromEchoToTeaching) {
                                QString::fromUtf8("Аня:ёлка"),
                                QString::fromUtf8("Tumbo:Ёлочка"),
                                QString::fromUtf8("Tumbo:Аня ты чё молчишь ?"),
-                               QString::fromUtf8("Аня:Ёлка"),
+                               QString::fromUtf8("Аня:Ёлка!"),
+                               QString::fromUtf8("Tumbo:Ёлочка"),
+                               QString::fromUtf8("Аня:новое"),
                                QString::fromUtf8("Tumbo:не знаю ответа"),
                            }));
     EXPECT_TRUE(form->Frame21->isVisible()) << "no answer opens the teaching panel";
@@ -95,7 +98,7 @@ TEST_F(Chat, TheChatLogKeepsTheLatestLines) {
 
 TEST_F(Chat, TheProgressBarNeverGoesPastItsMaximum) {
     WriteOptions(u8"Аня"_cp, 1);
-    form->engine().LoadOptions();
+    form->FormCreate();
     Type("nothing");
     EXPECT_EQ(form->ProgressBar1->maximum(), 1);
     EXPECT_EQ(form->ProgressBar1->value(), 1);

@@ -115,7 +115,6 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         Fault{"ScratchWrite", "temp.dlg", Call::kWrite, ENOSPC, "I/O error 112."},
         Fault{"ScratchClose", "temp.dlg", Call::kClose, EIO, "I/O error 1005."},
-        Fault{"ScratchRead", "temp.dlg", Call::kRead, EIO, "I/O error 1005."},
         Fault{"DialogueOpen", "dlg/2.dlg", Call::kOpen, EACCES, "File access denied."},
         Fault{"DialogueWrite", "dlg/2.dlg", Call::kWrite, ENOSPC, "I/O error 112."},
         Fault{"DialogueSync", "dlg/2.dlg", Call::kFsync, EIO, "I/O error 1005."},

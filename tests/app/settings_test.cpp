@@ -50,7 +50,7 @@ TEST_F(Settings, AHandEditedOpacityCanNeverHideTheWindow) {
     EXPECT_EQ(panel()->TrackBar1->value(), 0);
     EXPECT_DOUBLE_EQ(form->windowOpacity(), 115 / 255.0);
     dir.Write("opt.tmb", CrLfLines({"a", "true", "900", "4"}));
-    form->engine().LoadOptions();
+    form->FormCreate();
     EXPECT_DOUBLE_EQ(form->windowOpacity(), 1.0);
 }
 

@@ -87,7 +87,8 @@ TEST_F(TeachingPanel, AFailedConfirmKeepsThePanelWithWhatWasTyped) {
     EXPECT_EQ(dir.Read("dlg/2.dlg"), CrLfLines({"$unknown", "#reply", "#END"}));
 }
 
-TEST_F(TeachingPanel, TheSaveAfterLearningTakesTheSettingsAsTheyStand) {
+// Only the settings panel's OK saves what its controls hold.
+TEST_F(TeachingPanel, TheSaveAfterLearningKeepsTheSavedSettings) {
     Type("unknown");
     form->N2->trigger();
     form->Frame31->Edit1->setText("Ann");
@@ -95,7 +96,7 @@ TEST_F(TeachingPanel, TheSaveAfterLearningTakesTheSettingsAsTheyStand) {
     panel()->Edit5->setText("reply");
     // The settings panel covers the teaching panel's buttons; the handler is what counts.
     form->Frame21BitBtn1Click();
-    EXPECT_EQ(dir.Read("opt.tmb"), CrLfLines({"Ann", "true", "70", "2"}));
+    EXPECT_EQ(dir.Read("opt.tmb"), CrLfLines({u8"Аня"_cp, "false", "70", "2"}));
 }
 
 }  // namespace

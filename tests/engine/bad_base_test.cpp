@@ -18,7 +18,7 @@ class BadBase : public test::EngineTest {
 protected:
     void SetUp() override {
         WriteOptions("me", 2);
-        engine.LoadOptions();
+        window.LoadOptions();
         WriteDialogue(1, {"$ok", "#fine", "#END"});
     }
     std::string ErrorOf(const std::string& phrase) {
@@ -75,7 +75,7 @@ TEST_F(BadBase, ATenMegabyteLineIsJustALongLine) {
 
 TEST_F(BadBase, OddOptionFiles) {
     dir.Write("opt.tmb", "just a name");
-    engine.LoadOptions();
+    window.LoadOptions();
     EXPECT_EQ(engine.Options().UserName, "just a name");
     EXPECT_FALSE(engine.Options().TransparentSkin);
     EXPECT_EQ(engine.Options().DialogueCount, 0);
@@ -87,7 +87,7 @@ TEST_F(BadBase, OddOptionFiles) {
         }
         dir.Write("opt.tmb", bytes);
         try {
-            engine.LoadOptions();
+            window.LoadOptions();
             EXPECT_GE(engine.Options().Opacity, 0);
             EXPECT_LE(engine.Options().Opacity, 140);
         } catch (const InOutError& error) {

@@ -116,15 +116,16 @@ TEST_F(BundledBaseChat, EveryOpenerIsAnsweredByItsOwnDialogue) {
     const auto entries = CrLfLinesOf(dir.prefix() + "path.tmb");
     for (const auto& entry : entries) {
         const auto lines = CrLfLinesOf(dir.prefix() + "dlg/" + entry.substr(4));
-        Engine fresh(window, clock);
+        Engine fresh(clock);
+        test::FakeWindow freshWindow(fresh);
         fresh.SetProgramDir(dir.prefix());
         fresh.BindFiles();
-        window.input = lines.front().substr(1);
-        fresh.SendPhrase();
+        freshWindow.input = lines.front().substr(1);
+        freshWindow.SendPhrase();
+        EXPECT_EQ(freshWindow.teachPanelShown, 0);
         EXPECT_EQ(fresh.CurrentDialogue(), entry);
         EXPECT_TRUE(fresh.AnswerFound()) << entry;
     }
-    EXPECT_EQ(window.teachPanelShown, 0);
 }
 
 }  // namespace

@@ -13,7 +13,7 @@ class ContextSearch : public test::EngineTest {
 protected:
     void SetUp() override {
         WriteOptions("me", 2);
-        engine.LoadOptions();
+        window.LoadOptions();
         WriteDialogue(1, {"$a", "$aa", "#r1", "#r2", "$b", "#r3", "#END"});
         WriteDialogue(2, {"$c", "#rc", "$a", "#second a", "#END"});
         WritePathList(2);

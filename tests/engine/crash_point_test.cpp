@@ -35,21 +35,21 @@ protected:
     // calls die. Returns how many calls were made.
     int TeachAndSave(int crashAt) {
         test::FailingFileCalls calls;
-        test::FakeWindow window;
         test::FakeClock clock;
-        Engine engine(window, clock, calls);
+        Engine engine(clock, calls);
+        test::FakeWindow window(engine);
         test::StartOnBase(engine, dir.prefix());
         calls.FailAt(test::FailingFileCalls::Call::kAny, EIO, crashAt);
         try {
             window.input = "unknown";
-            engine.SendPhrase();
+            window.SendPhrase();
             window.teachFields[4] = "first reply";
-            engine.NextTurn();
+            window.NextTurn();
             window.teachFields[0] = "second";
             window.teachFields[4] = "second reply";
-            engine.ConfirmTeaching();
+            window.ConfirmTeaching();
             window.controls.UserName = "renamed";
-            engine.SaveOptions();
+            window.SaveOptions();
         } catch (const TumboError&) {
             EXPECT_GE(calls.Uses(), crashAt) << "only the crash may fail";
         }
@@ -72,13 +72,13 @@ protected:
             EXPECT_TRUE(name == "1.dlg" || name == "2.dlg" || name == "2.dlg.tmp") << name;
         }
 
-        test::FakeWindow window;
         test::FakeClock clock;
-        Engine engine(window, clock);
+        Engine engine(clock);
+        test::FakeWindow window(engine);
         test::StartOnBase(engine, dir.prefix());
         const auto say = [&](const std::string& phrase) {
             window.input = phrase;
-            engine.SendPhrase();
+            window.SendPhrase();
             return window.chat.back();
         };
         EXPECT_EQ(say("known"), "Tumbo:yes");
@@ -90,7 +90,7 @@ protected:
         say("later");
         ASSERT_TRUE(window.teachPanelVisible);
         window.teachFields[4] = "later reply";
-        engine.ConfirmTeaching();
+        window.ConfirmTeaching();
         EXPECT_EQ(say("later"), "Tumbo:later reply");
         EXPECT_TRUE(dir.Leftovers().empty());
         EXPECT_TRUE(dir.Leftovers("dlg").empty());

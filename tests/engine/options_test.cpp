@@ -14,7 +14,7 @@ class Options : public test::EngineTest {};
 
 TEST_F(Options, LoadsTheFourLinesAndAppliesThem) {
     dir.Write("opt.tmb", CrLfLines({u8"Аня Петрова"_cp, "true", "90 extra", "12 words"}));
-    engine.LoadOptions();
+    window.LoadOptions();
     ASSERT_EQ(window.applied.size(), 1u);
     const TOptions& options = window.applied.front();
     EXPECT_EQ(options.UserName, u8"Аня Петрова"_cp);
@@ -27,36 +27,36 @@ TEST_F(Options, LoadsTheFourLinesAndAppliesThem) {
 TEST_F(Options, OnlyTheExactWordTrueIsTrue) {
     for (const std::string skin : {"True", "true ", " true", "TRUE", "1", ""}) {
         dir.Write("opt.tmb", CrLfLines({"a", skin, "0", "0"}));
-        engine.LoadOptions();
+        window.LoadOptions();
         EXPECT_FALSE(engine.Options().TransparentSkin) << "'" << skin << "'";
     }
 }
 
 TEST_F(Options, MissingLinesReadAsEmptyAndZero) {
     dir.Write("opt.tmb", CrLfLines({"a", "true", "50"}));
-    engine.LoadOptions();
+    window.LoadOptions();
     EXPECT_EQ(engine.Options().DialogueCount, 0);
     dir.Write("opt.tmb", "");
-    engine.LoadOptions();
+    window.LoadOptions();
     EXPECT_EQ(engine.Options().UserName, "");
     EXPECT_EQ(engine.Options().Opacity, 0);
 }
 
 TEST_F(Options, OpacityOutsideTheTrackBarIsClamped) {
     dir.Write("opt.tmb", CrLfLines({"a", "true", "-300", "1"}));
-    engine.LoadOptions();
+    window.LoadOptions();
     EXPECT_EQ(engine.Options().Opacity, 0);
     dir.Write("opt.tmb", CrLfLines({"a", "true", "$7FFFFFFF", "1"}));
-    engine.LoadOptions();
+    window.LoadOptions();
     EXPECT_EQ(engine.Options().Opacity, 140);
 }
 
 TEST_F(Options, ABadFileChangesNothing) {
     WriteOptions("before", 3);
-    engine.LoadOptions();
+    window.LoadOptions();
     dir.Write("opt.tmb", CrLfLines({"after", "true", "lots", "4"}));
     try {
-        engine.LoadOptions();
+        window.LoadOptions();
         ADD_FAILURE();
     } catch (const InOutError& error) {
         EXPECT_STREQ(error.what(), "Invalid numeric input");
@@ -67,7 +67,7 @@ TEST_F(Options, ABadFileChangesNothing) {
 
 TEST_F(Options, AMissingFileIsFileNotFound) {
     try {
-        engine.LoadOptions();
+        window.LoadOptions();
         ADD_FAILURE();
     } catch (const InOutError& error) {
         EXPECT_STREQ(error.what(), "File not found");
@@ -77,20 +77,20 @@ TEST_F(Options, AMissingFileIsFileNotFound) {
 
 TEST_F(Options, WritesExactlyFourLines) {
     WriteOptions("before", 61);
-    engine.LoadOptions();
+    window.LoadOptions();
     window.controls = TOptions{u8"Ваня"_cp, true, 140, 0};
-    engine.SaveOptions();
+    window.SaveOptions();
     EXPECT_EQ(dir.Read("opt.tmb"), CrLfLines({u8"Ваня"_cp, "true", "140", "61"}));
     window.controls = TOptions{"two\r\nlines\x1a", false, 140, 0};
-    engine.SaveOptions();
+    window.SaveOptions();
     EXPECT_EQ(dir.Read("opt.tmb"), CrLfLines({"two  lines ", "false", "140", "61"}));
 }
 
 TEST_F(Options, SaveTakesTheControlsKeepsTheCountAndReloads) {
     WriteOptions("old", 7);
-    engine.LoadOptions();
+    window.LoadOptions();
     window.controls = TOptions{"new", true, 33, 999};
-    engine.SaveOptions();
+    window.SaveOptions();
     EXPECT_EQ(dir.Read("opt.tmb"), CrLfLines({"new", "true", "33", "7"}));
     ASSERT_EQ(window.applied.size(), 2u);
     EXPECT_EQ(window.applied.back().UserName, "new");
@@ -98,13 +98,13 @@ TEST_F(Options, SaveTakesTheControlsKeepsTheCountAndReloads) {
 
 TEST_F(Options, AFailedSaveLeavesTheOldFileWhole) {
     test::FailingFileCalls calls;
-    Engine failing(window, clock, calls);
+    Engine failing(clock, calls);
     failing.SetProgramDir(dir.prefix());
     failing.BindFiles();
     WriteOptions("kept", 5);
     calls.FailAt(test::FailingFileCalls::Call::kWrite, ENOSPC);
     window.controls = TOptions{std::string(400, 'z'), true, 10, 0};
-    EXPECT_THROW(failing.SaveOptions(), InOutError);
+    EXPECT_THROW(failing.SaveOptions(window.controls), InOutError);
     EXPECT_EQ(dir.Read("opt.tmb"), CrLfLines({"kept", "false", "70", "5"}));
     EXPECT_TRUE(dir.Leftovers().empty());
 }
@@ -114,43 +114,43 @@ TEST_F(Options, AFailedSaveLeavesTheOldFileWhole) {
 TEST_F(Options, AnUnreadableFileIsKeptBeforeTheFirstSave) {
     const std::string handEdited = CrLfLines({u8"Аня"_cp, "true", "7O", "12"}) + "\x1a tail";
     dir.Write("opt.tmb", handEdited);
-    EXPECT_THROW(engine.LoadOptions(), InOutError);
+    EXPECT_THROW(window.LoadOptions(), InOutError);
     window.controls = TOptions{"designed", false, 0, 0};
-    engine.SaveOptions();
+    window.SaveOptions();
     EXPECT_EQ(dir.Read("opt.tmb.bak"), handEdited) << "byte for byte";
     EXPECT_EQ(dir.Read("opt.tmb"), CrLfLines({"designed", "false", "0", "0"}));
 
     window.controls.UserName = "again";
-    engine.SaveOptions();
+    window.SaveOptions();
     EXPECT_EQ(dir.Read("opt.tmb.bak"), handEdited) << "a good file never replaces the copy";
 
     dir.Write("opt.tmb", "second\r\nfalse\r\nbad\r\n");
-    EXPECT_THROW(engine.LoadOptions(), InOutError);
-    engine.SaveOptions();
+    EXPECT_THROW(window.LoadOptions(), InOutError);
+    window.SaveOptions();
     EXPECT_EQ(dir.Read("opt.tmb.bak"), "second\r\nfalse\r\nbad\r\n");
     EXPECT_TRUE(dir.Leftovers().empty());
 }
 
 TEST_F(Options, AMissingFileIsSimplyCreated) {
-    EXPECT_THROW(engine.LoadOptions(), InOutError);
-    engine.SaveOptions();
+    EXPECT_THROW(window.LoadOptions(), InOutError);
+    window.SaveOptions();
     EXPECT_TRUE(dir.Exists("opt.tmb"));
     EXPECT_FALSE(dir.Exists("opt.tmb.bak"));
 }
 
 TEST_F(Options, NoCopyNoSave) {
     test::FailingFileCalls calls;
-    Engine failing(window, clock, calls);
+    Engine failing(clock, calls);
     failing.SetProgramDir(dir.prefix());
     failing.BindFiles();
     dir.Write("opt.tmb", CrLfLines({"mine", "false", "x"}));
     EXPECT_THROW(failing.LoadOptions(), InOutError);
     calls.FailAt(test::FailingFileCalls::Call::kFsync, EIO, 1, "opt.tmb.bak");
-    EXPECT_THROW(failing.SaveOptions(), InOutError);
+    EXPECT_THROW(failing.SaveOptions(window.controls), InOutError);
     EXPECT_EQ(dir.Read("opt.tmb"), CrLfLines({"mine", "false", "x"}));
     EXPECT_FALSE(dir.Exists("opt.tmb.bak"));
     calls.Heal();
-    failing.SaveOptions();
+    failing.SaveOptions(window.controls);
     EXPECT_EQ(dir.Read("opt.tmb.bak"), CrLfLines({"mine", "false", "x"}));
 }
 
@@ -159,7 +159,7 @@ TEST_F(Options, TheProgramDirIsAPlainPrefix) {
     dir.Write("xopt.tmb", CrLfLines({"prefixed", "false", "1", "2"}));
     engine.SetProgramDir(dir.file("x"));
     engine.BindFiles();
-    engine.LoadOptions();
+    window.LoadOptions();
     EXPECT_EQ(engine.Options().UserName, "prefixed");
 }
 

@@ -14,7 +14,7 @@ class ReplySearch : public test::EngineTest {
 protected:
     void SetUp() override {
         WriteOptions(u8"Аня"_cp, 3);
-        engine.LoadOptions();
+        window.LoadOptions();
     }
     // Sends a phrase with the clock's counter, and so the seed, at a chosen value.
     std::string ReplyWithCounter(const std::string& phrase, std::uint64_t counter) {
@@ -85,7 +85,7 @@ TEST_F(ReplySearch, NameMarkerEverywhereAndExitMarkerOnlyFromTheBase) {
     WriteDialogue(1, {"$hi", "#[n], [n]!", "#END"});
     WritePathList(1);
     window.controls = {"[e][n]", false, 0, 0};
-    engine.SaveOptions();
+    window.SaveOptions();
     Send("hi");
     EXPECT_EQ(LastLine(), "Tumbo:[e][n], [e][n]!");
     EXPECT_EQ(window.closeRequests, 0);

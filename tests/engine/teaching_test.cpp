@@ -19,7 +19,7 @@ protected:
         WriteDialogue(1, {"$a", "#1", "#END"});
         WriteDialogue(2, {"$b", "#2", "#END"});
         WritePathList(2);
-        engine.LoadOptions();
+        window.LoadOptions();
     }
     // Sends a phrase nobody knows, which opens the teaching panel with it filled in.
     void StartTeaching(const std::string& phrase) {
@@ -37,7 +37,7 @@ protected:
 TEST_F(Teaching, ThePrefilledPhraseAndOneReplyMakeAThreeLineDialogue) {
     StartTeaching("new one");
     Fill({{5, "Hello THERE"}});
-    engine.ConfirmTeaching();
+    window.ConfirmTeaching();
     EXPECT_EQ(dir.Read("dlg/3.dlg"), CrLfLines({"$new one", "#hello there", "#END"}));
     EXPECT_EQ(PathList(), CrLfLines({"dlg\\1.dlg", "dlg\\2.dlg", "dlg\\3.dlg"}));
     EXPECT_EQ(dir.Read("opt.tmb"), CrLfLines({"me", "false", "70", "3"}));
@@ -52,11 +52,11 @@ TEST_F(Teaching, ThePrefilledPhraseAndOneReplyMakeAThreeLineDialogue) {
 TEST_F(Teaching, ExtendCollectsVariantsInTheOrderTyped) {
     StartTeaching("t1");
     Fill({{2, "t2"}, {3, "t3"}, {4, "t4"}, {5, "r1"}});
-    engine.ExtendTurn();
+    window.ExtendTurn();
     EXPECT_EQ(window.teachFields, (std::array<std::string, 8>{}));
     Fill({{1, "t5"}, {2, "t6"}, {3, "T7"}, {4, "t8"}, {8, "r2"}});
-    engine.ExtendTurn();
-    engine.ConfirmTeaching();
+    window.ExtendTurn();
+    window.ConfirmTeaching();
     EXPECT_EQ(dir.Read("dlg/3.dlg"), CrLfLines({"$t1", "$t2", "$t3", "$t4", "$t5", "$t6", "$t7",
                                                 "$t8", "#r1", "#r2", "#END"}));
 }
@@ -64,11 +64,11 @@ TEST_F(Teaching, ExtendCollectsVariantsInTheOrderTyped) {
 TEST_F(Teaching, TurnsFollowEachOtherAndEmptyFieldsWriteNothing) {
     StartTeaching("hi");
     Fill({{5, "hello"}, {6, " "}});
-    engine.NextTurn();
-    engine.NextTurn();
+    window.NextTurn();
+    window.NextTurn();
     EXPECT_EQ(window.teachFields, (std::array<std::string, 8>{}));
     Fill({{1, "and you"}, {3, "you?"}});
-    engine.ConfirmTeaching();
+    window.ConfirmTeaching();
     EXPECT_EQ(dir.Read("dlg/3.dlg"),
               CrLfLines({"$hi", "#hello", "# ", "$and you", "$you?", "#END"}));
     // The last turn has no replies, so it is answered with the end line.
@@ -83,7 +83,7 @@ TEST_F(Teaching, TheNewNumberFollowsTheLastEntryAndNeverOverwrites) {
     WriteDialogue(42, {"$hand made", "#keep me", "#END"});
     StartTeaching("zzz");
     Fill({{5, "r"}});
-    engine.ConfirmTeaching();
+    window.ConfirmTeaching();
     EXPECT_EQ(dir.Read("dlg/42.dlg"), CrLfLines({"$hand made", "#keep me", "#END"}));
     EXPECT_EQ(dir.Read("dlg/43.dlg"), CrLfLines({"$zzz", "#r", "#END"}));
     EXPECT_EQ(PathList(), CrLfLines({"dlg\\1.dlg", "dlg\\41.dlg", "dlg\\43.dlg"}));
@@ -96,7 +96,7 @@ TEST_F(Teaching, AnEmptyBaseLearnsItsFirstDialogue) {
     dir.Write("path.tmb", "");
     StartTeaching("first");
     Fill({{5, "one"}});
-    engine.ConfirmTeaching();
+    window.ConfirmTeaching();
     EXPECT_EQ(PathList(), CrLfLines({"dlg\\1.dlg"}));
     EXPECT_EQ(dir.Read("dlg/1.dlg"), CrLfLines({"$first", "#one", "#END"}));
     Send("first");
@@ -106,17 +106,17 @@ TEST_F(Teaching, AnEmptyBaseLearnsItsFirstDialogue) {
     dir.Write("path.tmb", "");
     StartTeaching("second");
     Fill({{5, "two"}});
-    engine.ConfirmTeaching();
+    window.ConfirmTeaching();
     EXPECT_EQ(PathList(), CrLfLines({"dlg\\2.dlg"}));
     EXPECT_EQ(dir.Read("dlg/1.dlg"), CrLfLines({"$first", "#one", "#END"}));
 }
 
 TEST_F(Teaching, AHandEditedCountAtTheLargestIntegerStaysThere) {
     WriteOptions("me", 2147483647);
-    engine.LoadOptions();
+    window.LoadOptions();
     StartTeaching("zzz");
     Fill({{5, "r"}});
-    engine.ConfirmTeaching();
+    window.ConfirmTeaching();
     EXPECT_EQ(dir.Read("dlg/3.dlg"), CrLfLines({"$zzz", "#r", "#END"}));
     EXPECT_EQ(engine.Options().DialogueCount, 2147483647);
     EXPECT_EQ(dir.Read("opt.tmb"), CrLfLines({"me", "false", "70", "2147483647"}));
@@ -126,7 +126,7 @@ TEST_F(Teaching, AHandEditedPathListWithoutALastLineEndKeepsItsEntries) {
     dir.Write("path.tmb", "dlg\\1.dlg\r\ndlg\\2.dlg");
     StartTeaching("zzz");
     Fill({{5, "r"}});
-    engine.ConfirmTeaching();
+    window.ConfirmTeaching();
     EXPECT_EQ(PathList(), CrLfLines({"dlg\\1.dlg", "dlg\\2.dlg", "dlg\\3.dlg"}));
 }
 
@@ -136,22 +136,22 @@ TEST_F(Teaching, TypedLineBreaksCannotSplitADialogue) {
           {5,
            "end\x1a"
            "here"}});
-    engine.ConfirmTeaching();
+    window.ConfirmTeaching();
     EXPECT_EQ(dir.Read("dlg/3.dlg"), CrLfLines({"$q", "$two  lines", "#end here", "#END"}));
 }
 
 TEST_F(Teaching, LeavingKeepsExtendedVariantsForTheNextFlow) {
     StartTeaching("first");
     Fill({{2, "kept"}, {5, "kept reply"}});
-    engine.ExtendTurn();
-    engine.LeaveTeaching();
+    window.ExtendTurn();
+    window.LeaveTeaching();
     EXPECT_EQ(LastLine(), u8"Tumbo:ты меня не учишь :("_cp);
     EXPECT_FALSE(window.teachPanelVisible);
     EXPECT_FALSE(engine.ScratchOpen());
     EXPECT_EQ(PathList(), CrLfLines({"dlg\\1.dlg", "dlg\\2.dlg"}));
     StartTeaching("second");
     Fill({{5, "r"}});
-    engine.ConfirmTeaching();
+    window.ConfirmTeaching();
     EXPECT_EQ(dir.Read("dlg/3.dlg"),
               CrLfLines({"$first", "$kept", "$second", "#kept reply", "#r", "#END"}));
 }
@@ -164,7 +164,7 @@ protected:
         const std::string pathList = PathList();
         const std::string options = dir.Read("opt.tmb");
         try {
-            engine.ConfirmTeaching();
+            window.ConfirmTeaching();
             ADD_FAILURE() << "confirmed";
         } catch (const TumboError& error) {
             EXPECT_EQ(error.what(), message);
@@ -177,14 +177,15 @@ protected:
         EXPECT_FALSE(dir.Exists("dlg/3.dlg"));
     }
     // An engine whose file calls can be made to fail, with the panel open for `phrase`.
-    Engine& TeachThroughFailingCalls(const std::string& phrase) {
-        failing_ = std::make_unique<Engine>(window, clock, calls);
+    test::FakeWindow& TeachThroughFailingCalls(const std::string& phrase) {
+        failing_ = std::make_unique<Engine>(clock, calls);
         failing_->SetProgramDir(dir.prefix());
         failing_->BindFiles();
-        failing_->LoadOptions();
+        window.Attach(*failing_);
+        window.LoadOptions();
         window.input = phrase;
-        failing_->SendPhrase();
-        return *failing_;
+        window.SendPhrase();
+        return window;
     }
 
     test::FailingFileCalls calls;
@@ -196,12 +197,12 @@ private:
 TEST_F(TeachingFailure, AMissingDialogueFolderCanBeRetried) {
     Send("one");
     Fill({{5, "reply one"}});
-    engine.NextTurn();
+    window.NextTurn();
     Fill({{1, "taught"}, {5, "again"}});
     std::filesystem::rename(dir.path() / "dlg", dir.path() / "away");
     ExpectNothingLearnt("Invalid filename");
     std::filesystem::rename(dir.path() / "away", dir.path() / "dlg");
-    engine.ConfirmTeaching();
+    window.ConfirmTeaching();
     EXPECT_EQ(dir.Read("dlg/3.dlg"),
               CrLfLines({"$one", "#reply one", "$taught", "#again", "#END"}));
     EXPECT_EQ(engine.Options().DialogueCount, 3);
@@ -215,7 +216,7 @@ TEST_F(TeachingFailure, ABadLastEntryNamesTheText) {
 }
 
 TEST_F(TeachingFailure, AFullDiskLeavesNoHalfDialogue) {
-    Engine& failing = TeachThroughFailingCalls("taught");
+    auto& failing = TeachThroughFailingCalls("taught");
     Fill({{5, std::string(300, 'r')}});
     // The scratch dialogue's lines fit in its buffer; the first write is the new file's.
     calls.FailAt(test::FailingFileCalls::Call::kWrite, ENOSPC, 2);
@@ -230,7 +231,7 @@ TEST_F(TeachingFailure, AFullDiskLeavesNoHalfDialogue) {
 }
 
 TEST_F(TeachingFailure, AFailedOptionSaveStillLearnsOnce) {
-    Engine& failing = TeachThroughFailingCalls("taught");
+    auto& failing = TeachThroughFailingCalls("taught");
     Fill({{5, "r"}});
     calls.FailAt(test::FailingFileCalls::Call::kRename, EIO);
     EXPECT_THROW(failing.ConfirmTeaching(), InOutError);

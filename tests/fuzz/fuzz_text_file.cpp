@@ -40,13 +40,13 @@ void ReadAsOptionFile(const std::string& path) {
 }
 
 void LoadThroughEngine(const std::string& programDir) {
-    tumbo::test::NullWindow window;
     tumbo::test::NullClock clock;
-    tumbo::Engine engine(window, clock);
+    tumbo::Engine engine(clock);
+    tumbo::test::NullWindow window(engine);
     engine.SetProgramDir(programDir);
     engine.BindFiles();
     try {
-        engine.LoadOptions();
+        window.LoadOptions();
     } catch (const tumbo::TumboError&) {
         return;
     }

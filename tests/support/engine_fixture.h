@@ -28,13 +28,13 @@ protected:
 
     void Send(const std::string& text) {
         window.input = text;
-        engine.SendPhrase();
+        window.SendPhrase();
     }
     const std::string& LastLine() const { return window.chat.back(); }
 
-    FakeWindow window;
     FakeClock clock;
-    Engine engine{window, clock};
+    Engine engine{clock};
+    FakeWindow window{engine};
 };
 
 }  // namespace tumbo::test

@@ -10,11 +10,14 @@ namespace tumbo::test {
 // Records what the engine asks of the window, for tests to look at afterwards.
 class FakeWindow : public NullWindow {
 public:
+    using NullWindow::NullWindow;
+
     std::vector<std::string> chat;
     std::vector<int> progress;
     std::vector<int> pauses;
     std::vector<TOptions> applied;
 
+protected:
     void AppendChatLine(const std::string& line) override {
         // Nothing may be appended once the window has been asked to close.
         if (closeRequests == 0) {

@@ -2,18 +2,27 @@
 
 #include <array>
 #include <cstdint>
+#include <exception>
 #include <string>
 
-#include "engine/engine_window.h"
+#include "engine/chat_lines.h"
+#include "engine/engine.h"
 #include "platform/clock.h"
 
 namespace tumbo::test {
 
-// A window that holds only what the engine reads back and counts the rest, so that it
-// stays the same size however long a run is: for fuzz targets and benchmarks.
-class NullWindow : public EngineWindow {
+// The main window's part around an engine, without Qt: its handlers' steps, in their
+// order, over fields and counters that stay the same size however long a run is. For
+// engine tests, fuzz targets and benchmarks; FakeWindow records more.
+class NullWindow {
 public:
+    static constexpr int kTeachFieldCount = 2 * TeachFields::kEach;
+
+    explicit NullWindow(Engine& engine) : engine_(&engine) {}
+    virtual ~NullWindow() = default;
+
     std::string input;
+    // Like the settings controls, `controls` takes what is applied until it is changed.
     TOptions controls;
     std::array<std::string, kTeachFieldCount> teachFields;
     bool teachPanelVisible = false;
@@ -21,24 +30,83 @@ public:
     int closeRequests = 0;
     long progressCalls = 0;
 
-    void AppendChatLine(const std::string&) override {}
-    std::string InputText() const override { return input; }
-    void SetInputText(const std::string& text) override { input = text; }
-    void SetProgressPosition(int) override { ++progressCalls; }
-    void Pause(int) override {}
-    void RequestClose() override { ++closeRequests; }
-    // Like the settings controls, `controls` takes what is applied until it is changed.
-    void ApplyOptions(const TOptions& options) override { controls = options; }
-    TOptions SettingsFromControls() const override { return controls; }
-    std::string TeachField(int number) const override { return teachFields.at(number - 1); }
-    void SetTeachField(int number, const std::string& text) override {
-        teachFields.at(number - 1) = text;
+    // The send button.
+    void SendPhrase() {
+        const Answer answer =
+            engine_->Reply(input, [this](int walked) { SetProgressPosition(walked); });
+        if (!answer.phrase.empty()) {
+            input = answer.phrase;
+        }
+        for (const std::string& line : answer.lines) {
+            AppendChatLine(line);
+        }
+        if (answer.failure) {
+            std::rethrow_exception(answer.failure);
+        }
+        if (answer.teach) {
+            teachFields = {};
+            teachFields[0] = answer.phrase;
+            engine_->StartLesson();
+            AppendChatLine(chat_lines::kNoAnswer);
+            ++teachPanelShown;
+            teachPanelVisible = true;
+        }
+        if (answer.closeAfterPause) {
+            Pause(Engine::kExitPauseMs);
+            ++closeRequests;
+        }
     }
-    void ShowTeachPanel() override {
-        ++teachPanelShown;
-        teachPanelVisible = true;
+
+    // The teaching panel's buttons: OK, leave, extend, next phrase.
+    void ConfirmTeaching() {
+        const Learnt learnt = engine_->ConfirmLesson(Fields());
+        AppendChatLine(chat_lines::kLearnt);
+        teachPanelVisible = false;
+        if (learnt.optionsNotSaved) {
+            std::rethrow_exception(learnt.optionsNotSaved);
+        }
+        ApplyOptions(engine_->Options());
     }
-    void HideTeachPanel() override { teachPanelVisible = false; }
+    void LeaveTeaching() {
+        AppendChatLine(chat_lines::kNotTaught);
+        engine_->LeaveLesson();
+        teachPanelVisible = false;
+    }
+    void ExtendTurn() {
+        engine_->ExtendLesson(Fields());
+        teachFields = {};
+    }
+    void NextTurn() {
+        engine_->NextLessonTurn(Fields());
+        teachFields = {};
+    }
+
+    // The settings panel's buttons, and the start.
+    void LoadOptions() { ApplyOptions(engine_->LoadOptions()); }
+    void SaveOptions() { ApplyOptions(engine_->SaveOptions(controls)); }
+
+    // From here on the window shows another engine's answers.
+    void Attach(Engine& engine) { engine_ = &engine; }
+
+    void SetTeachField(int number, const std::string& text) { teachFields.at(number - 1) = text; }
+
+protected:
+    virtual void AppendChatLine(const std::string&) {}
+    virtual void SetProgressPosition(int) { ++progressCalls; }
+    virtual void Pause(int) {}
+    virtual void ApplyOptions(const TOptions& options) { controls = options; }
+
+private:
+    TeachFields Fields() const {
+        TeachFields fields;
+        for (int i = 0; i < TeachFields::kEach; ++i) {
+            fields.triggers.at(i) = teachFields.at(i);
+            fields.replies.at(i) = teachFields.at(TeachFields::kEach + i);
+        }
+        return fields;
+    }
+
+    Engine* engine_;
 };
 
 // A counter that only moves when it is set, and sleeps that return at once.

@@ -151,59 +151,6 @@ TEST_F(ChatTool, Usage) {
     EXPECT_EQ(Chat("", {"--help"}).out.front(), "usage: tumbo-chat [--base DIR] [--seed N]");
 }
 
-class ChatToolFileCalls : public test::BaseTest {
-protected:
-    tools::ReadOnlyFileCalls calls;
-};
-
-TEST_F(ChatToolFileCalls, EveryWayOfWritingLeavesTheFilesAsTheyWere) {
-    dir.Write("kept", "old\r\n");
-    const auto before = Snapshot();
-    TextFile file(calls);
-    file.Assign(dir.file("kept"));
-    file.Rewrite();
-    file.WriteLine("new");
-    file.Close();
-    file.AppendOnNewLine();
-    file.WriteLine("more");
-    file.Close();
-    file.RewriteWhole();
-    file.WriteLine("whole");
-    EXPECT_THROW(file.Close(), InOutError) << "the rename over the file is refused";
-    file.Assign(dir.file("created"));
-    EXPECT_TRUE(file.CreateNew());
-    EXPECT_THROW(file.Close(), InOutError) << "the move into place is refused";
-    EXPECT_EQ(Snapshot(), before);
-    struct stat null {};
-    ASSERT_EQ(::stat("/dev/null", &null), 0);
-    EXPECT_EQ(null.st_mode & 0777, 0666u) << "the stand-in for written files is left alone";
-
-    file.Assign(dir.file("kept"));
-    file.Reset();
-    EXPECT_EQ(file.ReadLine(), "old") << "reading still reaches the file";
-    file.Close();
-}
-
-TEST_F(ChatToolFileCalls, EvenTeachingTheEngineChangesNothing) {
-    WriteSmallBase();
-    dir.Write("temp.dlg", "$old\r\n#scratch\r\n");
-    const auto before = Snapshot();
-    test::FakeWindow window;
-    test::FakeClock clock;
-    Engine engine(window, clock, calls);
-    test::StartOnBase(engine, dir.prefix());
-    window.input = "unknown";
-    engine.SendPhrase();
-    EXPECT_EQ(window.teachPanelShown, 1);
-    window.SetTeachField(5, "taught");
-    try {
-        engine.ConfirmTeaching();
-    } catch (const TumboError&) {
-        // Saving the options is refused; what matters is the folder.
-    }
-    EXPECT_EQ(Snapshot(), before);
-}
-
 class ChatToolCommand : public test::BaseTest {
 protected:
     void SetUp() override { WriteSmallBase(); }

@@ -1,0 +1,73 @@
+#include "engine/dialogue_reader.h"
+
+#include "engine/base_format.h"
+
+namespace tumbo {
+
+DialogueLines::Place DialogueLines::Next(std::string_view line) {
+    const char tag = line.empty() ? '\0' : line.front();
+    const bool afterTrigger = place_.kind == Kind::kTrigger;
+    if (tag == base_format::kTriggerTag) {
+        place_.kind = Kind::kTrigger;
+        place_.turn += afterTrigger ? 0 : 1;
+    } else if (tag == base_format::kReplyTag) {
+        place_.kind = Kind::kReply;
+        place_.inOpeners = false;
+    } else {
+        place_.kind = Kind::kOther;
+    }
+    return place_;
+}
+
+void DialogueReader::Open(std::string_view path) {
+    file_.Assign(path);
+    file_.Reset();
+    // A blank is neither tag: the walk through the opener block starts.
+    line_.assign(1, ' ');
+    number_ = 0;
+}
+
+void DialogueReader::Close() {
+    if (file_.IsOpen()) {
+        file_.Close();
+    }
+}
+
+void DialogueReader::ReadLine() {
+    file_.ReadLine(line_);
+    ++number_;
+}
+
+bool DialogueReader::NextTrigger(bool openersOnly) {
+    while (!(openersOnly && LineIs(base_format::kReplyTag)) && !file_.Eof()) {
+        ReadLine();
+        if (LineIs(base_format::kTriggerTag)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::vector<std::string> DialogueReader::TakeReplyLines() {
+    while (LineIs(base_format::kTriggerTag) && !file_.Eof()) {
+        ReadLine();
+    }
+    std::vector<std::string> lines{line_};
+    while (LineIs(base_format::kReplyTag) && !file_.Eof()) {
+        ReadLine();
+        lines.push_back(line_);
+    }
+    return lines;
+}
+
+std::vector<std::string> ReadOpeners(DialogueReader& reader, std::string_view path) {
+    std::vector<std::string> openers;
+    reader.Open(path);
+    while (reader.NextTrigger(true)) {
+        openers.emplace_back(reader.Phrase());
+    }
+    reader.Close();
+    return openers;
+}
+
+}  // namespace tumbo

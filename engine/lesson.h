@@ -1,0 +1,32 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace tumbo {
+
+// The teaching panel's fields as typed: four phrasings of what the user says and four
+// replies. Empty fields count for nothing; a field of blanks is text.
+struct TeachFields {
+    static constexpr int kEach = 4;
+    std::array<std::string, kEach> triggers;
+    std::array<std::string, kEach> replies;
+};
+
+// One turn of a lesson: what the user may say, then what the program answers.
+struct LessonTurn {
+    std::vector<std::string> triggers;
+    std::vector<std::string> replies;
+};
+
+// What is taught as one new dialogue, lower case as it is stored.
+struct Lesson {
+    std::vector<LessonTurn> turns;
+
+    // The dialogue file's lines, "#END" last. A turn without triggers adds its replies to
+    // the replies before it; one without replies puts its triggers before the next ones.
+    std::vector<std::string> DialogueLines() const;
+};
+
+}  // namespace tumbo

@@ -1,0 +1,102 @@
+#include "engine/lesson_draft.h"
+
+#include "engine/phrase.h"
+
+namespace tumbo {
+
+LessonDraft::LessonDraft(FileCalls& calls) : scratch_(calls) {}
+
+void LessonDraft::Bind(const std::string& path) {
+    scratch_.Assign(path);
+}
+
+void LessonDraft::Start() {
+    scratch_.Rewrite();
+    lesson_.turns.clear();
+}
+
+void LessonDraft::Extend(const TeachFields& fields) {
+    CollectPhrases(fields);
+}
+
+void LessonDraft::NextTurn(const TeachFields& fields) {
+    Undoable([&] {
+        CollectPhrases(fields);
+        WritePhraseBlock();
+    });
+}
+
+void LessonDraft::Finish(const TeachFields& fields,
+                         const std::function<void(const Lesson&)>& learn) {
+    Undoable([&] {
+        CollectPhrases(fields);
+        WritePhraseBlock();
+        CloseScratch();
+        learn(lesson_);
+    });
+}
+
+void LessonDraft::Leave() {
+    CloseScratch();
+}
+
+void LessonDraft::CollectPhrases(const TeachFields& fields) {
+    for (const auto& [from, to] :
+         {std::pair{&fields.triggers, &triggers_}, std::pair{&fields.replies, &replies_}}) {
+        for (const std::string& text : *from) {
+            if (!text.empty()) {
+                to->push_back(text);
+            }
+        }
+    }
+}
+
+// Everything taught is stored, and later shown, in lower case.
+void LessonDraft::WritePhraseBlock() {
+    LessonTurn turn;
+    for (const std::string& trigger : triggers_) {
+        turn.triggers.push_back(NormalizePhrase(trigger));
+        scratch_.WriteLine("$" + turn.triggers.back());
+    }
+    for (const std::string& reply : replies_) {
+        turn.replies.push_back(NormalizePhrase(reply));
+        scratch_.WriteLine("#" + turn.replies.back());
+    }
+    triggers_.clear();
+    replies_.clear();
+    if (!turn.triggers.empty() || !turn.replies.empty()) {
+        lesson_.turns.push_back(std::move(turn));
+    }
+}
+
+void LessonDraft::CloseScratch() {
+    if (scratch_.IsOpen()) {
+        scratch_.Close();
+    }
+}
+
+void LessonDraft::Undoable(const std::function<void()>& step) {
+    const auto triggers = triggers_;
+    const auto replies = replies_;
+    const auto lesson = lesson_;
+    try {
+        step();
+    } catch (...) {
+        triggers_ = triggers;
+        replies_ = replies;
+        lesson_ = lesson;
+        try {
+            scratch_.Rewrite();
+            std::vector<std::string> lines = lesson_.DialogueLines();
+            lines.pop_back();
+            for (const std::string& line : lines) {
+                scratch_.WriteLine(line);
+            }
+        } catch (...) {
+            // The step's own failure is the one worth reporting.
+        }
+        throw;
+    }
+}
+
+}  // namespace tumbo

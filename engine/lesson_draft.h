@@ -1,0 +1,50 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/lesson.h"
+#include "platform/file_calls.h"
+#include "platform/text_file.h"
+
+namespace tumbo {
+
+// A lesson while it is being taught: the variants collected for the current turn, and
+// every finished turn, also written to the scratch dialogue as it is finished. A step that
+// fails leaves the draft and the scratch dialogue as they were before it, so the step can
+// simply be tried again.
+class LessonDraft {
+public:
+    explicit LessonDraft(FileCalls& calls);
+
+    // The scratch dialogue is the file at `path`.
+    void Bind(const std::string& path);
+
+    // Starts the scratch dialogue afresh. The collected variants stay.
+    void Start();
+    // "расширить": the fields' texts join the current turn's variants.
+    void Extend(const TeachFields& fields);
+    // "Следующая фраза": the current turn, with the fields' texts, is finished.
+    void NextTurn(const TeachFields& fields);
+    // OK: the last turn is finished and the scratch dialogue closed; `learn` is given the
+    // whole lesson. If it throws, the draft and the scratch dialogue are as they were.
+    void Finish(const TeachFields& fields, const std::function<void(const Lesson&)>& learn);
+    // "Выход": the scratch dialogue is closed, keeping what was written to it.
+    void Leave();
+
+    bool ScratchOpen() const { return scratch_.IsOpen(); }
+
+private:
+    void CollectPhrases(const TeachFields& fields);
+    void WritePhraseBlock();
+    void CloseScratch();
+    void Undoable(const std::function<void()>& step);
+
+    TextFile scratch_;
+    std::vector<std::string> triggers_;
+    std::vector<std::string> replies_;
+    Lesson lesson_;
+};
+
+}  // namespace tumbo

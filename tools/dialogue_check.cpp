@@ -114,7 +114,9 @@ void DialogueCheck::Trigger(const StoredLine& line, std::size_t number) {
         if (folded.empty()) {
             return;
         }
-        if (const std::string* owner = openers_.ClaimFolded(folded, entry_)) {
+        const std::string* owner = openers_.ClaimFolded(folded, entry_);
+        // Once for each folded form: the other spellings of one opener say nothing new.
+        if (owner != nullptr && foldedWarned_.insert(folded).second) {
             findings_.Warn(file_, number,
                            "opener " + Quote(phrase) + " reads as " + Quote(folded) +
                                " to the tolerant search, like an opener of " + *owner +

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <map>
+#include <set>
 #include <string>
 #include <utility>
 
@@ -53,6 +54,7 @@ private:
     DialogueLines places_;
     DialogueLines::Place place_;
     std::map<std::string, std::pair<std::size_t, int>> triggersSeen_;
+    std::set<std::string> foldedWarned_;
 };
 
 }  // namespace tumbo::tools

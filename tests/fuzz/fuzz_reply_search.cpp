@@ -42,7 +42,8 @@ std::uint64_t CounterFrom(std::string_view bytes) {
 // one of five letters or more.
 void CheckTolerance(const tumbo::Engine& engine, const std::string& phrase) {
     using Tier = tumbo::ReplySearch::Tier;
-    if (!engine.AnswerFound() || engine.MatchedBy() == Tier::kExact) {
+    // An empty phrase is not looked for at all.
+    if (phrase.empty() || !engine.AnswerFound() || engine.MatchedBy() == Tier::kExact) {
         return;
     }
     const std::string folded = tumbo::FoldPhrase(phrase);

@@ -230,6 +230,17 @@ TEST_F(CheckTool, AnOpenerAnEarlierDialogueHasNamesBothFiles) {
                               "context"}));
 }
 
+TEST_F(CheckTool, AnOpenerThatFoldsLikeAnEarlierOneIsAWarning) {
+    WriteDialogue(3, {"$hello!", "$hello?", "$hello...", "$!!!", "#x", "#END"});
+    const auto findings = tools::CheckBase(dir.path());
+    ASSERT_EQ(findings.size(), 1u) << "once, and punctuation alone is no opener to fold";
+    EXPECT_TRUE(findings[0].warning);
+    EXPECT_EQ(tools::FormatFinding(findings[0]),
+              "dlg/3.dlg:1: warning: opener \"hello!\" reads as \"hello\" to the tolerant search, "
+              "like an "
+              "opener of dlg\\1.dlg, earlier in path.tmb, which answers its other spellings first");
+}
+
 TEST_F(CheckTool, ATriggerRepeatedInALaterTurnNeverAnswers) {
     WriteDialogue(1, {u8"$привет"_cp, "$hello", u8"#Привет"_cp, u8"$как дела"_cp, "$hello",
                       u8"#Отлично."_cp, "#END"});

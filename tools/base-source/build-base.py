@@ -19,6 +19,9 @@ A dialogue is one or more turns, each a block of triggers then a block of replie
 
 Each trigger also matches without its final punctuation and with ".", "!", "?", ")" or
 "..." instead, without commas, and with "е" for "ё", because matching is exact.
+
+Lints then look at what the dialogues say (see "Lints" below); on any finding the script
+prints them all as file:line: message and exits 1 without writing, with --check too.
 """
 
 import argparse
@@ -64,9 +67,16 @@ def spellings(trigger):
 
 
 class Dialogue:
-    def __init__(self, where):
-        self.where = where
+    def __init__(self, file, number):
+        self.file = file
+        self.where = f"{file}:{number}"
         self.turns = []  # [(source triggers, replies)]
+        self.numbers = []  # the source line of each trigger and reply, shaped as turns
+
+    def numbered_turns(self):
+        """[([(line, trigger)], [(line, reply)])], for messages that name a line."""
+        return [(list(zip(lines[0], turn[0])), list(zip(lines[1], turn[1])))
+                for turn, lines in zip(self.turns, self.numbers)]
 
     def lines(self):
         out = []
@@ -103,11 +113,15 @@ def check_text(where, text):
 
 
 def parse_topic(path):
+    return parse_topic_text(path.name, path.read_text(encoding="utf-8"))
+
+
+def parse_topic_text(name, text):
     dialogues = []
     current = None
-    lines = path.read_text(encoding="utf-8").split("\n")
+    lines = text.split("\n")
     for number, line in enumerate(lines + [""], start=1):
-        where = f"{path.name}:{number}"
+        where = f"{name}:{number}"
         line = line.rstrip("\r")
         if line.startswith(";"):
             continue
@@ -127,17 +141,20 @@ def parse_topic(path):
         if current is None:
             if tag != "$":
                 raise SourceError(f"{where}: a dialogue starts with a trigger")
-            current = Dialogue(where)
+            current = Dialogue(name, number)
         if tag == "$":
             if text != lower_like_program(text) or "Ё" in text:
                 raise SourceError(f"{where}: triggers are lower case (and ё, not Ё)")
             if not current.turns or current.turns[-1][1]:
                 current.turns.append(([], []))
+                current.numbers.append(([], []))
             current.turns[-1][0].append(text)
+            current.numbers[-1][0].append(number)
         else:
             if text == "END":
                 raise SourceError(f"{where}: #END is added by this script")
             current.turns[-1][1].append(text)
+            current.numbers[-1][1].append(number)
     return dialogues
 
 
@@ -168,6 +185,195 @@ def load_dialogues():
                         "earlier turn of the same dialogue")
             earlier.update(block)
     return dialogues
+
+
+# Lints: faults in what the dialogues say that the format itself allows. Each lint takes a
+# dialogue and returns (line, message) pairs; the build prints them all and writes nothing.
+
+WORD = r"[а-яё]+(?:-[а-яё]+)*"
+
+# Words and phrases always written with ё, comma-separated. The build adds the е spelling
+# of a trigger but not the reverse, so a trigger written with е misses everyone who types
+# ё. Only forms with no other reading when written with е belong here: not «все», «чем»,
+# «звезды», «черту», «поем», «узнаем», nor «и всё» («и все друзья»).
+ALWAYS_YO = [phrase.strip() for phrase in """
+    ещё, её, неё, моё, твоё, своё, чё, всё-таки, всё равно, всё хорошо, всё нормально,
+    всё норм, всё плохо, всё отлично, всё ок, всё в порядке, всё по-старому, всё так же,
+    всё ясно, всё понятно, всё будет, всё время, вот и всё, о чём, в чём, на чём, при чём,
+    к чёрту, дерёмся, дерёшься, идёт, идёшь, идём, пойдём, пойдёт, пойдёшь, придёт,
+    придёшь, найдёт, найдёшь, пройдёт, подойдёт, сойдёт, живёт, живёшь, живём, ждёт, ждёшь,
+    поёт, поёшь, пьёт, пьёшь, врёт, врёшь, бьёт, льёт, клюёт, зовёт, зовёшь, даёт, даёшь,
+    встаёт, встаёшь, устаёт, устаёшь, везёт, повезёт, растёт, начнём, берёт, берёшь,
+    несёшь, ведёшь, поймёшь, смеёшься, сдаёшься, шёл, пришёл, ушёл, пошёл, нашёл, прошёл,
+    зашёл, вошёл, дошёл, подошёл, произошёл, замёрз, принёс, ёж, ёжик, ёлка, ёлку, ёлки,
+    пёс, мёд, лёд, самолёт, самолёте, полёт, актёр, актёры, ребёнок, ребёнка, котёнок,
+    котёнка, учёба, учёбу, учёбы, учёбе, звёзд, пятёрка, пятёрку, четвёрка, четвёрку, днём,
+    вдвоём, вперёд, враньё, бельё, счёт, костёр, удалёнка, удалёнке, тёплый, тёплая,
+    тёплое, тёплые, лёгкий, лёгкая, лёгкое, жёлтый, жёлтая, жёлтое, жёлтые, зелёный,
+    зелёная, зелёное, зелёные, чёрный, чёрная, чёрное, чёрные, весёлый, весёлая, весёлое,
+    тяжёлый, тяжёлая, тяжёлое, тёмный, тёмная, солёный, солёное, клёвый, клёво, жёстко,
+    серьёзно, серьёзный, учёный, влюблён
+""".split(",")]
+WITHOUT_YO = re.compile(
+    "(?<![а-яё])(" + "|".join(re.escape(p.replace("ё", "е")) for p in ALWAYS_YO) + ")(?![а-яё])")
+WITH_YO = {phrase.replace("ё", "е"): phrase for phrase in ALWAYS_YO}
+
+
+def lint_missing_yo(dialogue):
+    findings = []
+    for triggers, _ in dialogue.numbered_turns():
+        for line, trigger in triggers:
+            if trigger.startswith("="):
+                continue  # taken exactly as written, on purpose
+            plain = re.sub(" +", " ", trigger.replace(",", ""))
+            for match in WITHOUT_YO.finditer(plain):
+                findings.append((line, f"write «{WITH_YO[match.group(1)]}» with ё in the trigger "
+                                       "(the build adds the е spelling itself)"))
+    return findings
+
+
+# Masculine forms a reply must not use for the user, whose gender is unknown. Tumbo's own
+# masculine («я рад», «я понял») is right and is not looked at.
+NOT_PAST_TENSE = set("""
+    дел тел сил правил чисел кресел зеркал одеял зал спортзал вокзал бал канал финал
+    журнал сериал материал идеал сигнал скандал генерал карнавал предел отдел раздел
+    пробел крокодил стул орёл козёл котёл осёл
+""".split())
+IRREGULAR_PAST = set("мог смог помог лёг лег привык промок замёрз замерз вырос принёс принес"
+                     .split())
+SHORT_MASCULINE = set("""
+    готов рад уверен согласен сам один доволен прав должен голоден занят свободен болен
+    здоров счастлив одинок нужен важен прекрасен умён умен силён силен похож виноват знаком
+    спокоен влюблён влюблен обижен расстроен удивлён удивлен способен интересен красив
+""".split())
+FULL_MASCULINE = set("такой какой другой живой молодой родной".split())
+NOT_MASCULINE = set("каждый всякий первый третий гений".split())
+# Verbs whose subject in a question is nearly always a thing: «Как прошёл день?».
+THING_VERBS = set("прошёл прошел понравился получился случился удался начался закончился".split())
+OTHER_SUBJECTS = set("я он она оно мы вы они кто никто это который которая".split())
+# Tumbo asks the riddles and never guesses, so these are always said of the user.
+SAID_OF_USER = {"угадал", "отгадал"}
+ADVERBS = {"не", "уже", "так", "тогда", "всё-таки", "сегодня", "вчера"}
+
+
+def is_masculine_past(word):
+    if word in NOT_PAST_TENSE:
+        return False
+    return word in IRREGULAR_PAST or re.search("(ал|ял|ел|ёл|ил|ыл|ул)(ся)?$", word) is not None
+
+
+def is_masculine_predicate(word, sentence):
+    """«ты готов», «ты смелый»; but not «ты мой лучший друг», where it goes with a noun."""
+    if word in NOT_MASCULINE:
+        return False
+    if word in SHORT_MASCULINE:
+        return True
+    if word not in FULL_MASCULINE and not re.search("(ый|ий)$", word):
+        return False
+    following = re.search(rf"(?<![а-яё]){re.escape(word)}(?![а-яё-])( [а-яё]+)?", sentence).group(1)
+    return following is None or following.strip() in ("и", "а", "но", "же", "ведь")
+
+
+def sentences(reply):
+    """(text, words, is a question) for each sentence of a reply, in lower case."""
+    for text, end in re.findall(r"([^.!?…]+)([.!?…]*)", reply.lower()):
+        yield text, re.findall(WORD, text), "?" in end
+
+
+def masculine_for_user(reply):
+    """The first masculine form the reply uses for the user, or None."""
+    for text, words, question in sentences(reply):
+        for i, word in enumerate(words):
+            # «ты сделал», «ты, наверное, устал», «ты меня впервые включил», «ты смелый»
+            if word == "ты":
+                for after in words[i + 1:i + 4]:
+                    if after in OTHER_SUBJECTS:
+                        break
+                    if is_masculine_past(after) or is_masculine_predicate(after, text):
+                        return f"ты {after}" if after == words[i + 1] else f"ты … {after}"
+        if OTHER_SUBJECTS.intersection(words):
+            continue
+        for i, word in enumerate(words):
+            before = words[i - 1] if i > 0 else ""
+            # «Выспался?», «Что сегодня делал?», «Согласен?», but «ещё один?» is a count
+            if question and before not in ("ещё", "хоть", "ни") and (
+                    word in SHORT_MASCULINE or is_masculine_past(word) and word not in THING_VERBS):
+                return word + "?"
+            # «Не угадал!», «Спасибо, что спросил», «Молодец, что решил»
+            if word in SAID_OF_USER:
+                return word
+            if word == "что":
+                rest = [w for w in words[i + 1:i + 3] if w not in ADVERBS][:1]
+                if rest and is_masculine_past(rest[0]):
+                    return f"что {rest[0]}"
+    return None
+
+
+def lint_masculine_for_user(dialogue):
+    findings = []
+    for _, replies in dialogue.numbered_turns():
+        for line, reply in replies:
+            form = masculine_for_user(reply)
+            if form:
+                findings.append((line, f"«{form}» speaks to the user as a man: use a form that "
+                                       "fits anyone («Как спалось?», «Всё получилось?»)"))
+    return findings
+
+
+# Inside a dialogue the program answers from the first turn whose trigger matches, so a
+# short answer that two turns expect always lands in the first of them.
+SHORT_ANSWERS = {
+    "yes": {"да", "ага", "угу", "конечно", "ну да", "да конечно", "конечно да", "ну конечно",
+            "да да"},
+    "no": {"нет", "неа", "не а", "нет конечно", "конечно нет", "ну нет", "нет нет"},
+    "ok": {"хорошо", "ладно", "нормально", "норм", "ок", "окей", "ok"},
+    "don't know": {"не знаю", "незнаю", "хз", "без понятия", "даже не знаю", "не знаю даже",
+                   "понятия не имею"},
+}
+
+
+def folded(trigger):
+    text = lower_like_program(trigger.lstrip("=")).replace("ё", "е")
+    return " ".join(re.findall("[а-яa-z0-9]+", text))
+
+
+def lint_shared_short_answer(dialogue):
+    findings = []
+    for kind, answers in SHORT_ANSWERS.items():
+        first = None
+        for turn, (triggers, _) in enumerate(dialogue.numbered_turns(), start=1):
+            hits = [(line, trigger) for line, trigger in triggers if folded(trigger) in answers]
+            if not hits:
+                continue
+            if first is None:
+                first = (turn, hits[0])
+                continue
+            line, trigger = hits[0]
+            first_turn, (first_line, first_trigger) = first
+            findings.append((line, f"«{trigger}» is a short answer ({kind}) like «{first_trigger}» "
+                                   f"of turn {first_turn} (line {first_line}), which the program "
+                                   "tries first: give each kind of short answer one turn"))
+    return findings
+
+
+def lint_question_at_end(dialogue):
+    # A question in quotes is someone's in a joke or a story, not one put to the user.
+    _, replies = dialogue.numbered_turns()[-1]
+    return [(line, "a reply of the dialogue's last turn asks a question: add a turn for "
+                   "its answers or ask nothing")
+            for line, reply in replies if "?" in re.sub(r'«[^»]*»|"[^"]*"', "", reply)]
+
+
+LINTS = (lint_missing_yo, lint_masculine_for_user, lint_shared_short_answer,
+         lint_question_at_end)
+
+
+def lint(dialogues):
+    """Every finding as "file:line: message", in file and line order."""
+    findings = sorted((dialogue.file, line, message)
+                      for dialogue in dialogues for lint_one in LINTS
+                      for line, message in lint_one(dialogue))
+    return [f"{file}:{line}: {message}" for file, line, message in findings]
 
 
 def base_files(dialogues):
@@ -230,6 +436,12 @@ def main():
         dialogues = load_dialogues()
     except SourceError as error:
         print(f"build-base: {error}", file=sys.stderr)
+        return 1
+    findings = lint(dialogues)
+    if findings:
+        for finding in findings:
+            print(finding, file=sys.stderr)
+        print(f"build-base: {len(findings)} findings, so nothing was written", file=sys.stderr)
         return 1
     files = base_files(dialogues)
     if args.check:

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -7,6 +9,7 @@
 #include <regex>
 #include <sstream>
 
+#include "engine/dialogue_reader.h"
 #include "engine/phrase.h"
 #include "support/engine_fixture.h"
 
@@ -127,6 +130,34 @@ TEST_F(BundledBaseChat, EveryOpenerIsAnsweredByItsOwnDialogue) {
         EXPECT_TRUE(fresh.AnswerFound()) << entry;
     }
 }
+
+#ifdef TUMBO_PYTHON
+// build-base.py keeps its own reading of dialogue files; over the whole bundled base it must
+// find exactly the openers the program's reader finds.
+TEST(BundledBaseReaders, TheBuildScriptReadsOpenersAsTheProgramDoes) {
+    const std::string command = std::string(TUMBO_PYTHON) + " '" + TUMBO_SOURCE_DIR +
+                                "/tools/base-source/build-base.py' --list-openers '" + BaseDir() +
+                                "'";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string listed;
+    std::array<char, 65536> buffer{};
+    while (const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), pipe)) {
+        listed.append(buffer.data(), got);
+    }
+    ASSERT_EQ(::pclose(pipe), 0);
+
+    std::string read;
+    DialogueReader reader;
+    for (const auto& entry : CrLfLinesOf(BaseDir() + "path.tmb")) {
+        for (const auto& opener : ReadOpeners(reader, BaseDir() + entry)) {
+            read += entry + "\t" + opener + "\n";
+        }
+    }
+    EXPECT_GT(read.size(), 10'000u);
+    EXPECT_TRUE(read == listed) << "the two readers differ";
+}
+#endif
 
 }  // namespace
 }  // namespace tumbo

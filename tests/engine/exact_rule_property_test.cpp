@@ -19,8 +19,10 @@ using Dialogue = std::vector<std::string>;
 
 // Few words, spelt a few ways, so that exact, folded and one-typo hits all come up.
 const std::vector<std::string> kPhrases = {
-    "hello", "hello!", "Hello", "helo", "hello  there", "hello there", "bye-bye", "bye bye",
-    "bye", "yes", "yes!", "no", "?", "!!!", "ok ", "ok", "shall we", "shal we", "7", "8",
+    "hello",       "hello!",   "Hello",   "helo", "hello  there",
+    "hello there", "bye-bye",  "bye bye", "bye",  "yes",
+    "yes!",        "no",       "?",       "!!!",  "ok ",
+    "ok",          "shall we", "shal we", "7",    "8",
 };
 
 struct Hit {
@@ -139,7 +141,8 @@ TEST_F(ExactRule, TolerantMatchingNeverChangesAnExactAnswer) {
             EXPECT_EQ(answer.lines.back(),
                       reference.ReplyFor(*hit, static_cast<std::uint32_t>(clock.counter)));
             EXPECT_TRUE(fresh.AnswerFound());
-            EXPECT_EQ(fresh.CurrentDialogue(), "dlg\\" + std::to_string(hit->dialogue + 1) + ".dlg");
+            EXPECT_EQ(fresh.CurrentDialogue(),
+                      "dlg\\" + std::to_string(hit->dialogue + 1) + ".dlg");
             EXPECT_EQ(fresh.MatchedBy(), ReplySearch::Tier::kExact);
         }
     }

@@ -40,14 +40,14 @@ TEST(OneTypoApart, OneEditOfALetterButNeverOfADigit) {
         std::string b;
         bool apart;
     } rows[] = {
-        {u8"превет"_cp, u8"привет"_cp, true},       // changed
-        {u8"привт"_cp, u8"привет"_cp, true},        // dropped
-        {u8"приввет"_cp, u8"привет"_cp, true},      // added
-        {u8"пирвет"_cp, u8"привет"_cp, true},       // neighbours swapped
+        {u8"превет"_cp, u8"привет"_cp, true},   // changed
+        {u8"привт"_cp, u8"привет"_cp, true},    // dropped
+        {u8"приввет"_cp, u8"привет"_cp, true},  // added
+        {u8"пирвет"_cp, u8"привет"_cp, true},   // neighbours swapped
         {u8"как дила"_cp, u8"как дела"_cp, true},
-        {u8"какдела"_cp, u8"как дела"_cp, true},    // a blank is not a digit
-        {u8"привет"_cp, u8"привет"_cp, false},      // the same is no typo
-        {u8"пирвте"_cp, u8"привет"_cp, false},      // two edits
+        {u8"какдела"_cp, u8"как дела"_cp, true},  // a blank is not a digit
+        {u8"привет"_cp, u8"привет"_cp, false},    // the same is no typo
+        {u8"пирвте"_cp, u8"привет"_cp, false},    // two edits
         {u8"прив"_cp, u8"привет"_cp, false},
         {u8"мне 15"_cp, u8"мне 14"_cp, false},
         {u8"мне 15"_cp, u8"мне 5"_cp, false},

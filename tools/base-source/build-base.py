@@ -4,9 +4,10 @@
 Beside opt.tmb, path.tmb and dlg/ it writes "version", a digest of what they hold: the
 launcher merges a release's new dialogues into a user's copy when this changes.
 
-Usage: build-base.py [--out DIR] [--check]
-  --out DIR  write the base there instead of base/ of this source tree
-  --check    write nothing; exit 1 when base/ differs from what the sources give
+Usage: build-base.py [--out DIR] [--check] [--list-openers BASE]
+  --out DIR            write the base there instead of base/ of this source tree
+  --check              write nothing; exit 1 when base/ differs from what the sources give
+  --list-openers BASE  print each opener of a built base, read as the program reads it
 
 Topic files are NN-name.txt in UTF-8, read in name order; their dialogues are numbered in
 that order, which is also the order the program tries them in. In a topic file:
@@ -158,6 +159,31 @@ def parse_topic_text(name, text):
     return dialogues
 
 
+def opener_block(lines):
+    """The phrases a dialogue file opens with, as the program reads the file: every "$" line
+    before the first "#" line. The program's own reader (engine/dialogue_reader) is held to
+    this by a test over the bundled base."""
+    openers = []
+    for line in lines:
+        if line.startswith("#"):
+            break
+        if line.startswith("$"):
+            openers.append(line[1:])
+    return openers
+
+
+def list_openers(base):
+    """Each opener of a built base as "entry TAB phrase", in code page 1251, path-list order."""
+    out = bytearray()
+    entries = (base / "path.tmb").read_bytes().decode("cp1251").split("\r\n")[:-1]
+    for entry in entries:
+        path = base / entry.replace("\\", "/")
+        lines = path.read_bytes().decode("cp1251").split("\r\n")[:-1]
+        for opener in opener_block(lines):
+            out += f"{entry}\t{opener}\n".encode("cp1251")
+    return bytes(out)
+
+
 def load_dialogues():
     dialogues = []
     topics = sorted(SOURCE_DIR.glob("[0-9][0-9]-*.txt"))
@@ -168,7 +194,7 @@ def load_dialogues():
     opened_by = {}
     for dialogue in dialogues:
         blocks = dialogue.trigger_blocks()
-        for form in blocks[0]:
+        for form in opener_block(dialogue.lines()):
             if form in opened_by:
                 raise SourceError(
                     f"{dialogue.where}: opener {form!r} already opens the dialogue at "
@@ -431,7 +457,12 @@ def main():
     parser = argparse.ArgumentParser(description="Builds the dialogue base from its sources.")
     parser.add_argument("--out", type=pathlib.Path, default=DEFAULT_BASE)
     parser.add_argument("--check", action="store_true")
+    parser.add_argument("--list-openers", type=pathlib.Path, metavar="BASE",
+                        help="print the openers of a built base and exit")
     args = parser.parse_args()
+    if args.list_openers:
+        sys.stdout.buffer.write(list_openers(args.list_openers))
+        return 0
     try:
         dialogues = load_dialogues()
     except SourceError as error:

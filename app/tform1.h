@@ -177,6 +177,7 @@ private:
     int faceClicks_ = 0;
     // The search bar's position, shown at most once a frame while a walk runs.
     static constexpr std::uint64_t kProgressFrameNs = 40'000'000;
+    static constexpr int kProgressClockEvery = 64;
     std::uint64_t progressShownAt_ = 0;
     int progressPosition_ = 0;
     bool alphaBlend_ = false;

@@ -3,10 +3,11 @@
 #include <QByteArray>
 #include <QCryptographicHash>
 #include <QDir>
+#include <QEventLoop>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QStandardPaths>
-#include <QThread>
+#include <QTimer>
 
 #include <unistd.h>
 
@@ -111,8 +112,11 @@ bool SingleInstance::HandOver(std::chrono::milliseconds patience) {
             }
             return false;
         }
-        // The holder may have taken the lock and not be listening yet.
-        QThread::msleep(kRetryPauseMs);
+        // The holder may have taken the lock and not be listening yet. The wait keeps the
+        // event loop turning, as every wait of the program does.
+        QEventLoop pause;
+        QTimer::singleShot(kRetryPauseMs, &pause, &QEventLoop::quit);
+        pause.exec();
     } while (std::chrono::steady_clock::now() < deadline);
     return false;
 }

@@ -17,6 +17,7 @@
 #include <QShortcut>
 #include <QSlider>
 #include <QStyle>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -52,6 +53,7 @@ TForm1::TForm1(std::string registryFile, tumbo::Clock& clock, tumbo::FileCalls& 
     connectHandlers();
     setTabOrder();
     createShortcuts();
+    createTimers();
     UpdateCovering();
     layout()->activate();
     PlaceOnScreen();
@@ -229,6 +231,18 @@ void TForm1::setTabOrder() {
 void TForm1::createShortcuts() {
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &TForm1::EscapeTopPanel);
+}
+
+void TForm1::createTimers() {
+    loadingTimer_ = new QTimer(this);
+    loadingTimer_->setObjectName("LoadingTimer");
+    loadingTimer_->setTimerType(Qt::PreciseTimer);
+    loadingTimer_->setInterval(kLoadingStepMs);
+    connect(loadingTimer_, &QTimer::timeout, this, Guard(&TForm1::LoadingStep));
+    exitTimer_ = new QTimer(this);
+    exitTimer_->setObjectName("ExitTimer");
+    exitTimer_->setSingleShot(true);
+    connect(exitTimer_, &QTimer::timeout, this, &QWidget::close);
 }
 
 void TForm1::PlaceOnScreen() {

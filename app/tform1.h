@@ -20,6 +20,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
+class QTimer;
 
 namespace tumbo {
 
@@ -82,10 +83,8 @@ public:
     void AppendChatLine(const std::string& line);
     void SetInputText(const std::string& text);
     void SetProgressPosition(int position);
-    // Blocks for the given time, what the window says painted first.
-    void Pause(int milliseconds);
-    // Closes the window once the running handler has finished.
-    void RequestClose();
+    // Closes the window after the exit pause, taking no more phrases meanwhile.
+    void CloseAfterPause();
     // Pushes the options into every control that shows them.
     void ApplyOptions(const tumbo::TOptions& options);
     // The name, transparency and opacity as the settings controls now hold them.
@@ -123,6 +122,7 @@ private:
     void connectHandlers();
     void setTabOrder();
     void createShortcuts();
+    void createTimers();
 
     // Runs a handler so that no failure leaves it: a failure is shown in the default
     // error box and the program carries on.
@@ -138,6 +138,9 @@ private:
     void ShowTeachPanel();
     void HideTeachPanel();
     void FinishLesson(const tumbo::Learnt& learnt);
+    static QString MissingText(tumbo::LessonGap gap);
+    void LoadingStep();
+    void FinishLoading();
     void ApplySettingsOptions(const tumbo::TOptions& options);
     // Whole-window transparency: an 8-bit alpha that counts only while blending is on.
     void SetAlphaBlend(bool on);
@@ -175,6 +178,9 @@ private:
     // Set while the bordered window waits for its frame, to be kept inside the screen.
     bool fitWhenFramed_ = false;
     int faceClicks_ = 0;
+    static constexpr int kLoadingStepMs = 1;
+    QTimer* loadingTimer_ = nullptr;
+    QTimer* exitTimer_ = nullptr;
     // The search bar's position, shown at most once a frame while a walk runs.
     static constexpr std::uint64_t kProgressFrameNs = 40'000'000;
     static constexpr int kProgressClockEvery = 64;

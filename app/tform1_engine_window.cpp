@@ -5,6 +5,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSlider>
 #include <QTimer>
 
@@ -22,6 +23,10 @@ namespace tumbo {
 
 void TForm1::AppendChatLine(const std::string& line) {
     Memo1->appendPlainText(DecodeCp1251(line));
+    // The log has no scroll bar to show that more is below, so it always shows the newest
+    // line, wherever it was clicked; a selection made for copying stays.
+    QScrollBar* scroll = Memo1->verticalScrollBar();
+    scroll->setValue(scroll->maximum());
 }
 
 void TForm1::SetInputText(const std::string& text) {
@@ -45,16 +50,12 @@ void TForm1::SetProgressPosition(int position) {
     }
 }
 
-void TForm1::Pause(int milliseconds) {
-    // The window blocks during the pause, so what it says must be painted first.
-    Memo1->viewport()->repaint();
-    repaint();
-    clock_.Sleep(milliseconds);
-}
-
-void TForm1::RequestClose() {
-    // Closing waits until the running handler has finished.
-    QTimer::singleShot(0, this, &QWidget::close);
+// The farewell stays on the screen for the pause, with nothing more to be sent, while the
+// window goes on painting and answering its desktop.
+void TForm1::CloseAfterPause() {
+    Edit1->setEnabled(false);
+    BitBtn1->setEnabled(false);
+    exitTimer_->start(tumbo::Engine::kExitPauseMs);
 }
 
 void TForm1::ApplyOptions(const tumbo::TOptions& options) {
@@ -112,6 +113,8 @@ void TForm1::ApplyOpacity() {
 void TForm1::ShowAnswer(const tumbo::Answer& answer) {
     if (!answer.phrase.empty()) {
         SetInputText(answer.phrase);
+        // The phrase stays readable, and the next one typed replaces it.
+        Edit1->selectAll();
     }
     for (const std::string& line : answer.lines) {
         AppendChatLine(line);
@@ -123,13 +126,13 @@ void TForm1::ShowAnswer(const tumbo::Answer& answer) {
         OpenTeaching(answer.phrase);
     }
     if (answer.closeAfterPause) {
-        Pause(tumbo::Engine::kExitPauseMs);
-        RequestClose();
+        CloseAfterPause();
     }
 }
 
 void TForm1::OpenTeaching(const std::string& phrase) {
     ClearTeachFields();
+    Frame21->SayMissing({});
     Frame21->Edit1->setText(DecodeCp1251(phrase));
     engine_.StartLesson();
     AppendChatLine(tumbo::chat_lines::kNoAnswer);
@@ -153,6 +156,10 @@ tumbo::TeachFields TForm1::TeachFieldTexts() const {
 }
 
 void TForm1::FinishLesson(const tumbo::Learnt& learnt) {
+    if (learnt.gap != tumbo::LessonGap::kNone) {
+        Frame21->SayMissing(MissingText(learnt.gap));
+        return;
+    }
     AppendChatLine(tumbo::chat_lines::kLearnt);
     HideTeachPanel();
     if (learnt.optionsNotSaved) {

@@ -10,6 +10,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSlider>
+#include <QTimer>
 #include <QWindow>
 
 #include <algorithm>
@@ -142,6 +143,20 @@ void TForm1::Frame21BitBtn1Click() {
     FinishLesson(engine_.ConfirmLesson(TeachFieldTexts()));
 }
 
+QString TForm1::MissingText(tumbo::LessonGap gap) {
+    switch (gap) {
+        case tumbo::LessonGap::kNoTrigger:
+            return QString::fromUtf8("Нужна ваша фраза: с неё начнётся диалог.");
+        case tumbo::LessonGap::kNoReply:
+            return QString::fromUtf8("Нужен хотя бы один ответ Тумбо.");
+        case tumbo::LessonGap::kLastTurnWithoutReply:
+            return QString::fromUtf8("У последней фразы нет ответа Тумбо.");
+        case tumbo::LessonGap::kNone:
+            break;
+    }
+    return {};
+}
+
 void TForm1::Frame21BitBtn2Click() {
     AppendChatLine(tumbo::chat_lines::kNotTaught);
     engine_.LeaveLesson();
@@ -203,13 +218,27 @@ void TForm1::Frame61Label2MouseLeave() {
 }
 
 void TForm1::StartLoading() {
-    Frame61->Gauge1->show();
-    // A fixed animation that blocks the window: each step is painted at once.
-    for (int progress = 0; progress <= 100; ++progress) {
-        Frame61->Gauge1->setValue(progress);
-        Frame61->Gauge1->repaint();
-        clock_.Sleep(1);
+    if (loadingTimer_->isActive()) {
+        return;
     }
+    Frame61->Gauge1->show();
+    Frame61->Gauge1->setValue(0);
+    loadingTimer_->start();
+}
+
+// The animation's steps come from a timer, a millisecond apart, so the window stays
+// responsive while the gauge fills.
+void TForm1::LoadingStep() {
+    const int progress = Frame61->Gauge1->value() + 1;
+    if (progress <= Frame61->Gauge1->maximum()) {
+        Frame61->Gauge1->setValue(progress);
+        return;
+    }
+    loadingTimer_->stop();
+    FinishLoading();
+}
+
+void TForm1::FinishLoading() {
     Frame61->hide();
     for (QAction* item : {N1, N2, N3}) {
         item->setVisible(true);

@@ -17,6 +17,7 @@
 #include "platform/clock.h"
 #include "platform/qt/message_box.h"
 #include "ui/tframe2.h"
+#include "ui/tframe6.h"
 
 namespace {
 
@@ -62,6 +63,9 @@ int main(int argc, char** argv) {
     TForm1 form(folder.file("tumbo3.reg"), clock);
     form.show();
     form.StartLoading();
+    while (!form.Frame61->isHidden()) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
 
     std::mt19937 random(11);
     std::vector<std::string> taught;

@@ -44,6 +44,7 @@
 #include "engine/engine.h"
 #include "platform/qt/message_box.h"
 #include "ui/tframe2.h"
+#include "ui/tframe6.h"
 
 namespace {
 
@@ -86,6 +87,9 @@ public:
         form_ = std::make_unique<TForm1>(base_.RegistryFile().string(), windowClock);
         form_->show();
         form_->StartLoading();
+        while (!form_->Frame61->isHidden()) {
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        }
         QCoreApplication::processEvents();
     }
     void Clear() {

@@ -19,8 +19,10 @@
 
 namespace tumbo {
 
-// A lesson stored as a new dialogue.
+// A lesson stored as a new dialogue, or what kept it from being stored.
 struct Learnt {
+    // Not kNone: nothing was stored, and the lesson is as it was.
+    LessonGap gap = LessonGap::kNone;
     std::int64_t number = 0;
     // The dialogue is learnt, but the raised count could not be saved.
     std::exception_ptr optionsNotSaved;
@@ -64,8 +66,8 @@ public:
     void StartLesson();
     void ExtendLesson(const TeachFields& fields);
     void NextLessonTurn(const TeachFields& fields);
-    // Finishes the lesson and learns it. A failure before the path list names the new
-    // dialogue leaves the lesson and the scratch dialogue as they were.
+    // Finishes the lesson and learns it, unless it lacks a trigger or a reply. A failure before the
+    // path list names the new dialogue leaves the lesson and the scratch dialogue as they were.
     Learnt ConfirmLesson(const TeachFields& fields);
     void LeaveLesson();
     // True while the scratch dialogue is open for the teaching panel.

@@ -1,5 +1,7 @@
 #include "engine/lesson.h"
 
+#include <algorithm>
+
 #include "engine/base_format.h"
 
 namespace tumbo {
@@ -16,6 +18,29 @@ std::vector<std::string> Lesson::DialogueLines() const {
     }
     lines.emplace_back(base_format::kEndLine);
     return lines;
+}
+
+LessonGap Lesson::Gap() const {
+    const auto has = [this](auto LessonTurn::*list) {
+        return std::any_of(turns.begin(), turns.end(),
+                           [list](const LessonTurn& turn) { return !(turn.*list).empty(); });
+    };
+    if (!has(&LessonTurn::replies)) {
+        return LessonGap::kNoReply;
+    }
+    if (turns.front().triggers.empty()) {
+        return LessonGap::kNoTrigger;
+    }
+    // Triggers after the last reply would be answered with the end line.
+    for (auto turn = turns.rbegin(); turn != turns.rend(); ++turn) {
+        if (!turn->replies.empty()) {
+            return LessonGap::kNone;
+        }
+        if (!turn->triggers.empty()) {
+            return LessonGap::kLastTurnWithoutReply;
+        }
+    }
+    return LessonGap::kNone;
 }
 
 }  // namespace tumbo

@@ -20,6 +20,10 @@ struct LessonTurn {
     std::vector<std::string> replies;
 };
 
+// What a lesson still needs before it can be learnt: a dialogue must open with the user's
+// phrase and answer every turn.
+enum class LessonGap { kNone, kNoTrigger, kNoReply, kLastTurnWithoutReply };
+
 // What is taught as one new dialogue, lower case as it is stored.
 struct Lesson {
     std::vector<LessonTurn> turns;
@@ -27,6 +31,7 @@ struct Lesson {
     // The dialogue file's lines, "#END" last. A turn without triggers adds its replies to
     // the replies before it; one without replies puts its triggers before the next ones.
     std::vector<std::string> DialogueLines() const;
+    LessonGap Gap() const;
 };
 
 }  // namespace tumbo

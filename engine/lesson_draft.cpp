@@ -11,8 +11,8 @@ void LessonDraft::Bind(const std::string& path) {
 }
 
 void LessonDraft::Start() {
+    Forget();
     scratch_.Rewrite();
-    lesson_.turns.clear();
 }
 
 void LessonDraft::Extend(const TeachFields& fields) {
@@ -36,8 +36,37 @@ void LessonDraft::Finish(const TeachFields& fields,
     });
 }
 
+LessonGap LessonDraft::GapWith(const TeachFields& fields) const {
+    Lesson whole = lesson_;
+    LessonTurn last{triggers_, replies_};
+    for (const std::string& text : fields.triggers) {
+        if (!text.empty()) {
+            last.triggers.push_back(text);
+        }
+    }
+    for (const std::string& text : fields.replies) {
+        if (!text.empty()) {
+            last.replies.push_back(text);
+        }
+    }
+    if (!last.triggers.empty() || !last.replies.empty()) {
+        whole.turns.push_back(std::move(last));
+    }
+    return whole.Gap();
+}
+
+// What was typed for a lesson that is left must never reach the next one.
 void LessonDraft::Leave() {
+    Forget();
     CloseScratch();
+    scratch_.Rewrite();
+    scratch_.Close();
+}
+
+void LessonDraft::Forget() {
+    triggers_.clear();
+    replies_.clear();
+    lesson_.turns.clear();
 }
 
 void LessonDraft::CollectPhrases(const TeachFields& fields) {

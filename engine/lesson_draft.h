@@ -21,7 +21,7 @@ public:
     // The scratch dialogue is the file at `path`.
     void Bind(const std::string& path);
 
-    // Starts the scratch dialogue afresh. The collected variants stay.
+    // Starts a lesson: nothing of an earlier one is kept, and the scratch dialogue is empty.
     void Start();
     // "расширить": the fields' texts join the current turn's variants.
     void Extend(const TeachFields& fields);
@@ -30,7 +30,9 @@ public:
     // OK: the last turn is finished and the scratch dialogue closed; `learn` is given the
     // whole lesson. If it throws, the draft and the scratch dialogue are as they were.
     void Finish(const TeachFields& fields, const std::function<void(const Lesson&)>& learn);
-    // "Выход": the scratch dialogue is closed, keeping what was written to it.
+    // What the lesson would still need if it were finished with these fields.
+    LessonGap GapWith(const TeachFields& fields) const;
+    // "Выход": the lesson is dropped, the scratch dialogue emptied and closed.
     void Leave();
 
     bool ScratchOpen() const { return scratch_.IsOpen(); }
@@ -38,6 +40,7 @@ public:
 private:
     void CollectPhrases(const TeachFields& fields);
     void WritePhraseBlock();
+    void Forget();
     void CloseScratch();
     void Undoable(const std::function<void()>& step);
 

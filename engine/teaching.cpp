@@ -22,6 +22,10 @@ void Engine::NextLessonTurn(const TeachFields& fields) {
 
 Learnt Engine::ConfirmLesson(const TeachFields& fields) {
     Learnt learnt;
+    learnt.gap = draft_.GapWith(fields);
+    if (learnt.gap != LessonGap::kNone) {
+        return learnt;
+    }
     draft_.Finish(fields, [&](const Lesson& lesson) { learnt = Learn(lesson); });
     return learnt;
 }

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStyle>
 
 #include "ui/colors.h"
@@ -77,12 +78,37 @@ TFrame2::TFrame2(QWidget* parent) : QFrame(parent) {
     for (std::size_t i = 1; i < tabChain.size(); ++i) {
         QWidget::setTabOrder(tabChain[i - 1], tabChain[i]);
     }
-    // Enter walks through the fields like Tab; on the last one it stops at OK without pressing it.
-    for (std::size_t i = 0; i < fields_.size(); ++i) {
-        QWidget* next = i + 1 < fields_.size() ? static_cast<QWidget*>(fields_[i + 1]) : BitBtn1;
+    Label5 = MakeLabel(this, "Label5", {},
+                       QString::fromUtf8("Enter — следующее поле, Ctrl+Enter — запомнить, "
+                                         "Esc — выход"),
+                       8, 192);
+    QFont small = Label5->font();
+    small.setPointSizeF(small.pointSizeF() * 0.85);
+    Label5->setFont(small);
+    Label5->adjustSize();
+    Label6 = MakeLabel(this, "Label6", {}, {}, 8, 206);
+    SetTextColor(Label6, kRed);
+
+    // Enter walks through the fields like Tab and stops at the last one: someone still
+    // typing chat phrases must never reach OK, where a blank would press it.
+    for (std::size_t i = 0; i + 1 < fields_.size(); ++i) {
+        QWidget* next = fields_[i + 1];
         connect(fields_[i], &QLineEdit::returnPressed, next,
                 [next] { next->setFocus(Qt::TabFocusReason); });
     }
+    for (QLineEdit* field : fields_) {
+        connect(field, &QLineEdit::textEdited, this, [this] { SayMissing({}); });
+    }
+    for (const auto key : {Qt::Key_Return, Qt::Key_Enter}) {
+        auto* confirm = new QShortcut(QKeySequence(Qt::CTRL | key), this);
+        confirm->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(confirm, &QShortcut::activated, BitBtn1, &QPushButton::click);
+    }
+}
+
+void TFrame2::SayMissing(const QString& text) {
+    Label6->setText(text);
+    Label6->adjustSize();
 }
 
 QLineEdit* TFrame2::Field(int number) const {

@@ -19,6 +19,8 @@ public:
 
     // Edit1..Edit8 for numbers 1..8; nullptr for any other number.
     QLineEdit* Field(int number) const;
+    // Says in the panel what the lesson still needs; an empty text clears it.
+    void SayMissing(const QString& text);
 
     QLabel* Label1;
     QLineEdit* Edit1;
@@ -36,6 +38,9 @@ public:
     QPushButton* BitBtn4;
     QPushButton* BitBtn1;
     QPushButton* BitBtn2;
+    // The keys of the panel, and what a lesson still needs.
+    QLabel* Label5;
+    QLabel* Label6;
 
 private:
     std::array<QLineEdit*, 8> fields_{};

@@ -60,7 +60,7 @@ protected:
 
 TEST_F(Accessibility, EveryVisibleControlHasARussianName) {
     EXPECT_EQ(ExpectRussianControls(), 2) << "the splash's two captions";
-    form->StartLoading();
+    test::LoadNow(*form);
     EXPECT_EQ(ExpectRussianControls(), 3) << "the log, the field and the send button";
     Type("unknown");
     EXPECT_EQ(ExpectRussianControls(), 12) << "teaching";
@@ -75,7 +75,8 @@ TEST_F(Accessibility, ClickableTextsAreLinksAndButtonsThatPressLikeAClick) {
     std::vector<QUrl> opened;
     const UrlOpener previous = SetUrlOpener([&opened](const QUrl& url) { opened.push_back(url); });
     PressAs(form->Frame61->Label1, QAccessible::Button);
-    EXPECT_TRUE(form->Frame61->isHidden()) << "pressing starts loading";
+    EXPECT_TRUE(test::WaitUntil([&] { return form->Frame61->isHidden(); }))
+        << "pressing starts loading";
     form->N4->trigger();
     PressAs(form->Frame41->Label6, QAccessible::Link);
     form->N5->trigger();
@@ -94,7 +95,7 @@ TEST_F(Accessibility, ClickableTextsAreLinksAndButtonsThatPressLikeAClick) {
 TEST_F(Accessibility, CoveredControlsAreNotShowingAndTheSearchBarReadsZero) {
     EXPECT_TRUE(Of(form->Edit1)->state().invisible);
     EXPECT_TRUE(Of(form->ProgressBar1)->state().invisible);
-    form->StartLoading();
+    test::LoadNow(*form);
     EXPECT_FALSE(Of(form->Edit1)->state().invisible);
     EXPECT_EQ(Of(form->ProgressBar1)->valueInterface()->currentValue().toInt(), 0)
         << "before the first search";

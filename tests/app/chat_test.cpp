@@ -2,6 +2,9 @@
 
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTextCursor>
+#include <QTimer>
 
 #include "support/window_fixture.h"
 #include "ui/tframe2.h"
@@ -51,6 +54,21 @@ TEST_F(Chat, AConversationFromEchoToTeaching) {
     EXPECT_TRUE(boxes.empty());
 }
 
+TEST_F(Chat, TheLogShowsTheNewestLineAndThePhraseWaitsToBeReplaced) {
+    for (int line = 0; line < 40; ++line) {
+        form->AppendChatLine("line " + std::to_string(line));
+    }
+    QTest::mouseClick(form->Memo1->viewport(), Qt::LeftButton, {}, QPoint(5, 5));
+    form->Memo1->moveCursor(QTextCursor::Start);
+    Type(QString::fromUtf8("привет"));
+    QScrollBar* scroll = form->Memo1->verticalScrollBar();
+    EXPECT_EQ(scroll->value(), scroll->maximum());
+    EXPECT_GT(scroll->maximum(), 0);
+    EXPECT_EQ(form->Edit1->selectedText(), QString::fromUtf8("привет"));
+    QTest::keyClicks(form->Edit1, "zz");
+    EXPECT_EQ(form->Edit1->text(), "zz") << "typing replaces the phrase";
+}
+
 TEST_F(Chat, TheSendButtonSendsToo) {
     form->Edit1->setText("zzz");
     QTest::mouseClick(form->BitBtn1, Qt::LeftButton);
@@ -63,13 +81,21 @@ TEST_F(Chat, TextTheCodePageCannotHoldIsSentAsQuestionMarks) {
     EXPECT_EQ(ChatLines().first(), QString::fromUtf8("Аня:hi ?"));
 }
 
-TEST_F(Chat, AnExitReplyIsShownThenTheWindowCloses) {
+TEST_F(Chat, AnExitReplyIsShownThenTheWindowClosesWhileEventsGoOn) {
     Type(QString::fromUtf8("пока"));
     EXPECT_EQ(ChatLines().last(), QString::fromUtf8("Tumbo:До встречи, Аня"));
-    EXPECT_EQ(clock.sleeps, std::vector<int>{3000});
-    EXPECT_TRUE(form->isVisible()) << "the handler runs to its end first";
-    QApplication::processEvents();
-    EXPECT_FALSE(form->isVisible());
+    auto* exit = form->findChild<QTimer*>("ExitTimer");
+    ASSERT_NE(exit, nullptr);
+    EXPECT_TRUE(exit->isActive());
+    EXPECT_EQ(exit->interval(), 3000);
+    EXPECT_FALSE(form->Edit1->isEnabled()) << "nothing more can be sent";
+    bool otherTimerFired = false;
+    QTimer::singleShot(1, [&] { otherTimerFired = true; });
+    EXPECT_TRUE(QTest::qWaitFor([&] { return otherTimerFired; }, 1000))
+        << "the event loop keeps running during the pause";
+    EXPECT_TRUE(form->isVisible());
+    exit->setInterval(0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !form->isVisible(); }, 1000));
     EXPECT_EQ(ChatLines().size(), 2);
 }
 

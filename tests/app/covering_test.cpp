@@ -48,7 +48,7 @@ TEST_F(Covering, TheSplashKeepsTheChatFromKeysClicksAndTab) {
     TypeIntoWindow("hi");
     EXPECT_FALSE(form->Edit1->hasFocus());
     EXPECT_TRUE(form->Edit1->text().isEmpty());
-    form->StartLoading();
+    test::LoadNow(*form);
     QApplication::processEvents();
     QApplication::setActiveWindow(form.get());
     EXPECT_EQ(Focused(), form->Edit1);

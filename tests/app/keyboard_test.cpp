@@ -27,7 +27,7 @@ TEST_F(Keyboard, TheSplashStartsWithEnterAndLeavesWithTab) {
     EXPECT_EQ(Focused(), form->Frame61->Label2);
     QTest::keyClick(Focused(), Qt::Key_Backtab);
     QTest::keyClick(Focused(), Qt::Key_Return);
-    EXPECT_FALSE(form->Frame61->isVisible());
+    EXPECT_TRUE(test::WaitUntil([&] { return form->Frame61->isHidden(); }));
     EXPECT_TRUE(form->menuBar()->isVisible());
 }
 

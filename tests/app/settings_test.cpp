@@ -99,7 +99,7 @@ TEST_F(Settings, AFailedSaveKeepsThePanelAndTheOldFile) {
     test::FailingFileCalls calls;
     form = std::make_unique<TForm1>(dir.file("tumbo3.reg"), clock, calls);
     form->show();
-    form->StartLoading();
+    test::LoadNow(*form);
     form->N2->trigger();
     calls.FailAt(test::FailingFileCalls::Call::kOpen, EACCES);
     panel()->Edit1->setText("new");

@@ -44,13 +44,14 @@ TEST_F(Splash, LoadingShowsEveryGaugeStepThenTheChat) {
     QObject::connect(form->Frame61->Gauge1, &QProgressBar::valueChanged,
                      [&shown](int value) { shown.push_back(value); });
     QTest::mouseClick(form->Frame61->Label1, Qt::LeftButton);
+    EXPECT_TRUE(form->Frame61->isVisible()) << "the animation runs on its timer";
+    ASSERT_TRUE(test::WaitUntil([&] { return form->Frame61->isHidden(); }));
     std::vector<int> expected;
     for (int value = 1; value <= 100; ++value) {
         expected.push_back(value);
     }
     // The gauge starts at 0, so setting 0 again changes nothing; 1 to 100 follow.
     EXPECT_EQ(shown, expected);
-    EXPECT_EQ(clock.sleeps, std::vector<int>(101, 1));
     EXPECT_FALSE(form->Frame61->isVisible());
     EXPECT_TRUE(form->isVisible());
     EXPECT_FALSE(form->windowFlags() & Qt::FramelessWindowHint);

@@ -63,6 +63,34 @@ TEST_F(TeachingPanel, EnterMovesOnAndNeverSends) {
     EXPECT_FALSE(form->BitBtn1->isEnabled()) << "the send button cannot be reached either";
 }
 
+// Someone still typing chat phrases after a miss fills the fields, presses Enter and types
+// blanks: none of that may confirm a lesson.
+TEST_F(TeachingPanel, OnlyCtrlEnterOrOkConfirms) {
+    Type("unknown");
+    for (int number = 1; number <= 8; ++number) {
+        QTest::keyClick(panel()->Field(number), Qt::Key_Return);
+    }
+    EXPECT_EQ(QApplication::focusWidget(), panel()->Edit8) << "Enter stops at the last field";
+    TypeInto(panel()->Edit8, "still chatting ");
+    QTest::keyClick(panel()->Edit8, Qt::Key_Return);
+    EXPECT_TRUE(panel()->isVisible());
+    EXPECT_FALSE(dir.Exists("dlg/2.dlg"));
+    QTest::keyClick(panel()->Edit8, Qt::Key_Return, Qt::ControlModifier);
+    EXPECT_FALSE(panel()->isVisible());
+    EXPECT_EQ(dir.Read("dlg/2.dlg"), CrLfLines({"$unknown", "#still chatting ", "#END"}));
+}
+
+TEST_F(TeachingPanel, OkWithoutAReplySaysWhatIsMissingAndStoresNothing) {
+    Type("unknown");
+    QTest::mouseClick(panel()->BitBtn1, Qt::LeftButton);
+    EXPECT_TRUE(panel()->isVisible());
+    EXPECT_EQ(panel()->Label6->text(), QString::fromUtf8("Нужен хотя бы один ответ Тумбо."));
+    EXPECT_FALSE(dir.Exists("dlg/2.dlg"));
+    EXPECT_TRUE(boxes.empty());
+    TypeInto(panel()->Edit5, "r");
+    EXPECT_TRUE(panel()->Label6->text().isEmpty()) << "typing clears the message";
+}
+
 TEST_F(TeachingPanel, LeavingSaysSoAndReturnsToTheChat) {
     Type("unknown");
     QTest::mouseClick(panel()->BitBtn2, Qt::LeftButton);

@@ -69,12 +69,28 @@ TEST_F(Teaching, TurnsFollowEachOtherAndEmptyFieldsWriteNothing) {
     EXPECT_EQ(window.teachFields, (std::array<std::string, 8>{}));
     Fill({{1, "and you"}, {3, "you?"}});
     window.ConfirmTeaching();
+    EXPECT_EQ(window.missing, LessonGap::kLastTurnWithoutReply) << "it would answer END";
+    EXPECT_TRUE(window.teachPanelVisible);
+    EXPECT_FALSE(dir.Exists("dlg/3.dlg"));
+    Fill({{5, "fine"}});
+    window.ConfirmTeaching();
     EXPECT_EQ(dir.Read("dlg/3.dlg"),
-              CrLfLines({"$hi", "#hello", "# ", "$and you", "$you?", "#END"}));
-    // The last turn has no replies, so it is answered with the end line.
+              CrLfLines({"$hi", "#hello", "# ", "$and you", "$you?", "#fine", "#END"}));
     Send("hi");
     Send("you?");
-    EXPECT_EQ(LastLine(), "Tumbo:END");
+    EXPECT_EQ(LastLine(), "Tumbo:fine");
+}
+
+TEST_F(Teaching, ALessonWithoutAReplyOrAnOpenerStoresNothing) {
+    StartTeaching("lonely");
+    window.ConfirmTeaching();
+    EXPECT_EQ(window.missing, LessonGap::kNoReply);
+    Fill({{1, ""}, {5, "reply"}});
+    window.ConfirmTeaching();
+    EXPECT_EQ(window.missing, LessonGap::kNoTrigger);
+    EXPECT_TRUE(window.teachPanelVisible);
+    EXPECT_EQ(PathList(), CrLfLines({"dlg\\1.dlg", "dlg\\2.dlg"}));
+    EXPECT_TRUE(engine.ScratchOpen()) << "the lesson goes on";
 }
 
 TEST_F(Teaching, TheNewNumberFollowsTheLastEntryAndNeverOverwrites) {
@@ -140,7 +156,8 @@ TEST_F(Teaching, TypedLineBreaksCannotSplitADialogue) {
     EXPECT_EQ(dir.Read("dlg/3.dlg"), CrLfLines({"$q", "$two  lines", "#end here", "#END"}));
 }
 
-TEST_F(Teaching, LeavingKeepsExtendedVariantsForTheNextFlow) {
+// What was typed for a lesson that was left is never learnt with the next one.
+TEST_F(Teaching, LeavingDiscardsTheLesson) {
     StartTeaching("first");
     Fill({{2, "kept"}, {5, "kept reply"}});
     window.ExtendTurn();
@@ -149,11 +166,13 @@ TEST_F(Teaching, LeavingKeepsExtendedVariantsForTheNextFlow) {
     EXPECT_FALSE(window.teachPanelVisible);
     EXPECT_FALSE(engine.ScratchOpen());
     EXPECT_EQ(PathList(), CrLfLines({"dlg\\1.dlg", "dlg\\2.dlg"}));
+    EXPECT_EQ(dir.Read("temp.dlg"), "");
     StartTeaching("second");
     Fill({{5, "r"}});
     window.ConfirmTeaching();
-    EXPECT_EQ(dir.Read("dlg/3.dlg"),
-              CrLfLines({"$first", "$kept", "$second", "#kept reply", "#r", "#END"}));
+    EXPECT_EQ(dir.Read("dlg/3.dlg"), CrLfLines({"$second", "#r", "#END"}));
+    Send("first");
+    EXPECT_TRUE(window.teachPanelVisible);
 }
 
 class TeachingFailure : public Teaching {
@@ -212,6 +231,7 @@ TEST_F(TeachingFailure, ABadLastEntryNamesTheText) {
     dir.Write("path.tmb", CrLfLines({"dlg\\1.dlg", "dlg\\x7.dlg"}));
     std::filesystem::copy_file(dir.path() / "dlg/1.dlg", dir.path() / "dlg/x7.dlg");
     Send("taught");
+    Fill({{5, "again"}});
     ExpectNothingLearnt("'x7' is not a valid integer value");
 }
 

@@ -26,6 +26,8 @@ public:
     TOptions controls;
     std::array<std::string, kTeachFieldCount> teachFields;
     bool teachPanelVisible = false;
+    // What the teaching panel last said a lesson lacks.
+    LessonGap missing = LessonGap::kNone;
     int teachPanelShown = 0;
     int closeRequests = 0;
     long progressCalls = 0;
@@ -60,6 +62,10 @@ public:
     // The teaching panel's buttons: OK, leave, extend, next phrase.
     void ConfirmTeaching() {
         const Learnt learnt = engine_->ConfirmLesson(Fields());
+        missing = learnt.gap;
+        if (learnt.gap != LessonGap::kNone) {
+            return;
+        }
         AppendChatLine(chat_lines::kLearnt);
         teachPanelVisible = false;
         if (learnt.optionsNotSaved) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -16,8 +17,26 @@
 #include "support/base_writer.h"
 #include "support/cp1251.h"
 #include "support/fake_window.h"
+#include "ui/tframe6.h"
 
 namespace tumbo::test {
+
+// Waits, turning the event loop as the program does, until `done` or five seconds have
+// passed. QTest::qWaitFor sleeps between its looks, which slows a millisecond timer tenfold.
+template <typename Done>
+bool WaitUntil(Done done) {
+    QDeadlineTimer deadline(5000);
+    while (!done() && !deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+    }
+    return done();
+}
+
+// Clicks loading and waits while the splash's animation runs on its timer.
+inline void LoadNow(TForm1& form) {
+    form.StartLoading();
+    EXPECT_TRUE(WaitUntil([&form] { return form.Frame61->isHidden(); }));
+}
 
 // A TForm1 on a base in a fresh folder, with boxes recorded and sleeps only counted.
 class WindowTest : public testing::Test, protected BaseFolder {
@@ -44,7 +63,7 @@ protected:
     }
     void OpenLoaded(FileCalls& files = SystemFileCalls()) {
         Open(files);
-        form->StartLoading();
+        LoadNow(*form);
         // The new border recreates the native window, which must be made active again.
         QApplication::processEvents();
         QApplication::setActiveWindow(form.get());

@@ -25,6 +25,7 @@
 #include "platform/qt/message_box.h"
 #include "ui/clickable_label.h"
 #include "ui/colors.h"
+#include "ui/knowledge_window.h"
 #include "ui/panel_widgets.h"
 #include "ui/resources_init.h"
 #include "ui/tframe2.h"
@@ -41,6 +42,7 @@ TForm1::TForm1(std::string registryFile, tumbo::Clock& clock, tumbo::FileCalls& 
     : QMainWindow(parent),
       registryFile_(std::move(registryFile)),
       clock_(clock),
+      files_(files),
       engine_(clock, files) {
     createWindow();
     createChatLayout();
@@ -61,6 +63,7 @@ TForm1::TForm1(std::string registryFile, tumbo::Clock& clock, tumbo::FileCalls& 
 }
 
 TForm1::~TForm1() {
+    knowledge_.reset();
     tumbo::SetBoxOwner(nullptr);
 }
 
@@ -175,6 +178,12 @@ void TForm1::createMenu() {
     N1->setObjectName("N1");
     N2 = menuBar()->addAction(QString::fromUtf8("Настройки"));
     N2->setObjectName("N2");
+    N6 = menuBar()->addAction(QString::fromUtf8("База"));
+    N6->setObjectName("N6");
+    N6->setToolTip(QString::fromUtf8("База диалогов: посмотреть, изменить, забыть"));
+    // Shown and hidden with the settings item, which loading shows.
+    N6->setVisible(false);
+    connect(N2, &QAction::visibleChanged, N6, [this] { N6->setVisible(N2->isVisible()); });
     QMenu* help = menuBar()->addMenu("?");
     help->setObjectName("N3menu");
     help->setAccessibleName(QString::fromUtf8("Справка"));
@@ -197,6 +206,7 @@ void TForm1::connectHandlers() {
     connect(N2, &QAction::triggered, this, Guard(&TForm1::N2Click));
     connect(N4, &QAction::triggered, this, Guard(&TForm1::N4Click));
     connect(N5, &QAction::triggered, this, Guard(&TForm1::N5Click));
+    connect(N6, &QAction::triggered, this, Guard(&TForm1::N6Click));
     connect(Frame41->Label6, &ClickableLabel::clicked, this, Guard(&TForm1::Frame41Label6Click));
     connect(Frame41->BitBtn1, &QPushButton::clicked, this, Guard(&TForm1::Frame41BitBtn1Click));
     connect(Frame51->Label4, &ClickableLabel::clicked, this, Guard(&TForm1::Frame51Label4Click));
@@ -229,6 +239,21 @@ void TForm1::setTabOrder() {
 void TForm1::createShortcuts() {
     auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     connect(escape, &QShortcut::activated, this, &TForm1::EscapeTopPanel);
+}
+
+void TForm1::N6Click() {
+    if (knowledge_ == nullptr) {
+        // Boxes of the base window's handlers belong to it, not to the chat behind it.
+        auto guard = [this](const std::function<void()>& handler) {
+            tumbo::SetBoxOwner(knowledge_.get());
+            Guarded(handler);
+            tumbo::SetBoxOwner(this);
+        };
+        knowledge_ = std::make_unique<KnowledgeWindow>(engine_, files_, guard,
+                                                       [this] { ApplyOptions(engine_.Options()); });
+        knowledge_->setWindowIcon(windowIcon());
+    }
+    knowledge_->Open();
 }
 
 void TForm1::PlaceOnScreen() {

@@ -253,7 +253,7 @@ void TForm1::N6Click() {
                                                        [this] { ApplyOptions(engine_.Options()); });
         knowledge_->setWindowIcon(windowIcon());
     }
-    knowledge_->Open();
+    knowledge_->Open(frameGeometry());
 }
 
 void TForm1::PlaceOnScreen() {

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QSplitter>
 #include <QTimer>
@@ -210,15 +211,39 @@ void KnowledgeWindow::createShortcuts() {
     connect(close, &QShortcut::activated, this, &QWidget::close);
 }
 
-void KnowledgeWindow::Open() {
+void KnowledgeWindow::Open(const QRect& chat) {
     if (!isVisible()) {
         Refresh();
+        if (!placed_) {
+            PlaceBeside(chat);
+            placed_ = true;
+        }
         show();
         SearchField->setFocus();
     }
     setWindowState(windowState() & ~Qt::WindowMinimized);
     raise();
     activateWindow();
+}
+
+// The first time beside the chat, so both can be seen; where there is no room, in the
+// middle of the screen, wholly on it. Later it opens where the user left it.
+void KnowledgeWindow::PlaceBeside(const QRect& chat) {
+    if (screen() == nullptr) {
+        return;
+    }
+    const QRect room = screen()->availableGeometry();
+    QRect place(QPoint(), size().boundedTo(room.size()));
+    constexpr int kGap = 8;
+    const int top = std::clamp(chat.top(), room.top(), room.bottom() - place.height() + 1);
+    if (chat.right() + kGap + place.width() <= room.right()) {
+        place.moveTopLeft({chat.right() + kGap, top});
+    } else if (chat.left() - kGap - place.width() >= room.left()) {
+        place.moveTopRight({chat.left() - kGap, top});
+    } else {
+        place.moveCenter(room.center());
+    }
+    setGeometry(place);
 }
 
 void KnowledgeWindow::Refresh() {
@@ -330,6 +355,25 @@ void KnowledgeWindow::UpdateButtons() {
     UndoLessonButton->setEnabled(editor_.NewestLesson().has_value());
 }
 
+std::string KnowledgeWindow::VisibleNeighbourOf(const std::string& entry) const {
+    std::vector<std::string> visible;
+    int at = -1;
+    for (int i = 0; i < DialogueList->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = DialogueList->topLevelItem(i);
+        const std::string itemEntry =
+            item->data(kNumberColumn, kEntryRole).toByteArray().toStdString();
+        if (itemEntry == entry) {
+            at = static_cast<int>(visible.size());
+        } else if (!item->isHidden()) {
+            visible.push_back(itemEntry);
+        }
+    }
+    if (at < 0 || visible.empty()) {
+        return {};
+    }
+    return visible[std::min(static_cast<std::size_t>(at), visible.size() - 1)];
+}
+
 const DialogueSummary* KnowledgeWindow::SummaryOf(const std::string& entry) const {
     const auto found = std::find_if(summaries_.begin(), summaries_.end(),
                                     [&](const DialogueSummary& s) { return s.entry == entry; });
@@ -409,10 +453,20 @@ void KnowledgeWindow::ForgetAfterAsking(const std::string& entry, const QString&
         return;
     }
     const QString opener = OpenerOf(entry);
-    // The list and the count follow whatever part of the forgetting was done.
-    const auto afterChange = [this] {
+    const QTreeWidgetItem* current = DialogueList->currentItem();
+    const bool wasCurrent =
+        current != nullptr &&
+        current->data(kNumberColumn, kEntryRole).toByteArray().toStdString() == entry;
+    const std::string neighbour = wasCurrent ? VisibleNeighbourOf(entry) : std::string();
+    // The list and the count follow whatever part of the forgetting was done, and the
+    // keyboard goes on from the dialogue that took the forgotten one's place.
+    const auto afterChange = [this, neighbour] {
         guard_(countChanged_);
         guard_([this] { Refresh(); });
+        if (shownEntry_.empty() && !neighbour.empty()) {
+            SelectEntry(neighbour);
+            DialogueList->setFocus();
+        }
     };
     try {
         editor_.Forget(entry);

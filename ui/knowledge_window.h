@@ -36,8 +36,9 @@ public:
                     std::function<void()> countChanged);
     ~KnowledgeWindow() override;
 
-    // Shows the window with the base as it is now, or brings it to the front.
-    void Open();
+    // Shows the window with the base as it is now, the first time beside `chat` (the main
+    // window's frame), or brings it to the front.
+    void Open(const QRect& chat);
     // Reads the list again, keeping the selection and any unsaved text of a dialogue still
     // there.
     void Refresh();
@@ -62,6 +63,7 @@ private:
     void connectHandlers();
     void createShortcuts();
 
+    void PlaceBeside(const QRect& chat);
     void Fill();
     void ApplyFilter();
     void ShowSelected();
@@ -70,6 +72,8 @@ private:
     void SelectEntry(const std::string& entry);
     // Forgets a dialogue after the user said yes to `question`.
     void ForgetAfterAsking(const std::string& entry, const QString& question);
+    // The dialogue the list shows after `entry` (or before it, when it is the last).
+    std::string VisibleNeighbourOf(const std::string& entry) const;
     const DialogueSummary* SummaryOf(const std::string& entry) const;
     QString OpenerOf(const std::string& entry) const;
     // The text as code page 1251 lines; throws when a character has no place in it.
@@ -83,6 +87,7 @@ private:
     std::vector<DialogueSummary> summaries_;
     // The dialogue whose text is shown, empty for none.
     std::string shownEntry_;
+    bool placed_ = false;
 };
 
 }  // namespace tumbo

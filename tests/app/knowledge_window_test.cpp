@@ -139,19 +139,16 @@ TEST_F(BaseWindow, AnEditIsCheckedSavedAndAnsweredFromTheNextPhrase) {
         << "the stored form";
     EXPECT_EQ(Reply(QString::fromUtf8("Здравствуй")), QString::fromUtf8("Tumbo:Рад тебя видеть!"));
 
+    // What the code page cannot hold is refused before anything is written; the text's
+    // other faults are the engine's to find (DialogueText tests).
     const std::string saved = dir.Read("dlg/1.dlg");
     QApplication::setActiveWindow(window);
-    for (const char* text :
-         {"$привет\n#Улыбка 😀", "#Привет!\n$привет", "$привет\n#Привет!\n\n$а ты"}) {
-        boxes.clear();
-        window->DialogueText->setPlainText(QString::fromUtf8(text));
-        QTest::keySequence(window, QKeySequence::Save);
-        ASSERT_EQ(boxes.size(), 1u) << text;
-        EXPECT_TRUE(boxes[0].text.startsWith(QString::fromUtf8("Строка "))) << text;
-        EXPECT_EQ(dir.Read("dlg/1.dlg"), saved) << "nothing written: " << text;
-    }
-    EXPECT_TRUE(boxes[0].text.startsWith(QString::fromUtf8("Строка 4:")))
-        << "the turn without reply";
+    window->DialogueText->setPlainText(QString::fromUtf8("$привет\n#Улыбка 😀"));
+    QTest::keySequence(window, QKeySequence::Save);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0].text.startsWith(QString::fromUtf8("Строка 2, знак 9:")));
+    EXPECT_TRUE(boxes[0].details.contains(QString::fromUtf8("😀")));
+    EXPECT_EQ(dir.Read("dlg/1.dlg"), saved);
 }
 
 TEST_F(BaseWindow, ForgettingAsksFirstThenTheDialogueIsGoneFromListBaseAndChat) {

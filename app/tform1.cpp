@@ -26,6 +26,7 @@
 #include "platform/qt/message_box.h"
 #include "ui/clickable_label.h"
 #include "ui/colors.h"
+#include "ui/knowledge_window.h"
 #include "ui/panel_widgets.h"
 #include "ui/resources_init.h"
 #include "ui/tframe2.h"
@@ -42,6 +43,7 @@ TForm1::TForm1(std::string registryFile, tumbo::Clock& clock, tumbo::FileCalls& 
     : QMainWindow(parent),
       registryFile_(std::move(registryFile)),
       clock_(clock),
+      files_(files),
       engine_(clock, files) {
     createWindow();
     createChatLayout();
@@ -63,6 +65,7 @@ TForm1::TForm1(std::string registryFile, tumbo::Clock& clock, tumbo::FileCalls& 
 }
 
 TForm1::~TForm1() {
+    knowledge_.reset();
     tumbo::SetBoxOwner(nullptr);
 }
 
@@ -177,6 +180,9 @@ void TForm1::createMenu() {
     N1->setObjectName("N1");
     N2 = menuBar()->addAction(QString::fromUtf8("Настройки"));
     N2->setObjectName("N2");
+    N6 = menuBar()->addAction(QString::fromUtf8("База"));
+    N6->setObjectName("N6");
+    N6->setToolTip(QString::fromUtf8("База диалогов: посмотреть, изменить, забыть"));
     QMenu* help = menuBar()->addMenu("?");
     help->setObjectName("N3menu");
     help->setAccessibleName(QString::fromUtf8("Справка"));
@@ -186,7 +192,7 @@ void TForm1::createMenu() {
     N4->setObjectName("N4");
     N5 = help->addAction(QString::fromUtf8("О программе"));
     N5->setObjectName("N5");
-    for (QAction* item : {N1, N2, N3}) {
+    for (QAction* item : {N1, N2, N6, N3}) {
         item->setVisible(false);
     }
     menuBar()->hide();
@@ -199,6 +205,7 @@ void TForm1::connectHandlers() {
     connect(N2, &QAction::triggered, this, Guard(&TForm1::N2Click));
     connect(N4, &QAction::triggered, this, Guard(&TForm1::N4Click));
     connect(N5, &QAction::triggered, this, Guard(&TForm1::N5Click));
+    connect(N6, &QAction::triggered, this, Guard(&TForm1::N6Click));
     connect(Frame41->Label6, &ClickableLabel::clicked, this, Guard(&TForm1::Frame41Label6Click));
     connect(Frame41->BitBtn1, &QPushButton::clicked, this, Guard(&TForm1::Frame41BitBtn1Click));
     connect(Frame51->Label4, &ClickableLabel::clicked, this, Guard(&TForm1::Frame51Label4Click));
@@ -243,6 +250,21 @@ void TForm1::createTimers() {
     exitTimer_->setObjectName("ExitTimer");
     exitTimer_->setSingleShot(true);
     connect(exitTimer_, &QTimer::timeout, this, &QWidget::close);
+}
+
+void TForm1::N6Click() {
+    if (knowledge_ == nullptr) {
+        // Boxes of the base window's handlers belong to it, not to the chat behind it.
+        auto guard = [this](const std::function<void()>& handler) {
+            tumbo::SetBoxOwner(knowledge_.get());
+            Guarded(handler);
+            tumbo::SetBoxOwner(this);
+        };
+        knowledge_ = std::make_unique<KnowledgeWindow>(engine_, files_, guard,
+                                                       [this] { ApplyOptions(engine_.Options()); });
+        knowledge_->setWindowIcon(windowIcon());
+    }
+    knowledge_->Open(frameGeometry());
 }
 
 void TForm1::PlaceOnScreen() {

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "engine/engine.h"
@@ -29,6 +30,7 @@ class TFrame3;
 class TFrame4;
 class TFrame5;
 class TFrame6;
+class KnowledgeWindow;
 
 // The one window of the program: the chat, the information box, the menu, the splash
 // and the panels over the chat area. It owns the engine and shows what it answers.
@@ -57,6 +59,7 @@ public:
     void N2Click();
     void N4Click();
     void N5Click();
+    void N6Click();
     void Frame61Label1Click();
     void Frame61Label2Click();
     void Frame61Label1MouseEnter();
@@ -105,11 +108,14 @@ public:
     QAction* N3 = nullptr;
     QAction* N4 = nullptr;
     QAction* N5 = nullptr;
+    QAction* N6 = nullptr;
     TFrame2* Frame21 = nullptr;
     TFrame3* Frame31 = nullptr;
     TFrame4* Frame41 = nullptr;
     TFrame5* Frame51 = nullptr;
     TFrame6* Frame61 = nullptr;
+    // «База диалогов», made when first asked for.
+    KnowledgeWindow* knowledgeWindow() const { return knowledge_.get(); }
 
 private:
     void createWindow();
@@ -190,7 +196,9 @@ private:
     int alphaValue_ = 255;
     std::string registryFile_;
     tumbo::Clock& clock_;
+    tumbo::FileCalls& files_;
     tumbo::Engine engine_;
+    std::unique_ptr<KnowledgeWindow> knowledge_;
 };
 
 }  // namespace tumbo

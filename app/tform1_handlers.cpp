@@ -240,7 +240,7 @@ void TForm1::LoadingStep() {
 
 void TForm1::FinishLoading() {
     Frame61->hide();
-    for (QAction* item : {N1, N2, N3}) {
+    for (QAction* item : {N1, N2, N6, N3}) {
         item->setVisible(true);
     }
     menuBar()->show();

@@ -18,6 +18,10 @@ inline constexpr std::string_view kOptionFile = "opt.tmb";
 inline constexpr std::string_view kPathList = "path.tmb";
 inline constexpr std::string_view kScratchDialogue = "temp.dlg";
 inline constexpr std::string_view kDialogueFolder = "dlg";
+// Forgotten dialogue files are moved here, and their openers listed in the file beside,
+// one a line, so that an update never brings them back.
+inline constexpr std::string_view kForgottenFolder = "dlg/forgotten";
+inline constexpr std::string_view kForgottenOpeners = "forgotten.tmb";
 
 // The option file's lines: name, "true" or "false", opacity, dialogue count.
 inline constexpr int kOptionLines = 4;

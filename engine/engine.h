@@ -2,9 +2,11 @@
 
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/answer.h"
 #include "engine/conversation.h"
@@ -76,6 +78,14 @@ public:
     // Stores a lesson as the dialogue after the path list's last one, names it at the end
     // of the path list and raises the count. Throws when nothing was learnt.
     Learnt Learn(const Lesson& lesson);
+    // The number of the newest dialogue Learn stored in this run that is still in the base.
+    std::optional<std::int64_t> NewestLesson() const;
+    // Called after each dialogue Learn stores; it must not throw.
+    void OnLearnt(std::function<void()> observer) { onLearnt_ = std::move(observer); }
+
+    // The base no longer lists `entry`: the conversation leaves it, it is no lesson of this
+    // run any more, and the count is lowered and saved. Returns the failure of that save.
+    std::exception_ptr Forgotten(const std::string& entry);
 
     static constexpr int kExitPauseMs = 3000;
 
@@ -99,6 +109,8 @@ private:
     ReplySearch search_;
     RandomChoice random_;
     LessonDraft draft_;
+    std::vector<std::int64_t> lessons_;
+    std::function<void()> onLearnt_;
 };
 
 }  // namespace tumbo

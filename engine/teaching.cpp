@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <limits>
 #include <string>
 #include <vector>
@@ -40,6 +41,10 @@ Learnt Engine::Learn(const Lesson& lesson) {
     Learnt learnt;
     learnt.number = CommitNumberedDialogue(programDir_, number, lesson.DialogueLines(),
                                            newDialogue_, pathList_);
+    lessons_.push_back(learnt.number);
+    if (onLearnt_) {
+        onLearnt_();
+    }
     // The dialogue is learnt from here on, even if the count cannot be saved: learning it
     // again would only store it twice.
     if (options_.DialogueCount < std::numeric_limits<int>::max()) {
@@ -52,6 +57,27 @@ Learnt Engine::Learn(const Lesson& lesson) {
         learnt.optionsNotSaved = std::current_exception();
     }
     return learnt;
+}
+
+std::optional<std::int64_t> Engine::NewestLesson() const {
+    return lessons_.empty() ? std::nullopt : std::optional(lessons_.back());
+}
+
+std::exception_ptr Engine::Forgotten(const std::string& entry) {
+    // A dialogue that is gone must not answer the next phrase in context.
+    if (conversation_.CurrentDialogue == entry) {
+        conversation_ = Conversation{};
+    }
+    std::erase_if(lessons_,
+                  [&](std::int64_t number) { return base_format::DialogueEntry(number) == entry; });
+    options_.DialogueCount = std::max(options_.DialogueCount - 1, 0);
+    try {
+        WriteOptionFile(options_);
+        LoadOptions();
+    } catch (...) {
+        return std::current_exception();
+    }
+    return nullptr;
 }
 
 // The number of the next dialogue follows the last one the path list names now.

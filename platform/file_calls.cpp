@@ -77,6 +77,10 @@ int FileCalls::Unlink(const char* path) {
     return ::unlink(path);
 }
 
+int FileCalls::Mkdir(const char* path, mode_t mode) {
+    return ::mkdir(path, mode);
+}
+
 FileCalls& SystemFileCalls() {
     static FileCalls calls;
     return calls;

@@ -25,6 +25,7 @@ public:
     // As Rename, but fails with EEXIST instead of replacing a file already at `to`.
     virtual int RenameNoReplace(const char* from, const char* to);
     virtual int Unlink(const char* path);
+    virtual int Mkdir(const char* path, mode_t mode);
 };
 
 // The real calls, shared by every file that is not given its own.

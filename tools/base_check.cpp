@@ -46,6 +46,7 @@ public:
             CheckDialogue(entry);
         }
         CheckUnlisted(paths);
+        CheckForgotten();
         return findings_.Take();
     }
 
@@ -214,6 +215,24 @@ private:
         });
         for (const auto& file : unlisted) {
             findings_.Warn(file, 0, "not listed in path.tmb, so the program never reads it");
+        }
+    }
+
+    // What the base window forgot: files in dlg/forgotten/ are kept aside on purpose and
+    // never read (the unlisted-file walk does not enter that folder), and forgotten.tmb,
+    // when there, keeps the line rules of every base file.
+    void CheckForgotten() {
+        std::error_code error;
+        const std::string folder(base_format::kForgottenFolder);
+        const auto folderStatus = fs::symlink_status(dir_ / folder, error);
+        if (fs::exists(folderStatus) && !fs::is_directory(folderStatus)) {
+            findings_.Add(folder, 0,
+                          "is " + KindOf(folderStatus) +
+                              ", not a folder: forgetting a dialogue cannot put its file there");
+        }
+        const std::string openers(base_format::kForgottenOpeners);
+        if (fs::exists(fs::symlink_status(dir_ / openers, error))) {
+            ReadListFile(openers, 1, nullptr);
         }
     }
 

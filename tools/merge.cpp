@@ -10,6 +10,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "engine/base_editor.h"
 #include "engine/base_format.h"
 #include "engine/dialogue_commit.h"
 #include "engine/dialogue_reader.h"
@@ -30,6 +31,8 @@ constexpr std::string_view kHelp =
     "already an opening phrase in USER_BASE, in BUNDLED_BASE's order, each as a new\n"
     "numbered dialogue at the end of the path list, and prints each one it adds. Nothing\n"
     "USER_BASE holds is changed, renamed or removed, and a second run adds nothing.\n"
+    "A dialogue any of whose opening phrases USER_BASE lists in forgotten.tmb (the user\n"
+    "forgot it in the base window) is never added.\n"
     "Exit status: 0 done, 1 some dialogue could not be added (those added are whole),\n"
     "2 bad usage or a base that cannot be read, 3 USER_BASE is in use by Tumbo.\n";
 
@@ -77,6 +80,7 @@ public:
           user_(PrefixOf(user)),
           out_(out),
           err_(err),
+          calls_(calls),
           reader_(calls),
           dialogues_(calls),
           pathList_(calls),
@@ -95,6 +99,9 @@ public:
             }
             bundledEntries = ReadLines(reader_, bundled_ + std::string(base_format::kPathList));
             userEntries_ = ReadLines(reader_, user_ + std::string(base_format::kPathList));
+            for (std::string& opener : ReadForgottenOpeners(user_, calls_)) {
+                forgottenOpeners_.insert(std::move(opener));
+            }
         } catch (const TumboError& error) {
             PrintFailure(err_, kTool, error);
             return merge_status::kUnusable;
@@ -121,6 +128,13 @@ public:
             if (std::any_of(openers.begin(), openers.end(),
                             [this](const std::string& o) { return userOpeners_.contains(o); })) {
                 ++present_;
+                continue;
+            }
+            // The user took it out of the base on purpose.
+            if (std::any_of(openers.begin(), openers.end(), [this](const std::string& o) {
+                    return forgottenOpeners_.contains(o);
+                })) {
+                ++forgotten_;
                 continue;
             }
             if (!Add(entry, lines, openers)) {
@@ -201,13 +215,18 @@ private:
 
     void Summary() {
         out_ << kTool << ": added " << added_ << " dialogue(s) to " << user_ << "; " << present_
-             << " open with a phrase it already has\n";
+             << " open with a phrase it already has";
+        if (forgotten_ > 0) {
+            out_ << "; " << forgotten_ << " were forgotten there";
+        }
+        out_ << '\n';
     }
 
     std::string bundled_;
     std::string user_;
     std::ostream& out_;
     std::ostream& err_;
+    FileCalls& calls_;
     TextFile reader_;
     DialogueReader dialogues_;
     TextFile pathList_;
@@ -215,10 +234,12 @@ private:
     TextFile newDialogue_;
     Lines userEntries_;
     std::unordered_set<std::string> userOpeners_;
+    std::unordered_set<std::string> forgottenOpeners_;
     std::optional<std::int64_t> nextNumber_;
     std::optional<TOptions> options_;
     int added_ = 0;
     int present_ = 0;
+    int forgotten_ = 0;
 };
 
 }  // namespace

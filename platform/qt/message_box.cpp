@@ -1,5 +1,6 @@
 #include "platform/qt/message_box.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
 #include <QPointer>
@@ -17,6 +18,11 @@ QPointer<QWidget>& Owner() {
 
 MessageBoxHandler& Handler() {
     static MessageBoxHandler handler;
+    return handler;
+}
+
+QuestionHandler& Questions() {
+    static QuestionHandler handler;
     return handler;
 }
 
@@ -56,12 +62,37 @@ void ShowMessageBox(QWidget* parent, const MessageBoxRequest& request) {
     box.exec();
 }
 
+bool AskMessageBox(QWidget* parent, const MessageBoxRequest& request) {
+    if (parent == nullptr) {
+        parent = Owner();
+    }
+    if (Questions()) {
+        return Questions()(parent, request);
+    }
+    QMessageBox box(ToQt(request.icon), request.caption, request.text,
+                    QMessageBox::Yes | QMessageBox::No, parent);
+    box.button(QMessageBox::Yes)->setText(QString::fromUtf8("Да"));
+    box.button(QMessageBox::No)->setText(QString::fromUtf8("Нет"));
+    // What is asked about changes the base: a hurried Enter must not say yes.
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    box.setWindowIcon(parent != nullptr ? parent->windowIcon() : QApplication::windowIcon());
+    if (parent != nullptr) {
+        box.setWindowModality(Qt::WindowModal);
+    }
+    return box.exec() == QMessageBox::Yes;
+}
+
 void SetBoxOwner(QWidget* owner) {
     Owner() = owner;
 }
 
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler) {
     return std::exchange(Handler(), std::move(handler));
+}
+
+QuestionHandler SetQuestionHandler(QuestionHandler handler) {
+    return std::exchange(Questions(), std::move(handler));
 }
 
 }  // namespace tumbo

@@ -22,6 +22,10 @@ struct MessageBoxRequest {
 // the box owner when `parent` is null, and carrying its owner's icon.
 void ShowMessageBox(QWidget* parent, const MessageBoxRequest& request);
 
+// Asks a question with «Да» and «Нет», modal like ShowMessageBox; true for «Да». «Нет» is
+// the default, and Esc or closing the box answers it too.
+bool AskMessageBox(QWidget* parent, const MessageBoxRequest& request);
+
 // Names the window that boxes without a parent of their own belong to (the main window);
 // null leaves them without one.
 void SetBoxOwner(QWidget* owner);
@@ -31,5 +35,10 @@ using MessageBoxHandler = std::function<void(QWidget* parent, const MessageBoxRe
 // Routes every box to `handler` instead (tests record them); an empty handler restores
 // the real boxes. Returns the handler that was in place.
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler);
+
+using QuestionHandler = std::function<bool(QWidget* parent, const MessageBoxRequest&)>;
+
+// The same for questions: tests answer them.
+QuestionHandler SetQuestionHandler(QuestionHandler handler);
 
 }  // namespace tumbo

@@ -4,6 +4,7 @@
 #include <climits>
 #include <string>
 
+#include "engine/base_editor.h"
 #include "platform/errors.h"
 #include "support/engine_fixture.h"
 #include "support/failing_file_calls.h"
@@ -113,6 +114,109 @@ TEST_F(CrashPoint, AKillAtAnyFileCallLosesNothing) {
         ExpectSoundAfterCrash(crashAt);
     }
     RecordProperty("crash_points", calls);
+    std::cout << "[ crash points ] " << calls << " file calls, each a crash point\n";
+}
+
+// The base window's writes: forgetting dialogue 2 (which the conversation is in), then
+// saving dialogue 1 edited.
+const std::string kTwoOptions = CrLfLines({"me", "false", "70", "2"});
+const std::string kTwoPathList = CrLfLines({"dlg\\1.dlg", "dlg\\2.dlg"});
+const std::string kEditedDialogue1 = CrLfLines({"$known", "$also", "#yes, edited", "#END"});
+const std::string kForgottenOpeners = CrLfLines({"unknown"});
+
+class BaseWindowCrashPoint : public CrashPoint {
+protected:
+    void WriteTwoDialogueBase() {
+        dir.Clear();
+        dir.Write("opt.tmb", kTwoOptions);
+        dir.Write("dlg/1.dlg", kDialogue1);
+        dir.Write("dlg/2.dlg", kDialogue2);
+        dir.Write("path.tmb", kTwoPathList);
+    }
+
+    int ForgetAndEdit(int crashAt) {
+        test::FailingFileCalls calls;
+        test::FakeClock clock;
+        Engine engine(clock, calls);
+        BaseEditor editor(engine, calls);
+        test::FakeWindow window(engine);
+        test::StartOnBase(engine, dir.prefix());
+        window.input = "unknown";
+        window.SendPhrase();
+        calls.FailAt(test::FailingFileCalls::Call::kAny, EIO, crashAt);
+        try {
+            editor.Forget("dlg\\2.dlg");
+            editor.Save("dlg\\1.dlg", {"$known", "$ALSO", "#yes, edited"});
+        } catch (const TumboError&) {
+            EXPECT_GE(calls.Uses(), crashAt) << "only the crash may fail";
+        }
+        return calls.Uses();
+    }
+
+    // Each file is its old or its new self; the dialogue is in the base exactly when the
+    // path list names it, and its file is whole wherever it is.
+    void ExpectSoundAfterForgetOrEdit() {
+        const std::string pathList = dir.Read("path.tmb");
+        ASSERT_TRUE(pathList == kTwoPathList || pathList == kOldPathList) << pathList;
+        const bool forgotten = pathList == kOldPathList;
+        const std::string options = dir.Read("opt.tmb");
+        EXPECT_TRUE(options == kTwoOptions || (forgotten && options == kOldOptions)) << options;
+        const std::string dialogue1 = dir.Read("dlg/1.dlg");
+        EXPECT_TRUE(dialogue1 == kDialogue1 || (forgotten && dialogue1 == kEditedDialogue1))
+            << dialogue1;
+        if (!forgotten || dir.Exists("dlg/2.dlg")) {
+            EXPECT_EQ(dir.Read("dlg/2.dlg"), kDialogue2) << "a listed dialogue stays in place";
+        } else {
+            EXPECT_EQ(dir.Read("dlg/forgotten/2.dlg"), kDialogue2);
+        }
+        if (forgotten || dir.Exists("forgotten.tmb")) {
+            EXPECT_EQ(dir.Read("forgotten.tmb"), kForgottenOpeners);
+        }
+
+        // The next start answers from what the base holds, and forgets and edits again.
+        test::FakeClock clock;
+        Engine engine(clock);
+        BaseEditor editor(engine);
+        test::FakeWindow window(engine);
+        test::StartOnBase(engine, dir.prefix());
+        const auto say = [&](const std::string& phrase) {
+            window.input = phrase;
+            window.SendPhrase();
+            const std::string answer = window.teachPanelVisible ? "<teach>" : window.chat.back();
+            if (window.teachPanelVisible) {
+                window.LeaveTeaching();
+            }
+            return answer;
+        };
+        EXPECT_EQ(say("known"), dialogue1 == kDialogue1 ? "Tumbo:yes" : "Tumbo:yes, edited");
+        EXPECT_EQ(say("unknown"), forgotten ? "<teach>" : "Tumbo:first reply");
+        if (!forgotten) {
+            editor.Forget("dlg\\2.dlg");
+        }
+        editor.Save("dlg\\1.dlg", {"$known", "#again"});
+        EXPECT_EQ(say("known"), "Tumbo:again");
+        EXPECT_EQ(say("unknown"), "<teach>");
+        EXPECT_EQ(dir.Read("path.tmb"), kOldPathList);
+        // A new version the crash left beside a file goes with that file's next rewrite.
+        window.SaveOptions();
+        EXPECT_TRUE(dir.Leftovers().empty());
+        EXPECT_TRUE(dir.Leftovers("dlg").empty());
+    }
+};
+
+TEST_F(BaseWindowCrashPoint, AKillWhileForgettingOrEditingLeavesTheOldOrTheNewBase) {
+    WriteTwoDialogueBase();
+    const int calls = ForgetAndEdit(INT_MAX);
+    ASSERT_EQ(dir.Read("path.tmb"), kOldPathList);
+    ASSERT_EQ(dir.Read("dlg/1.dlg"), kEditedDialogue1);
+    ASSERT_EQ(dir.Read("opt.tmb"), kOldOptions);
+    ASSERT_GT(calls, 30);
+    for (int crashAt = 1; crashAt <= calls; ++crashAt) {
+        SCOPED_TRACE("crash at call " + std::to_string(crashAt) + " of " + std::to_string(calls));
+        WriteTwoDialogueBase();
+        ForgetAndEdit(crashAt);
+        ExpectSoundAfterForgetOrEdit();
+    }
     std::cout << "[ crash points ] " << calls << " file calls, each a crash point\n";
 }
 

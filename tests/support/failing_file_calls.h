@@ -30,6 +30,7 @@ public:
         kFstat,
         kTruncate,
         kUnlink,
+        kMkdir,
         kAny,
     };
 
@@ -96,6 +97,9 @@ public:
     }
     int Unlink(const char* path) override {
         return Fails(Call::kUnlink, path) ? -1 : FileCalls::Unlink(path);
+    }
+    int Mkdir(const char* path, mode_t mode) override {
+        return Fails(Call::kMkdir, path) ? -1 : FileCalls::Mkdir(path, mode);
     }
 
 private:

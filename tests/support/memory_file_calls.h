@@ -157,6 +157,17 @@ public:
         }
         return files_.erase(name) == 0 ? Fail(ENOENT) : 0;
     }
+    int Mkdir(const char* path, mode_t) override {
+        const std::string name = Normal(path);
+        if (folders_.contains(name) || files_.contains(name)) {
+            return Fail(EEXIST);
+        }
+        if (!folders_.contains(Parent(name))) {
+            return Fail(ENOENT);
+        }
+        folders_.insert(name);
+        return 0;
+    }
 
 private:
     struct Node {

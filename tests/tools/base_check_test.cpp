@@ -159,6 +159,17 @@ TEST_F(CheckTool, UnlistedDialoguesAreWarnedAboutInNumberOrder) {
                               "never reads it"}));
 }
 
+TEST_F(CheckTool, WhatTheBaseWindowForgotIsKeptAsideWithoutWarnings) {
+    WriteDialogue(4, {"$four", "#4", "#END"});
+    dir.Write("dlg/forgotten/4.dlg", test::CrLfLines({"$four", "#4", "#END"}));
+    dir.Write("dlg/forgotten/4-2.dlg", test::CrLfLines({"$four", "#4", "#END"}));
+    dir.Write("forgotten.tmb", test::CrLfLines({"four", u8"погода"_cp}));
+    EXPECT_EQ(Where(), (Places{"dlg/4.dlg:0"})) << "only the file still in dlg/ is unlisted";
+    dir.Write("forgotten.tmb", "four\n\r\n");
+    EXPECT_EQ(Where(), (Places{"dlg/4.dlg:0", "forgotten.tmb:1", "forgotten.tmb:2"}))
+        << "its lines keep the rules of every base file";
+}
+
 TEST_F(CheckTool, StoredCountAgainstThePathList) {
     WriteOptions(u8"Аня"_cp, 5);
     EXPECT_EQ(Found(),

@@ -8,7 +8,9 @@
 #include <sstream>
 #include <string_view>
 
+#include "engine/base_editor.h"
 #include "platform/base_lock.h"
+#include "support/engine_fixture.h"
 #include "support/failing_file_calls.h"
 #include "tool_support.h"
 
@@ -115,6 +117,28 @@ TEST_F(MergeTool, AddsWhatIsNewInTheBundledOrderAndOnlyOnce) {
     const auto merged = Snapshot();
     EXPECT_EQ(Merge().out, Lines{Summary(0, 5)});
     EXPECT_EQ(Snapshot(), merged) << "a second run changes nothing";
+}
+
+TEST_F(MergeTool, ADialogueForgottenInTheBaseWindowNeverComesBack) {
+    ASSERT_EQ(Merge().status, 0);
+    test::FakeClock clock;
+    Engine engine(clock);
+    test::FakeWindow window(engine);
+    test::StartOnBase(engine, dir.prefix());
+    window.input = u8"погода"_cp;
+    window.SendPhrase();
+    ASSERT_EQ(window.chat.back(), u8"Tumbo:Солнечно."_cp);
+    BaseEditor(engine).Forget("dlg\\4.dlg");
+    window.SendPhrase();
+    EXPECT_TRUE(window.teachPanelVisible) << "forgotten, it answers no more";
+    window.LeaveTeaching();
+
+    const auto forgotten = Snapshot();
+    const auto run = Merge();
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, Lines{Summary(0, 3) + "; 2 were forgotten there"})
+        << "neither the dialogue nor one sharing its opener";
+    EXPECT_EQ(Snapshot(), forgotten);
 }
 
 TEST_F(MergeTool, NewDialoguesTakeFreeNamesAfterTheLastEntry) {

@@ -1,0 +1,292 @@
+#include "engine/base_editor.h"
+
+#include <fcntl.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <exception>
+#include <iterator>
+
+#include "engine/base_format.h"
+#include "engine/phrase.h"
+#include "engine/phrase_fold.h"
+#include "platform/cp1251_literal.h"
+
+namespace tumbo {
+
+namespace {
+
+// Names tried for a forgotten file when its own is taken: a number can be taught and
+// forgotten again.
+constexpr int kMaxForgottenCopies = 1000;
+
+std::string AtLine(std::size_t line, std::string_view message) {
+    return Cp1251(u8"Строка ").str() + std::to_string(line) + ": " + std::string(message);
+}
+
+bool IsBlank(std::string_view line) {
+    return line.find_first_not_of(" \t") == std::string_view::npos;
+}
+
+std::string Untagged(std::string_view line) {
+    return std::string(line.substr(std::min<std::size_t>(1, line.size())));
+}
+
+}  // namespace
+
+DialogueTextError::DialogueTextError(std::size_t line, const std::string& message)
+    : TumboError(line == 0 ? message : AtLine(line, message)), line_(line) {}
+
+std::vector<std::string> DialogueFileLines(const std::vector<std::string>& text) {
+    std::vector<std::string> lines;
+    DialogueLines places;
+    DialogueLines::Place place;
+    std::size_t lastTurnAt = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const std::string& line = text[i];
+        const std::size_t number = i + 1;
+        if (IsBlank(line)) {
+            continue;
+        }
+        if (line == base_format::kEndLine) {
+            throw DialogueTextError(number, Cp1251(u8"строку #END программа допишет сама"));
+        }
+        const DialogueLines::Place previous = place;
+        place = places.Next(line);
+        switch (place.kind) {
+            case DialogueLines::Kind::kTrigger:
+                if (line.size() == 1) {
+                    throw DialogueTextError(number, Cp1251(u8"пустая фраза"));
+                }
+                if (previous.kind != DialogueLines::Kind::kTrigger) {
+                    lastTurnAt = number;
+                }
+                lines.push_back(NormalizePhrase(line));
+                break;
+            case DialogueLines::Kind::kReply:
+                if (lastTurnAt == 0) {
+                    throw DialogueTextError(
+                        number, Cp1251(u8"перед первым ответом (#) нужна хотя бы одна фраза ($)"));
+                }
+                if (line.size() == 1) {
+                    throw DialogueTextError(number, Cp1251(u8"пустой ответ"));
+                }
+                lines.push_back(line);
+                break;
+            case DialogueLines::Kind::kOther:
+                throw DialogueTextError(number,
+                                        Cp1251(u8"строка начинается с $ (фраза) или с # (ответ)"));
+        }
+    }
+    if (lines.empty()) {
+        throw DialogueTextError(0, Cp1251(u8"Диалог пуст: нужны фраза ($) и ответ на неё (#)"));
+    }
+    // A turn without a reply would be answered with the end line itself.
+    if (place.kind == DialogueLines::Kind::kTrigger) {
+        throw DialogueTextError(lastTurnAt,
+                                Cp1251(u8"у этой фразы нет ответа: добавьте после неё строку с #"));
+    }
+    lines.emplace_back(base_format::kEndLine);
+    return lines;
+}
+
+std::vector<std::string> ReadForgottenOpeners(const std::string& programDir, FileCalls& calls) {
+    std::vector<std::string> openers;
+    TextFile file(calls);
+    file.Assign(programDir + std::string(base_format::kForgottenOpeners));
+    try {
+        file.Reset();
+    } catch (const InOutError& error) {
+        if (error.code() == io_code::kFileNotFound) {
+            return openers;
+        }
+        throw;
+    }
+    std::string line;
+    while (!file.Eof()) {
+        file.ReadLine(line);
+        if (!line.empty()) {
+            openers.push_back(line);
+        }
+    }
+    file.Close();
+    return openers;
+}
+
+BaseEditor::BaseEditor(Engine& engine, FileCalls& calls)
+    : engine_(engine), calls_(calls), file_(calls), reader_(calls) {}
+
+std::string BaseEditor::PathOf(std::string_view name) const {
+    return engine_.ProgramDir() + std::string(name);
+}
+
+std::vector<std::string> BaseEditor::ReadLines(const std::string& path) {
+    std::vector<std::string> lines;
+    file_.Assign(path);
+    file_.Reset();
+    while (!file_.Eof()) {
+        lines.push_back(file_.ReadLine());
+    }
+    file_.Close();
+    return lines;
+}
+
+void BaseEditor::RewriteLines(const std::string& path, const std::vector<std::string>& lines) {
+    file_.Assign(path);
+    file_.RewriteWhole();
+    for (const std::string& line : lines) {
+        file_.WriteLine(line);
+    }
+    file_.Close();
+}
+
+std::vector<DialogueSummary> BaseEditor::List() {
+    std::vector<DialogueSummary> summaries;
+    for (std::string& entry : ReadLines(PathOf(base_format::kPathList))) {
+        DialogueSummary summary;
+        if (base_format::IsUsualDialogueEntry(entry)) {
+            summary.number = base_format::DialogueNumber(entry).value_or(0);
+        }
+        // One file the window cannot read must not hide the others.
+        try {
+            DialogueLines places;
+            for (const std::string& line : ReadLines(PathOf(entry))) {
+                const DialogueLines::Kind kind = places.Next(line).kind;
+                if (kind == DialogueLines::Kind::kOther || line == base_format::kEndLine) {
+                    continue;
+                }
+                std::string& first =
+                    kind == DialogueLines::Kind::kTrigger ? summary.opener : summary.reply;
+                if (first.empty()) {
+                    first = Untagged(line);
+                }
+                summary.folded.push_back(FoldPhrase(Untagged(line)));
+            }
+        } catch (const TumboError&) {
+            summary = DialogueSummary{{}, summary.number, {}, {}, {}, false};
+        }
+        summary.entry = std::move(entry);
+        summaries.push_back(std::move(summary));
+    }
+    return summaries;
+}
+
+std::vector<std::string> BaseEditor::ReadText(const std::string& entry) {
+    std::vector<std::string> lines = ReadLines(PathOf(entry));
+    while (!lines.empty() && lines.back().empty()) {
+        lines.pop_back();
+    }
+    if (!lines.empty() && lines.back() == base_format::kEndLine) {
+        lines.pop_back();
+    }
+    return lines;
+}
+
+void BaseEditor::Save(const std::string& entry, const std::vector<std::string>& text) {
+    const std::vector<std::string> lines = DialogueFileLines(text);
+    const std::vector<std::string> entries = ReadLines(PathOf(base_format::kPathList));
+    // A file the path list no longer names would come back as one nothing reads.
+    if (std::find(entries.begin(), entries.end(), entry) == entries.end()) {
+        throw TumboError(
+            Cp1251(u8"Этого диалога уже нет в базе"),
+            FailureDetails("save", PathOf(entry), 0, "the path list does not name it"));
+    }
+    RewriteLines(PathOf(entry), lines);
+}
+
+void BaseEditor::Forget(const std::string& entry) {
+    const std::string pathList = PathOf(base_format::kPathList);
+    const std::vector<std::string> entries = ReadLines(pathList);
+    std::vector<std::string> kept;
+    std::copy_if(entries.begin(), entries.end(), std::back_inserter(kept),
+                 [&](const std::string& listed) { return listed != entry; });
+    if (kept.size() == entries.size()) {
+        throw TumboError(Cp1251(u8"Этого диалога уже нет в базе"),
+                         FailureDetails("forget", pathList, 0, "it does not name " + entry));
+    }
+    std::vector<std::string> openers;
+    bool present = true;
+    try {
+        openers = ReadOpeners(reader_, PathOf(entry));
+    } catch (const InOutError& error) {
+        // A listed file that is gone answers nothing: forgetting its line is all there is.
+        if (error.code() != io_code::kFileNotFound) {
+            throw;
+        }
+        present = false;
+    }
+    // Recorded first: until the path list is rewritten, an opener on record only keeps
+    // back an update's dialogue the base already has an opener of.
+    RecordForgotten(openers);
+    // From here on the dialogue is forgotten: the path list decides what the search reads.
+    RewriteLines(pathList, kept);
+    std::exception_ptr failure;
+    if (present) {
+        try {
+            MoveAside(entry);
+        } catch (...) {
+            failure = std::current_exception();
+        }
+    }
+    const std::exception_ptr notSaved = engine_.Forgotten(entry);
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
+    if (notSaved) {
+        std::rethrow_exception(notSaved);
+    }
+}
+
+void BaseEditor::RecordForgotten(const std::vector<std::string>& openers) {
+    std::vector<std::string> recorded = ReadForgottenOpeners(engine_.ProgramDir(), calls_);
+    const std::size_t before = recorded.size();
+    for (const std::string& opener : openers) {
+        if (std::find(recorded.begin(), recorded.end(), opener) == recorded.end()) {
+            recorded.push_back(opener);
+        }
+    }
+    if (recorded.size() != before) {
+        RewriteLines(PathOf(base_format::kForgottenOpeners), recorded);
+    }
+}
+
+void BaseEditor::MoveAside(const std::string& entry) {
+    const std::string folder = PathOf(base_format::kForgottenFolder);
+    if (calls_.Mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST) {
+        const int err = errno;
+        throw InOutError(CodeFromErrno(err, folder), "create the folder", folder, err);
+    }
+    const std::string from = PathOf(base_format::DialogueFilePath(entry));
+    const std::string name = from.substr(from.find_last_of('/') + 1);
+    const std::string stem = name.ends_with(".dlg") ? name.substr(0, name.size() - 4) : name;
+    for (int copy = 1;; ++copy) {
+        const std::string to =
+            folder + "/" + (copy == 1 ? name : stem + "-" + std::to_string(copy) + ".dlg");
+        if (calls_.RenameNoReplace(from.c_str(), to.c_str()) == 0) {
+            break;
+        }
+        if (errno != EEXIST || copy == kMaxForgottenCopies) {
+            const int err = errno;
+            throw InOutError(CodeFromErrno(err, from), "move to " + folder, from, err);
+        }
+    }
+    SyncFolder(folder);
+    SyncFolder(PathOf(base_format::kDialogueFolder));
+}
+
+// The move is done either way; a folder that cannot be synced now only makes it less sure
+// to outlast a power cut, as with every rewrite.
+void BaseEditor::SyncFolder(const std::string& folder) {
+    const int fd = calls_.Open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+    if (fd >= 0) {
+        calls_.Fsync(fd);
+        calls_.Close(fd);
+    }
+}
+
+std::optional<std::string> BaseEditor::NewestLesson() const {
+    const auto number = engine_.NewestLesson();
+    return number ? std::optional(base_format::DialogueEntry(*number)) : std::nullopt;
+}
+
+}  // namespace tumbo

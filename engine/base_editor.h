@@ -1,0 +1,88 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/dialogue_reader.h"
+#include "engine/engine.h"
+#include "platform/errors.h"
+#include "platform/file_calls.h"
+#include "platform/text_file.h"
+
+namespace tumbo {
+
+// One dialogue as the base window lists it. Texts are untagged code page 1251.
+struct DialogueSummary {
+    // The path-list line, and the N of dlg\N.dlg (0 for an entry of another form).
+    std::string entry;
+    std::int64_t number = 0;
+    std::string opener;
+    std::string reply;
+    // Every trigger and reply, folded, for the search field.
+    std::vector<std::string> folded;
+    // False when the file could not be read; the texts are then empty.
+    bool readable = true;
+};
+
+// A dialogue's text that cannot be stored as it is; the message says why in Russian
+// (code page 1251) and names the line, counted from 1 in the text as given.
+class DialogueTextError : public TumboError {
+public:
+    DialogueTextError(std::size_t line, const std::string& message);
+    std::size_t line() const { return line_; }
+
+private:
+    std::size_t line_;
+};
+
+// The lines of a dialogue file made from edited text (tags kept, no "#END"): blank lines
+// dropped, triggers lower-cased by the program's rule, "#END" added. Throws
+// DialogueTextError when a reply comes before any trigger, the last turn has no reply, a
+// line has neither tag, a trigger or reply is empty, or a line is "#END".
+std::vector<std::string> DialogueFileLines(const std::vector<std::string>& text);
+
+// The openers forgotten so far, in the order they were forgotten; none when the file is
+// not there. Throws InOutError.
+std::vector<std::string> ReadForgottenOpeners(const std::string& programDir,
+                                              FileCalls& calls = SystemFileCalls());
+
+// What the base window does to the engine's base: lists, reads, saves and forgets
+// dialogues. It writes only under the base's lock the program holds, and every change
+// is read by the search from the next phrase on.
+class BaseEditor {
+public:
+    explicit BaseEditor(Engine& engine, FileCalls& calls = SystemFileCalls());
+
+    // Every dialogue in path-list order. Throws InOutError when the path list cannot be read.
+    std::vector<DialogueSummary> List();
+    // The dialogue's lines, tags kept, without the final "#END".
+    std::vector<std::string> ReadText(const std::string& entry);
+    // Replaces the dialogue's file by the one DialogueFileLines makes of `text`: the old
+    // file stays whole until the new one is complete on the disk.
+    void Save(const std::string& entry, const std::vector<std::string>& text);
+    // Takes the dialogue out of the base: its openers are recorded as forgotten, the path
+    // list is rewritten whole without it, the count lowered and its file moved to the
+    // forgotten folder. Throws the first failure, after doing what could still be done
+    // once the path list no longer names it.
+    void Forget(const std::string& entry);
+    // The path-list entry of the newest lesson of this run still in the base.
+    std::optional<std::string> NewestLesson() const;
+
+private:
+    std::vector<std::string> ReadLines(const std::string& path);
+    void RewriteLines(const std::string& path, const std::vector<std::string>& lines);
+    void RecordForgotten(const std::vector<std::string>& openers);
+    void MoveAside(const std::string& entry);
+    void SyncFolder(const std::string& folder);
+    std::string PathOf(std::string_view name) const;
+
+    Engine& engine_;
+    FileCalls& calls_;
+    TextFile file_;
+    DialogueReader reader_;
+};
+
+}  // namespace tumbo

@@ -1,0 +1,198 @@
+#include "ui/knowledge_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTreeWidget>
+
+#include "support/window_fixture.h"
+#include "ui/tframe2.h"
+
+namespace tumbo {
+namespace {
+
+using test::CrLfLines;
+using test::operator""_cp;
+
+class BaseWindow : public test::WindowTest {
+protected:
+    void SetUp() override {
+        previousQuestions_ = SetQuestionHandler([this](QWidget*, const MessageBoxRequest& request) {
+            questions.push_back(request.text);
+            return answer;
+        });
+        WriteOptions(u8"Аня"_cp, 3);
+        WriteDialogue(1, {u8"$привет"_cp, u8"#Привет!"_cp, "#END"});
+        WriteDialogue(2, {u8"$какая погода"_cp, u8"#Солнечно, тепло."_cp, "#END"});
+        WriteDialogue(3, {u8"$пока"_cp, u8"#До встречи."_cp, "#END"});
+        WritePathList(3);
+        OpenLoaded();
+        form->N6->trigger();
+        window = form->knowledgeWindow();
+        ASSERT_NE(window, nullptr);
+    }
+    void TearDown() override { SetQuestionHandler(previousQuestions_); }
+
+    QTreeWidget* List() const { return window->DialogueList; }
+    // The opener column of the rows the list shows, top down.
+    QStringList Shown() const {
+        QStringList shown;
+        for (int i = 0; i < List()->topLevelItemCount(); ++i) {
+            if (!List()->topLevelItem(i)->isHidden()) {
+                shown.append(List()->topLevelItem(i)->text(1));
+            }
+        }
+        return shown;
+    }
+    void Select(const QString& opener) {
+        const auto found = List()->findItems(opener, Qt::MatchExactly, 1);
+        ASSERT_EQ(found.size(), 1) << opener.toStdString();
+        List()->setCurrentItem(found.front());
+    }
+    QString Reply(const QString& phrase) {
+        Type(phrase);
+        return ChatLines().last();
+    }
+
+    KnowledgeWindow* window = nullptr;
+    std::vector<QString> questions;
+    bool answer = true;
+
+private:
+    QuestionHandler previousQuestions_;
+};
+
+TEST_F(BaseWindow, TheMenuOpensOneWindowBesideTheChat) {
+    const auto items = form->menuBar()->actions();
+    ASSERT_GE(items.size(), 3);
+    EXPECT_EQ(items[2], form->N6) << "after «Настройки»";
+    EXPECT_EQ(form->N6->text(), QString::fromUtf8("База"));
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(window->isWindow());
+    EXPECT_EQ(window->objectName(), "KnowledgeWindow");
+    EXPECT_EQ(window->windowTitle(), QString::fromUtf8("База диалогов"));
+    EXPECT_EQ(window->windowModality(), Qt::NonModal);
+    EXPECT_TRUE(window->minimumSize().width() < window->width()) << "resizable";
+    for (QWidget* control : window->findChildren<QWidget*>()) {
+        if (control->focusPolicy() != Qt::NoFocus && control->isVisible() &&
+            !control->objectName().startsWith("qt_") && !control->objectName().isEmpty()) {
+            EXPECT_FALSE(control->accessibleName().isEmpty())
+                << control->objectName().toStdString();
+        }
+    }
+
+    EXPECT_EQ(Reply(QString::fromUtf8("пока")), QString::fromUtf8("Tumbo:До встречи."))
+        << "the chat goes on";
+    window->close();
+    form->N6->trigger();
+    EXPECT_EQ(form->knowledgeWindow(), window) << "opened again, not made twice";
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_TRUE(boxes.empty());
+}
+
+TEST_F(BaseWindow, ListsInPathListOrderNewestFirstOnRequestAndFiltersFolded) {
+    ASSERT_EQ(List()->topLevelItemCount(), 3);
+    const QTreeWidgetItem* first = List()->topLevelItem(0);
+    EXPECT_EQ(first->text(0), "1");
+    EXPECT_EQ(first->text(1), QString::fromUtf8("привет"));
+    EXPECT_EQ(first->text(2), QString::fromUtf8("Привет!"));
+    window->NewestFirst->setChecked(true);
+    EXPECT_EQ(Shown(), QStringList({QString::fromUtf8("пока"), QString::fromUtf8("какая погода"),
+                                    QString::fromUtf8("привет")}));
+    window->NewestFirst->setChecked(false);
+
+    struct Case {
+        const char* typed;
+        QStringList shown;
+    };
+    const Case cases[] = {
+        {"ПОГОДА!!", {QString::fromUtf8("какая погода")}},
+        {"солнечно тепло", {QString::fromUtf8("какая погода")}},
+        {"  ВСТРЕЧИ...", {QString::fromUtf8("пока")}},
+        {"при", {QString::fromUtf8("привет")}},
+        {"снег", {}},
+        {"",
+         {QString::fromUtf8("привет"), QString::fromUtf8("какая погода"),
+          QString::fromUtf8("пока")}},
+    };
+    for (const Case& c : cases) {
+        window->SearchField->setText(QString::fromUtf8(c.typed));
+        EXPECT_EQ(Shown(), c.shown) << c.typed;
+    }
+}
+
+TEST_F(BaseWindow, AnEditIsCheckedSavedAndAnsweredFromTheNextPhrase) {
+    Select(QString::fromUtf8("привет"));
+    EXPECT_EQ(window->DialogueText->toPlainText(), QString::fromUtf8("$привет\n#Привет!"));
+    window->DialogueText->setPlainText(
+        QString::fromUtf8("$привет\n$ЗДРАВСТВУЙ\n#Рад тебя видеть!"));
+    QTest::mouseClick(window->SaveButton, Qt::LeftButton);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(dir.Read("dlg/1.dlg"),
+              CrLfLines({u8"$привет"_cp, u8"$здравствуй"_cp, u8"#Рад тебя видеть!"_cp, "#END"}));
+    EXPECT_EQ(window->DialogueText->toPlainText(),
+              QString::fromUtf8("$привет\n$здравствуй\n#Рад тебя видеть!"))
+        << "the stored form";
+    EXPECT_EQ(Reply(QString::fromUtf8("Здравствуй")), QString::fromUtf8("Tumbo:Рад тебя видеть!"));
+
+    // What the code page cannot hold is refused before anything is written; the text's
+    // other faults are the engine's to find (DialogueText tests).
+    const std::string saved = dir.Read("dlg/1.dlg");
+    QApplication::setActiveWindow(window);
+    window->DialogueText->setPlainText(QString::fromUtf8("$привет\n#Улыбка 😀"));
+    QTest::keySequence(window, QKeySequence::Save);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0].text.startsWith(QString::fromUtf8("Строка 2, знак 9:")));
+    EXPECT_TRUE(boxes[0].details.contains(QString::fromUtf8("😀")));
+    EXPECT_EQ(dir.Read("dlg/1.dlg"), saved);
+}
+
+TEST_F(BaseWindow, ForgettingAsksFirstThenTheDialogueIsGoneFromListBaseAndChat) {
+    Select(QString::fromUtf8("какая погода"));
+    answer = false;
+    QTest::mouseClick(window->ForgetButton, Qt::LeftButton);
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_TRUE(questions[0].contains(QString::fromUtf8("какая погода")));
+    EXPECT_EQ(List()->topLevelItemCount(), 3) << "no means no";
+
+    answer = true;
+    QTest::mouseClick(window->ForgetButton, Qt::LeftButton);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(Shown(), QStringList({QString::fromUtf8("привет"), QString::fromUtf8("пока")}));
+    EXPECT_EQ(List()->currentItem()->text(1), QString::fromUtf8("пока"))
+        << "the keyboard goes on from the next one";
+    EXPECT_EQ(window->DialogueText->toPlainText(), QString::fromUtf8("$пока\n#До встречи."));
+    EXPECT_EQ(form->Label2->text(), QString::fromUtf8("диологов в базе:2"));
+    EXPECT_EQ(dir.Read("dlg/forgotten/2.dlg"),
+              CrLfLines({u8"$какая погода"_cp, u8"#Солнечно, тепло."_cp, "#END"}));
+    EXPECT_EQ(Reply(QString::fromUtf8("какая погода")), QString::fromUtf8("Tumbo:не знаю ответа"));
+}
+
+TEST_F(BaseWindow, ALessonJoinsTheOpenListAndIsUndoneByName) {
+    EXPECT_FALSE(window->UndoLessonButton->isEnabled());
+    Type(QString::fromUtf8("как дела"));
+    ASSERT_TRUE(form->Frame21->isVisible());
+    form->Frame21->Edit5->setText(QString::fromUtf8("Отлично"));
+    QTest::mouseClick(form->Frame21->BitBtn1, Qt::LeftButton);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Shown().size(), 4);
+    EXPECT_EQ(Shown().last(), QString::fromUtf8("как дела"));
+    ASSERT_TRUE(window->UndoLessonButton->isEnabled());
+
+    QTest::mouseClick(window->UndoLessonButton, Qt::LeftButton);
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_TRUE(questions[0].contains(QString::fromUtf8("«как дела»")));
+    EXPECT_EQ(Shown().size(), 3);
+    EXPECT_FALSE(window->UndoLessonButton->isEnabled());
+    EXPECT_EQ(dir.Read("path.tmb"), CrLfLines({"dlg\\1.dlg", "dlg\\2.dlg", "dlg\\3.dlg"}));
+    EXPECT_EQ(dir.Read("forgotten.tmb"), CrLfLines({u8"как дела"_cp}));
+    EXPECT_EQ(Reply(QString::fromUtf8("как дела")), QString::fromUtf8("Tumbo:не знаю ответа"));
+    EXPECT_TRUE(boxes.empty());
+}
+
+}  // namespace
+}  // namespace tumbo

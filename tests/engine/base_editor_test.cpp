@@ -1,0 +1,164 @@
+#include "engine/base_editor.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <set>
+
+#include "support/engine_fixture.h"
+#include "support/failing_file_calls.h"
+
+namespace tumbo {
+namespace {
+
+using test::CrLfLines;
+using test::operator""_cp;
+using Lines = std::vector<std::string>;
+
+TEST(DialogueText, TriggersAreLowerCasedBlankLinesDroppedAndTheEndAdded) {
+    EXPECT_EQ(DialogueFileLines({u8"$Привет"_cp, "$HI there", "", u8"#Привет, [n]!"_cp, "  ",
+                                 u8"$Как Дела"_cp, u8"#Хорошо"_cp}),
+              (Lines{u8"$привет"_cp, "$hi there", u8"#Привет, [n]!"_cp, u8"$как дела"_cp,
+                     u8"#Хорошо"_cp, "#END"}));
+}
+
+TEST(DialogueText, WhatCannotBeStoredIsRefusedNamingItsLine) {
+    struct Case {
+        const char* name;
+        Lines text;
+        std::size_t line;
+        std::string says;
+    };
+    const Case cases[] = {
+        {"reply first", {"#hello", "$hi", "#hello"}, 1, u8"перед первым ответом"_cp},
+        {"last turn without reply",
+         {"$hi", "#hello", "", "$and you", "$you"},
+         4,
+         u8"нет ответа"_cp},
+        {"untagged line", {"$hi", "hello"}, 2, u8"начинается с $"_cp},
+        {"empty trigger", {"$", "#hello"}, 1, u8"пустая фраза"_cp},
+        {"empty reply", {"$hi", "#"}, 2, u8"пустой ответ"_cp},
+        {"end line inside", {"$hi", "#hello", "#END", "$more", "#yes"}, 3, "#END"},
+        {"nothing", {"", " "}, 0, u8"Диалог пуст"_cp},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        try {
+            DialogueFileLines(c.text);
+            ADD_FAILURE() << "accepted";
+        } catch (const DialogueTextError& error) {
+            EXPECT_EQ(error.line(), c.line);
+            EXPECT_NE(std::string(error.what()).find(c.says), std::string::npos) << error.what();
+            if (c.line > 0) {
+                EXPECT_TRUE(std::string(error.what())
+                                .starts_with(u8"Строка "_cp + std::to_string(c.line) + ": "));
+            }
+        }
+    }
+}
+
+class BaseEditing : public test::EngineTest {
+protected:
+    void SetUp() override {
+        WriteOptions("me", 3);
+        WriteDialogue(1, {"$hi", "$hello", "#Hi!", "$fine", "#Good.", "#END"});
+        WriteDialogue(2, {u8"$погода"_cp, u8"#Солнечно."_cp, "#END"});
+        WriteDialogue(3, {"$bye", "#Bye[e]", "#END"});
+        WritePathList(3);
+        window.LoadOptions();
+    }
+    std::string Say(const std::string& phrase) {
+        Send(phrase);
+        return window.teachPanelVisible ? "<teach>" : LastLine();
+    }
+
+    BaseEditor editor{engine};
+};
+
+TEST_F(BaseEditing, ListsEveryDialogueInPathListOrderAndReadsItsText) {
+    dir.Write("path.tmb", CrLfLines({"dlg\\2.dlg", "dlg\\1.dlg", "dlg\\9.dlg", "dlg\\3.dlg"}));
+    const auto list = editor.List();
+    ASSERT_EQ(list.size(), 4u);
+    EXPECT_EQ(list[0].number, 2);
+    EXPECT_EQ(list[0].opener, u8"погода"_cp);
+    EXPECT_EQ(list[0].reply, u8"Солнечно."_cp);
+    EXPECT_EQ(list[1].entry, "dlg\\1.dlg");
+    EXPECT_EQ(list[1].opener, "hi");
+    EXPECT_EQ(list[1].reply, "Hi!");
+    EXPECT_EQ(list[1].folded, (Lines{"hi", "hello", "hi", "fine", "good"}));
+    EXPECT_FALSE(list[2].readable) << "a missing file hides nothing else";
+    EXPECT_EQ(list[3].opener, "bye");
+    EXPECT_EQ(editor.ReadText("dlg\\1.dlg"), (Lines{"$hi", "$hello", "#Hi!", "$fine", "#Good."}));
+}
+
+TEST_F(BaseEditing, ASavedDialogueAnswersFromTheNextPhrase) {
+    EXPECT_EQ(Say("hi"), "Tumbo:Hi!");
+    editor.Save("dlg\\1.dlg", {"$hi", "$Hey", "#Hey you.", "$fine", "#Good."});
+    EXPECT_EQ(dir.Read("dlg/1.dlg"),
+              CrLfLines({"$hi", "$hey", "#Hey you.", "$fine", "#Good.", "#END"}));
+    EXPECT_EQ(Say("fine"), "Tumbo:Good.") << "the conversation goes on in the saved dialogue";
+    EXPECT_EQ(Say("hey"), "Tumbo:Hey you.");
+    EXPECT_THROW(editor.Save("dlg\\1.dlg", {"$hi"}), DialogueTextError);
+    EXPECT_EQ(dir.Read("dlg/1.dlg"),
+              CrLfLines({"$hi", "$hey", "#Hey you.", "$fine", "#Good.", "#END"}))
+        << "refused text writes nothing";
+    EXPECT_THROW(editor.Save("dlg\\7.dlg", {"$x", "#y"}), TumboError) << "not in the base";
+    EXPECT_FALSE(dir.Exists("dlg/7.dlg"));
+}
+
+TEST_F(BaseEditing, AForgottenDialogueIsMovedAsideRecordedAndNoLongerAnswers) {
+    EXPECT_EQ(Say("hi"), "Tumbo:Hi!");
+    const std::string dialogue = dir.Read("dlg/1.dlg");
+    editor.Forget("dlg\\1.dlg");
+    EXPECT_EQ(dir.Read("path.tmb"), CrLfLines({"dlg\\2.dlg", "dlg\\3.dlg"}));
+    EXPECT_FALSE(dir.Exists("dlg/1.dlg"));
+    EXPECT_EQ(dir.Read("dlg/forgotten/1.dlg"), dialogue) << "nothing is destroyed";
+    EXPECT_EQ(dir.Read("forgotten.tmb"), CrLfLines({"hi", "hello"}));
+    EXPECT_EQ(dir.Read("opt.tmb"), CrLfLines({"me", "false", "70", "2"}));
+    EXPECT_EQ(engine.Options().DialogueCount, 2);
+    EXPECT_EQ(Say("fine"), "<teach>") << "the conversation left the forgotten dialogue";
+    window.LeaveTeaching();
+    EXPECT_EQ(Say("hi"), "<teach>");
+    window.LeaveTeaching();
+    EXPECT_EQ(Say("bye"), "Tumbo:Bye");
+    EXPECT_THROW(editor.Forget("dlg\\1.dlg"), TumboError) << "gone already";
+}
+
+TEST_F(BaseEditing, TheNewestLessonIsUndoneOneAfterAnother) {
+    EXPECT_FALSE(editor.NewestLesson());
+    for (const std::string phrase : {"one", "two"}) {
+        Send(phrase);
+        window.teachFields[4] = phrase + " reply";
+        window.ConfirmTeaching();
+    }
+    ASSERT_EQ(editor.NewestLesson(), "dlg\\5.dlg");
+    editor.Forget(*editor.NewestLesson());
+    ASSERT_EQ(editor.NewestLesson(), "dlg\\4.dlg");
+    editor.Forget(*editor.NewestLesson());
+    EXPECT_FALSE(editor.NewestLesson()) << "only lessons of this run are undone";
+    EXPECT_EQ(dir.Read("path.tmb"), CrLfLines({"dlg\\1.dlg", "dlg\\2.dlg", "dlg\\3.dlg"}));
+    EXPECT_EQ(dir.Read("forgotten.tmb"), CrLfLines({"two", "one"}));
+
+    // The number is free again; the same lesson forgotten twice keeps both files.
+    Send("two");
+    window.teachFields[4] = "again";
+    window.ConfirmTeaching();
+    EXPECT_EQ(editor.NewestLesson(), "dlg\\4.dlg");
+    editor.Forget("dlg\\4.dlg");
+    EXPECT_EQ(dir.Names("dlg/forgotten"), (std::set<std::string>{"4.dlg", "4-2.dlg", "5.dlg"}));
+    EXPECT_EQ(dir.Read("forgotten.tmb"), CrLfLines({"two", "one"})) << "each opener once";
+}
+
+TEST_F(BaseEditing, AFileThatCannotBeMovedAsideIsStillForgotten) {
+    test::FailingFileCalls calls;
+    BaseEditor failing(engine, calls);
+    calls.FailAt(test::FailingFileCalls::Call::kRenameNoReplace, EACCES);
+    EXPECT_THROW(failing.Forget("dlg\\2.dlg"), InOutError);
+    EXPECT_EQ(dir.Read("path.tmb"), CrLfLines({"dlg\\1.dlg", "dlg\\3.dlg"}));
+    EXPECT_TRUE(dir.Exists("dlg/2.dlg"));
+    EXPECT_EQ(engine.Options().DialogueCount, 2) << "the count follows the path list";
+    EXPECT_EQ(Say(u8"погода"_cp), "<teach>");
+}
+
+}  // namespace
+}  // namespace tumbo

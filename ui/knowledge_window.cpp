@@ -1,0 +1,485 @@
+#include "ui/knowledge_window.h"
+
+#include <QCheckBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QShortcut>
+#include <QSplitter>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+#include "engine/engine.h"
+#include "engine/phrase_fold.h"
+#include "platform/cp1251_literal.h"
+#include "platform/errors.h"
+#include "platform/qt/codepage.h"
+#include "platform/qt/message_box.h"
+
+namespace tumbo {
+
+namespace {
+
+const QString kTitle = QString::fromUtf8("База диалогов");
+constexpr int kEntryRole = Qt::UserRole;
+
+enum Column { kNumberColumn, kOpenerColumn, kReplyColumn };
+
+bool Matches(const DialogueSummary& summary, const std::string& folded) {
+    return std::any_of(summary.folded.begin(), summary.folded.end(),
+                       [&](const std::string& text) { return text.find(folded) != text.npos; });
+}
+
+}  // namespace
+
+KnowledgeWindow::KnowledgeWindow(Engine& engine, FileCalls& calls, Guard guard,
+                                 std::function<void()> countChanged)
+    : engine_(engine),
+      editor_(engine, calls),
+      guard_(std::move(guard)),
+      countChanged_(std::move(countChanged)) {
+    createControls();
+    createLayout();
+    connectHandlers();
+    createShortcuts();
+    // A lesson taught while the window is open joins its list once the lesson's handler
+    // is over.
+    engine_.OnLearnt([this] {
+        QTimer::singleShot(0, this, [this] {
+            if (isVisible()) {
+                guard_([this] { Refresh(); });
+            }
+        });
+    });
+}
+
+KnowledgeWindow::~KnowledgeWindow() {
+    engine_.OnLearnt({});
+}
+
+void KnowledgeWindow::createControls() {
+    setObjectName("KnowledgeWindow");
+    setWindowTitle(kTitle);
+    setAccessibleName(kTitle);
+    // Beside the chat, not in front of it: no modality, and the program ends with the chat.
+    setWindowFlag(Qt::Window);
+    setAttribute(Qt::WA_QuitOnClose, false);
+    resize(780, 480);
+    setMinimumSize(480, 300);
+
+    SearchField = new QLineEdit(this);
+    SearchField->setObjectName("SearchField");
+    SearchField->setAccessibleName(QString::fromUtf8("Поиск по фразам и ответам"));
+    SearchField->setPlaceholderText(QString::fromUtf8("Поиск по фразам и ответам (Ctrl+F)"));
+    SearchField->setClearButtonEnabled(true);
+
+    NewestFirst = new QCheckBox(QString::fromUtf8("Сначала новые"), this);
+    NewestFirst->setObjectName("NewestFirst");
+    NewestFirst->setAccessibleName(QString::fromUtf8("Сначала новые"));
+    NewestFirst->setAccessibleDescription(
+        QString::fromUtf8("Последние добавленные диалоги, ваши уроки среди них, в начале списка"));
+
+    DialogueList = new QTreeWidget(this);
+    DialogueList->setObjectName("DialogueList");
+    DialogueList->setAccessibleName(QString::fromUtf8("Диалоги"));
+    DialogueList->setAccessibleDescription(
+        QString::fromUtf8("Номер, первая фраза и первый ответ каждого диалога"));
+    DialogueList->setHeaderLabels(
+        {QString::fromUtf8("№"), QString::fromUtf8("Фраза"), QString::fromUtf8("Ответ")});
+    DialogueList->setRootIsDecorated(false);
+    DialogueList->setUniformRowHeights(true);
+    DialogueList->setAllColumnsShowFocus(true);
+    DialogueList->setSelectionMode(QAbstractItemView::SingleSelection);
+    DialogueList->header()->setStretchLastSection(true);
+    DialogueList->setColumnWidth(kNumberColumn, 56);
+    DialogueList->setColumnWidth(kOpenerColumn, 170);
+
+    DialogueText = new QPlainTextEdit(this);
+    DialogueText->setObjectName("DialogueText");
+    DialogueText->setAccessibleName(QString::fromUtf8("Текст диалога"));
+    DialogueText->setAccessibleDescription(
+        QString::fromUtf8("Строка с $ — что можно сказать, строка с # — ответ; Ctrl+S сохраняет"));
+    DialogueText->setPlaceholderText(QString::fromUtf8("Выберите диалог в списке"));
+    DialogueText->setLineWrapMode(QPlainTextEdit::NoWrap);
+    // Tab leaves the text for the buttons, so the keyboard alone gets everywhere.
+    DialogueText->setTabChangesFocus(true);
+
+    SaveButton = new QPushButton(QString::fromUtf8("&Сохранить"), this);
+    SaveButton->setObjectName("SaveButton");
+    SaveButton->setAccessibleName(QString::fromUtf8("Сохранить диалог"));
+    ForgetButton = new QPushButton(QString::fromUtf8("&Забыть"), this);
+    ForgetButton->setObjectName("ForgetButton");
+    ForgetButton->setAccessibleName(QString::fromUtf8("Забыть диалог"));
+    ForgetButton->setAccessibleDescription(
+        QString::fromUtf8("Убрать выбранный диалог из базы; его файл остаётся в dlg/forgotten"));
+    UndoLessonButton = new QPushButton(QString::fromUtf8("Забыть &последний урок"), this);
+    UndoLessonButton->setObjectName("UndoLessonButton");
+    UndoLessonButton->setAccessibleName(QString::fromUtf8("Забыть последний урок"));
+    UndoLessonButton->setAccessibleDescription(
+        QString::fromUtf8("Убрать из базы диалог, которому вы научили Тумбо последним"));
+    for (QPushButton* button : {SaveButton, ForgetButton, UndoLessonButton}) {
+        button->setAutoDefault(false);
+    }
+
+    Status = new QLabel(this);
+    Status->setObjectName("Status");
+    Status->setAccessibleName(QString::fromUtf8("Состояние"));
+    Status->setWordWrap(true);
+}
+
+void KnowledgeWindow::createLayout() {
+    auto* search = new QHBoxLayout;
+    search->addWidget(SearchField, 1);
+    search->addWidget(NewestFirst);
+
+    auto* editing = new QWidget(this);
+    auto* editingLayout = new QVBoxLayout(editing);
+    editingLayout->setContentsMargins(0, 0, 0, 0);
+    editingLayout->addWidget(DialogueText, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(SaveButton);
+    buttons->addWidget(ForgetButton);
+    buttons->addStretch(1);
+    editingLayout->addLayout(buttons);
+
+    auto* splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->setChildrenCollapsible(false);
+    splitter->addWidget(DialogueList);
+    splitter->addWidget(editing);
+    splitter->setStretchFactor(0, 3);
+    splitter->setStretchFactor(1, 2);
+
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(UndoLessonButton);
+    bottom->addWidget(Status, 1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(search);
+    layout->addWidget(splitter, 1);
+    layout->addLayout(bottom);
+
+    setTabOrder(SearchField, NewestFirst);
+    setTabOrder(NewestFirst, DialogueList);
+    setTabOrder(DialogueList, DialogueText);
+    setTabOrder(DialogueText, SaveButton);
+    setTabOrder(SaveButton, ForgetButton);
+    setTabOrder(ForgetButton, UndoLessonButton);
+}
+
+void KnowledgeWindow::connectHandlers() {
+    connect(SearchField, &QLineEdit::textChanged, this, [this] { ApplyFilter(); });
+    // Enter in the search goes on to what was found.
+    connect(SearchField, &QLineEdit::returnPressed, this, [this] {
+        DialogueList->setFocus();
+        if (DialogueList->currentItem() == nullptr || DialogueList->currentItem()->isHidden()) {
+            for (int i = 0; i < DialogueList->topLevelItemCount(); ++i) {
+                if (!DialogueList->topLevelItem(i)->isHidden()) {
+                    DialogueList->setCurrentItem(DialogueList->topLevelItem(i));
+                    break;
+                }
+            }
+        }
+    });
+    connect(NewestFirst, &QCheckBox::toggled, this, [this] { Fill(); });
+    connect(DialogueList, &QTreeWidget::currentItemChanged, this,
+            [this] { guard_([this] { ShowSelected(); }); });
+    connect(SaveButton, &QPushButton::clicked, this,
+            [this] { guard_([this] { SaveButtonClick(); }); });
+    connect(ForgetButton, &QPushButton::clicked, this,
+            [this] { guard_([this] { ForgetButtonClick(); }); });
+    connect(UndoLessonButton, &QPushButton::clicked, this,
+            [this] { guard_([this] { UndoLessonButtonClick(); }); });
+}
+
+void KnowledgeWindow::createShortcuts() {
+    auto* save = new QShortcut(QKeySequence::Save, this);
+    connect(save, &QShortcut::activated, SaveButton, &QPushButton::click);
+    auto* find = new QShortcut(QKeySequence::Find, this);
+    connect(find, &QShortcut::activated, this, [this] {
+        SearchField->setFocus();
+        SearchField->selectAll();
+    });
+    auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(close, &QShortcut::activated, this, &QWidget::close);
+}
+
+void KnowledgeWindow::Open(const QRect& chat) {
+    if (!isVisible()) {
+        Refresh();
+        if (!placed_) {
+            PlaceBeside(chat);
+            placed_ = true;
+        }
+        show();
+        SearchField->setFocus();
+    }
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    raise();
+    activateWindow();
+}
+
+// The first time beside the chat, so both can be seen; where there is no room, in the
+// middle of the screen, wholly on it. Later it opens where the user left it.
+void KnowledgeWindow::PlaceBeside(const QRect& chat) {
+    if (screen() == nullptr) {
+        return;
+    }
+    const QRect room = screen()->availableGeometry();
+    QRect place(QPoint(), size().boundedTo(room.size()));
+    constexpr int kGap = 8;
+    const int top = std::clamp(chat.top(), room.top(), room.bottom() - place.height() + 1);
+    if (chat.right() + kGap + place.width() <= room.right()) {
+        place.moveTopLeft({chat.right() + kGap, top});
+    } else if (chat.left() - kGap - place.width() >= room.left()) {
+        place.moveTopRight({chat.left() - kGap, top});
+    } else {
+        place.moveCenter(room.center());
+    }
+    setGeometry(place);
+}
+
+void KnowledgeWindow::Refresh() {
+    // Whatever fails, the list never shows dialogues that may be gone.
+    summaries_.clear();
+    try {
+        summaries_ = editor_.List();
+    } catch (...) {
+        Fill();
+        throw;
+    }
+    Fill();
+}
+
+void KnowledgeWindow::Fill() {
+    // Rebuilding the list must not reload the text being edited.
+    {
+        const QSignalBlocker blocker(DialogueList);
+        DialogueList->clear();
+        QList<QTreeWidgetItem*> items;
+        items.reserve(static_cast<qsizetype>(summaries_.size()));
+        for (const DialogueSummary& summary : summaries_) {
+            auto* item = new QTreeWidgetItem;
+            item->setText(kNumberColumn, summary.number > 0 ? QString::number(summary.number)
+                                                            : DecodeCp1251(summary.entry));
+            item->setText(kOpenerColumn, summary.readable
+                                             ? DecodeCp1251(summary.opener)
+                                             : QString::fromUtf8("(файл не читается)"));
+            item->setText(kReplyColumn, DecodeCp1251(summary.reply));
+            item->setData(kNumberColumn, kEntryRole, QByteArray::fromStdString(summary.entry));
+            items.append(item);
+        }
+        // Lessons and updates go to the end of the path list, so the newest come last.
+        if (NewestFirst->isChecked()) {
+            std::reverse(items.begin(), items.end());
+        }
+        DialogueList->addTopLevelItems(items);
+    }
+    if (SummaryOf(shownEntry_) == nullptr) {
+        shownEntry_.clear();
+        DialogueText->clear();
+    }
+    ApplyFilter();
+}
+
+void KnowledgeWindow::ApplyFilter() {
+    const std::string typed = EncodeCp1251(SearchField->text());
+    const std::string folded = FoldPhrase(typed);
+    // A search of punctuation alone («:)») is looked for as it is.
+    const std::string wanted = folded.empty() ? typed : folded;
+    const bool all = typed.find_first_not_of(' ') == std::string::npos;
+    int shown = 0;
+    {
+        const QSignalBlocker blocker(DialogueList);
+        for (int i = 0; i < DialogueList->topLevelItemCount(); ++i) {
+            QTreeWidgetItem* item = DialogueList->topLevelItem(i);
+            const auto* summary =
+                SummaryOf(item->data(kNumberColumn, kEntryRole).toByteArray().toStdString());
+            const bool match = all || (summary != nullptr && Matches(*summary, wanted));
+            item->setHidden(!match);
+            shown += match ? 1 : 0;
+        }
+        SelectEntry(shownEntry_);
+    }
+    Say(all ? QString::fromUtf8("Диалогов в базе: %1").arg(summaries_.size())
+            : QString::fromUtf8("Найдено: %1 из %2").arg(shown).arg(summaries_.size()));
+    UpdateButtons();
+}
+
+void KnowledgeWindow::SelectEntry(const std::string& entry) {
+    for (int i = 0; i < DialogueList->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = DialogueList->topLevelItem(i);
+        if (!entry.empty() && !item->isHidden() &&
+            item->data(kNumberColumn, kEntryRole).toByteArray().toStdString() == entry) {
+            DialogueList->setCurrentItem(item);
+            DialogueList->scrollToItem(item);
+            return;
+        }
+    }
+    DialogueList->setCurrentItem(nullptr);
+}
+
+void KnowledgeWindow::ShowSelected() {
+    const QTreeWidgetItem* item = DialogueList->currentItem();
+    if (item == nullptr) {
+        return;
+    }
+    const std::string entry = item->data(kNumberColumn, kEntryRole).toByteArray().toStdString();
+    // Nothing is shown that could be saved over the wrong file, even if reading fails.
+    shownEntry_.clear();
+    DialogueText->clear();
+    UpdateButtons();
+    ShowText(entry);
+}
+
+void KnowledgeWindow::ShowText(const std::string& entry) {
+    QStringList lines;
+    for (const std::string& line : editor_.ReadText(entry)) {
+        lines.append(DecodeCp1251(line));
+    }
+    DialogueText->setPlainText(lines.join('\n'));
+    shownEntry_ = entry;
+    UpdateButtons();
+}
+
+void KnowledgeWindow::UpdateButtons() {
+    SaveButton->setEnabled(!shownEntry_.empty());
+    ForgetButton->setEnabled(DialogueList->currentItem() != nullptr);
+    UndoLessonButton->setEnabled(editor_.NewestLesson().has_value());
+}
+
+std::string KnowledgeWindow::VisibleNeighbourOf(const std::string& entry) const {
+    std::vector<std::string> visible;
+    int at = -1;
+    for (int i = 0; i < DialogueList->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* item = DialogueList->topLevelItem(i);
+        const std::string itemEntry =
+            item->data(kNumberColumn, kEntryRole).toByteArray().toStdString();
+        if (itemEntry == entry) {
+            at = static_cast<int>(visible.size());
+        } else if (!item->isHidden()) {
+            visible.push_back(itemEntry);
+        }
+    }
+    if (at < 0 || visible.empty()) {
+        return {};
+    }
+    return visible[std::min(static_cast<std::size_t>(at), visible.size() - 1)];
+}
+
+const DialogueSummary* KnowledgeWindow::SummaryOf(const std::string& entry) const {
+    const auto found = std::find_if(summaries_.begin(), summaries_.end(),
+                                    [&](const DialogueSummary& s) { return s.entry == entry; });
+    return found == summaries_.end() ? nullptr : &*found;
+}
+
+QString KnowledgeWindow::OpenerOf(const std::string& entry) const {
+    const DialogueSummary* summary = SummaryOf(entry);
+    return summary != nullptr && !summary->opener.empty() ? DecodeCp1251(summary->opener)
+                                                          : DecodeCp1251(entry);
+}
+
+std::vector<std::string> KnowledgeWindow::TextLines() const {
+    std::vector<std::string> lines;
+    const QStringList typed = DialogueText->toPlainText().split('\n');
+    for (qsizetype i = 0; i < typed.size(); ++i) {
+        const QString& line = typed[i];
+        std::string bytes = EncodeCp1251(line);
+        // A character the code page has no place for would be stored as "?".
+        const QString back = DecodeCp1251(bytes);
+        if (back != line) {
+            qsizetype at = 0;
+            while (at < line.size() && at < back.size() && line[at] == back[at]) {
+                ++at;
+            }
+            const char32_t character =
+                line.toUcs4().value(QStringView(line).left(at).toUcs4().size());
+            throw TumboError(
+                Cp1251(u8"Строка ").str() + std::to_string(i + 1) + Cp1251(u8", знак ").str() +
+                    std::to_string(at + 1) +
+                    Cp1251(u8": такого знака нет в кодировке базы (1251), диалог не сохранён")
+                        .str(),
+                "Character: " + QString::fromUcs4(&character, 1).toStdString() + " (U+" +
+                    QString::number(static_cast<uint>(character), 16).toUpper().toStdString() +
+                    ")");
+        }
+        lines.push_back(std::move(bytes));
+    }
+    return lines;
+}
+
+void KnowledgeWindow::SaveButtonClick() {
+    if (shownEntry_.empty()) {
+        return;
+    }
+    const std::string entry = shownEntry_;
+    editor_.Save(entry, TextLines());
+    Refresh();
+    // The stored form, lower-cased triggers and all.
+    ShowText(entry);
+    Say(QString::fromUtf8("Сохранено: Тумбо отвечает так со следующей фразы."));
+}
+
+void KnowledgeWindow::ForgetButtonClick() {
+    const QTreeWidgetItem* item = DialogueList->currentItem();
+    if (item == nullptr) {
+        return;
+    }
+    const std::string entry = item->data(kNumberColumn, kEntryRole).toByteArray().toStdString();
+    ForgetAfterAsking(entry, QString::fromUtf8("Забыть диалог «%1»? Тумбо больше не будет на "
+                                               "него отвечать; файл останется в dlg/forgotten.")
+                                 .arg(OpenerOf(entry)));
+}
+
+void KnowledgeWindow::UndoLessonButtonClick() {
+    const std::optional<std::string> entry = editor_.NewestLesson();
+    if (!entry) {
+        return;
+    }
+    ForgetAfterAsking(*entry, QString::fromUtf8("Забыть последний урок «%1»? Тумбо больше не "
+                                                "будет на него отвечать.")
+                                  .arg(OpenerOf(*entry)));
+}
+
+void KnowledgeWindow::ForgetAfterAsking(const std::string& entry, const QString& question) {
+    if (!AskMessageBox(this, {kTitle, question, BoxIcon::kQuestion, {}})) {
+        return;
+    }
+    const QString opener = OpenerOf(entry);
+    const QTreeWidgetItem* current = DialogueList->currentItem();
+    const bool wasCurrent =
+        current != nullptr &&
+        current->data(kNumberColumn, kEntryRole).toByteArray().toStdString() == entry;
+    const std::string neighbour = wasCurrent ? VisibleNeighbourOf(entry) : std::string();
+    // The list and the count follow whatever part of the forgetting was done, and the
+    // keyboard goes on from the dialogue that took the forgotten one's place.
+    const auto afterChange = [this, neighbour] {
+        guard_(countChanged_);
+        guard_([this] { Refresh(); });
+        if (shownEntry_.empty() && !neighbour.empty()) {
+            SelectEntry(neighbour);
+            DialogueList->setFocus();
+        }
+    };
+    try {
+        editor_.Forget(entry);
+    } catch (...) {
+        afterChange();
+        throw;
+    }
+    afterChange();
+    Say(QString::fromUtf8("Забыт диалог «%1».").arg(opener));
+}
+
+void KnowledgeWindow::Say(const QString& text) {
+    Status->setText(text);
+}
+
+}  // namespace tumbo

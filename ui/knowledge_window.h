@@ -1,0 +1,93 @@
+#pragma once
+
+#include <QWidget>
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "engine/base_editor.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace tumbo {
+
+class Engine;
+
+// «База диалогов»: what the program knows, to browse, search, edit and forget, beside the
+// chat. Every change is read by the search from the next phrase on.
+class KnowledgeWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    // Runs a handler so that no failure leaves it (the main window's error boxes).
+    using Guard = std::function<void(const std::function<void()>&)>;
+
+    // `countChanged` is called after a dialogue has been forgotten, whether or not all of it
+    // succeeded, so that the main window shows the new count.
+    KnowledgeWindow(Engine& engine, FileCalls& calls, Guard guard,
+                    std::function<void()> countChanged);
+    ~KnowledgeWindow() override;
+
+    // Shows the window with the base as it is now, the first time beside `chat` (the main
+    // window's frame), or brings it to the front.
+    void Open(const QRect& chat);
+    // Reads the list again, keeping the selection and any unsaved text of a dialogue still
+    // there.
+    void Refresh();
+
+    // Handlers.
+    void SaveButtonClick();
+    void ForgetButtonClick();
+    void UndoLessonButtonClick();
+
+    QLineEdit* SearchField = nullptr;
+    QCheckBox* NewestFirst = nullptr;
+    QTreeWidget* DialogueList = nullptr;
+    QPlainTextEdit* DialogueText = nullptr;
+    QPushButton* SaveButton = nullptr;
+    QPushButton* ForgetButton = nullptr;
+    QPushButton* UndoLessonButton = nullptr;
+    QLabel* Status = nullptr;
+
+private:
+    void createControls();
+    void createLayout();
+    void connectHandlers();
+    void createShortcuts();
+
+    void PlaceBeside(const QRect& chat);
+    void Fill();
+    void ApplyFilter();
+    void ShowSelected();
+    void ShowText(const std::string& entry);
+    void UpdateButtons();
+    void SelectEntry(const std::string& entry);
+    // Forgets a dialogue after the user said yes to `question`.
+    void ForgetAfterAsking(const std::string& entry, const QString& question);
+    // The dialogue the list shows after `entry` (or before it, when it is the last).
+    std::string VisibleNeighbourOf(const std::string& entry) const;
+    const DialogueSummary* SummaryOf(const std::string& entry) const;
+    QString OpenerOf(const std::string& entry) const;
+    // The text as code page 1251 lines; throws when a character has no place in it.
+    std::vector<std::string> TextLines() const;
+    void Say(const QString& text);
+
+    Engine& engine_;
+    BaseEditor editor_;
+    Guard guard_;
+    std::function<void()> countChanged_;
+    std::vector<DialogueSummary> summaries_;
+    // The dialogue whose text is shown, empty for none.
+    std::string shownEntry_;
+    bool placed_ = false;
+};
+
+}  // namespace tumbo

@@ -1,27 +1,11 @@
 #include <QApplication>
 
 #include "app/application_setup.h"
+#include "app/base_setup.h"
 #include "app/single_instance.h"
 #include "app/tform1.h"
-#include "engine/engine.h"
-#include "platform/base_lock.h"
 #include "platform/clock.h"
 #include "platform/errors.h"
-
-namespace {
-
-// The folder the window will work in. A registry file that cannot be read is the
-// window's to report; it then works in the current folder.
-std::string DataFolder() {
-    std::string programDir;
-    try {
-        programDir = tumbo::Engine::ProgramDirIn(TUMBO_REGISTRY_FILE);
-    } catch (const tumbo::TumboError&) {
-    }
-    return tumbo::DataFolderOf(programDir);
-}
-
-}  // namespace
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
@@ -29,11 +13,15 @@ int main(int argc, char* argv[]) {
     QApplication::setDesktopFileName("org.example.tumbo3");
     tumbo::SetUpApplication();
 
-    const std::string folder = DataFolder();
+    const tumbo::BaseSource source = tumbo::BaseSourceFrom(QApplication::arguments());
+    const std::string folder = tumbo::UsedDataFolder(TUMBO_REGISTRY_FILE);
+    tumbo::InstallBaseIfMissing(source, folder);
     tumbo::SingleInstance instance(folder);
+    bool held = false;
     try {
         switch (instance.ClaimFolder()) {
             case tumbo::SingleInstance::Claim::kHeld:
+                held = true;
                 break;
             case tumbo::SingleInstance::Claim::kHandedOver:
                 return 0;
@@ -41,9 +29,16 @@ int main(int argc, char* argv[]) {
                 tumbo::ShowAlreadyRunningBox(folder);
                 return 1;
         }
-    } catch (const tumbo::TumboError&) {
-        // A folder that cannot be opened holds nothing to protect; the window reports
-        // what it cannot read there.
+    } catch (const tumbo::TumboError& error) {
+        if (!tumbo::AcceptUnlockedFolder(folder, error)) {
+            return 1;
+        }
+    }
+    if (held) {
+        tumbo::UpdateBase(source, folder);
+    }
+    if (!tumbo::EnterDataFolder(TUMBO_REGISTRY_FILE, folder)) {
+        return 1;
     }
 
     tumbo::SystemClock clock;

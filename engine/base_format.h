@@ -22,6 +22,10 @@ inline constexpr std::string_view kDialogueFolder = "dlg";
 // one a line, so that an update never brings them back.
 inline constexpr std::string_view kForgottenFolder = "dlg/forgotten";
 inline constexpr std::string_view kForgottenOpeners = "forgotten.tmb";
+// The bundled base's version, and where a user's base records the bundled version it
+// was last installed or merged from.
+inline constexpr std::string_view kBundledVersion = "version";
+inline constexpr std::string_view kRecordedVersion = ".bundled-version";
 
 // The option file's lines: name, "true" or "false", opacity, dialogue count.
 inline constexpr int kOptionLines = 4;

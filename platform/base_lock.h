@@ -6,21 +6,26 @@
 namespace tumbo {
 
 // Keeps a data folder to one writer. The lock is the system's, on the folder itself: it
-// goes with the process however the process ends, kill and crash included, and it writes
-// nothing into the folder.
+// goes with the process however the process ends, kill and crash included. A folder that
+// lets someone write into it who cannot list it (mode 0300, a shared 0733) cannot be
+// locked by everyone who may write there, so for such a folder every holder also locks
+// the file kLockFile inside it, made when missing; nothing else is ever written.
 class BaseLock {
 public:
+    static constexpr char kLockFile[] = ".tumbo3.lock";
+
     ~BaseLock();
     BaseLock(const BaseLock&) = delete;
     BaseLock& operator=(const BaseLock&) = delete;
 
     // The lock on `folder`, or nullptr when another holder has it. Throws InOutError
-    // when the folder cannot be opened.
+    // when the folder is not there or no lock can be had on it.
     static std::unique_ptr<BaseLock> TryAcquire(const std::string& folder);
 
 private:
-    explicit BaseLock(int fd) : fd_(fd) {}
-    int fd_;
+    BaseLock(int folderFd, int fileFd) : folderFd_(folderFd), fileFd_(fileFd) {}
+    int folderFd_;
+    int fileFd_;
 };
 
 // The folder that holds the data files of a program directory, which is a plain prefix:

@@ -1,23 +1,12 @@
 #include "tools/merge.h"
 
-#include <algorithm>
-#include <cstdint>
-#include <limits>
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_set>
-#include <vector>
 
-#include "engine/base_editor.h"
-#include "engine/base_format.h"
-#include "engine/dialogue_commit.h"
-#include "engine/dialogue_reader.h"
-#include "engine/options.h"
+#include "engine/base_merge.h"
 #include "platform/base_lock.h"
 #include "platform/errors.h"
-#include "platform/text_file.h"
 #include "tools/tool_output.h"
 
 namespace tumbo::tools {
@@ -36,8 +25,6 @@ constexpr std::string_view kHelp =
     "Exit status: 0 done, 1 some dialogue could not be added (those added are whole),\n"
     "2 bad usage or a base that cannot be read, 3 USER_BASE is in use by Tumbo.\n";
 
-using Lines = std::vector<std::string>;
-
 std::string PrefixOf(std::string folder) {
     if (folder.empty() || folder.back() != '/') {
         folder += '/';
@@ -45,202 +32,83 @@ std::string PrefixOf(std::string folder) {
     return folder;
 }
 
-Lines ReadLines(TextFile& file, const std::string& path) {
-    Lines lines;
-    file.Assign(path);
-    file.Reset();
-    while (!file.Eof()) {
-        lines.push_back(file.ReadLine());
-    }
-    file.Close();
-    return lines;
-}
-
-// The phrases of the opener block of a dialogue's lines, untagged.
-Lines OpenersOf(const Lines& lines) {
-    Lines openers;
-    DialogueLines places;
-    for (const std::string& line : lines) {
-        const DialogueLines::Place place = places.Next(line);
-        if (!place.inOpeners) {
-            break;
-        }
-        if (place.kind == DialogueLines::Kind::kTrigger) {
-            openers.push_back(line.substr(1));
-        }
-    }
-    return openers;
-}
-
-class Merge {
+class PrintedReport : public MergeReport {
 public:
-    Merge(const std::string& bundled, const std::string& user, std::ostream& out, std::ostream& err,
-          FileCalls& calls)
-        : bundled_(PrefixOf(bundled)),
-          user_(PrefixOf(user)),
-          out_(out),
-          err_(err),
-          calls_(calls),
-          reader_(calls),
-          dialogues_(calls),
-          pathList_(calls),
-          optionFile_(calls),
-          newDialogue_(calls) {}
+    PrintedReport(std::string user, std::ostream& out, std::ostream& err)
+        : user_(std::move(user)), out_(out), err_(err) {}
 
-    int Run() {
-        std::unique_ptr<BaseLock> lock;
-        Lines bundledEntries;
-        try {
-            lock = BaseLock::TryAcquire(DataFolderOf(user_));
-            if (lock == nullptr) {
-                err_ << kTool << ": " << user_
-                     << " is in use by Tumbo or another merge; nothing was changed\n";
-                return merge_status::kBusy;
-            }
-            bundledEntries = ReadLines(reader_, bundled_ + std::string(base_format::kPathList));
-            userEntries_ = ReadLines(reader_, user_ + std::string(base_format::kPathList));
-            for (std::string& opener : ReadForgottenOpeners(user_, calls_)) {
-                forgottenOpeners_.insert(std::move(opener));
-            }
-        } catch (const TumboError& error) {
-            PrintFailure(err_, kTool, error);
-            return merge_status::kUnusable;
-        }
-        CollectUserOpeners();
-        pathList_.Assign(user_ + std::string(base_format::kPathList));
-        optionFile_.Assign(user_ + std::string(base_format::kOptionFile));
-        bool incomplete = false;
-        for (const std::string& entry : bundledEntries) {
-            Lines lines;
-            try {
-                lines = ReadLines(reader_, bundled_ + entry);
-            } catch (const TumboError& error) {
-                Report("cannot read bundled " + Utf8(entry) + ", which is left out", error);
-                incomplete = true;
-                continue;
-            }
-            const Lines openers = OpenersOf(lines);
-            if (openers.empty()) {
-                // It could never start, and would be added again at every run.
+    void Added(const std::string& file, const std::string& opener) override {
+        out_ << "added " << file << ": " << Utf8(opener) << '\n';
+    }
+
+    void Failed(Problem problem, const std::string& entry, const TumboError* error) override {
+        switch (problem) {
+            case Problem::kUnusable:
+                PrintFailure(err_, kTool, *error);
+                return;
+            case Problem::kNoOpener:
                 err_ << kTool << ": bundled " << Utf8(entry) << " has no opener; it is left out\n";
-                continue;
-            }
-            if (std::any_of(openers.begin(), openers.end(),
-                            [this](const std::string& o) { return userOpeners_.contains(o); })) {
-                ++present_;
-                continue;
-            }
-            // The user took it out of the base on purpose.
-            if (std::any_of(openers.begin(), openers.end(), [this](const std::string& o) {
-                    return forgottenOpeners_.contains(o);
-                })) {
-                ++forgotten_;
-                continue;
-            }
-            if (!Add(entry, lines, openers)) {
-                Summary();
-                return merge_status::kIncomplete;
-            }
-        }
-        Summary();
-        return incomplete ? merge_status::kIncomplete : merge_status::kDone;
-    }
-
-private:
-    // A dialogue of the user's that cannot be read is left out of the comparison: the
-    // merge still adds what is new next to what can be read.
-    void CollectUserOpeners() {
-        for (const std::string& entry : userEntries_) {
-            try {
-                for (std::string& opener : ReadOpeners(dialogues_, user_ + entry)) {
-                    userOpeners_.insert(std::move(opener));
-                }
-            } catch (const TumboError& error) {
-                Report("cannot read the openers of " + Utf8(entry) + " in " + user_, error);
-            }
+                return;
+            case Problem::kBundledUnreadable:
+                Print("cannot read bundled " + Utf8(entry) + ", which is left out", *error);
+                return;
+            case Problem::kUserDialogueUnreadable:
+                Print("cannot read the openers of " + Utf8(entry) + " in " + user_, *error);
+                return;
+            case Problem::kNotAdded:
+                Print("could not add bundled " + Utf8(entry), *error);
+                return;
+            case Problem::kCountNotRaised:
+                Print("bundled " + Utf8(entry) + " is added, but the count could not be raised",
+                      *error);
+                return;
+            case Problem::kCountLeftAlone:
+                Print("the dialogue count in " + entry + " is left as it is", *error);
+                return;
         }
     }
 
-    // Commits one bundled dialogue after the user's last one, then raises the stored count.
-    // False, with the failure reported, when either could not be done.
-    bool Add(const std::string& entry, const Lines& lines, const Lines& openers) {
-        try {
-            if (!nextNumber_) {
-                nextNumber_ = NextDialogueNumber(
-                    userEntries_.empty() ? nullptr : &userEntries_.back(), pathList_.Path());
-                ReadOptions();
-            }
-            const std::int64_t number =
-                CommitNumberedDialogue(user_, *nextNumber_, lines, newDialogue_, pathList_);
-            nextNumber_ = number + 1;
-            for (const std::string& opener : openers) {
-                userOpeners_.insert(opener);
-            }
-            ++added_;
-            std::string file = base_format::DialogueEntry(number);
-            std::replace(file.begin(), file.end(), '\\', '/');
-            out_ << "added " << file << ": " << Utf8(openers.front()) << '\n';
-        } catch (const TumboError& error) {
-            Report("could not add bundled " + Utf8(entry), error);
-            return false;
-        }
-        try {
-            if (options_) {
-                if (options_->DialogueCount < std::numeric_limits<int>::max()) {
-                    ++options_->DialogueCount;
-                }
-                base_format::WriteOptionLines(optionFile_, *options_);
-            }
-        } catch (const TumboError& error) {
-            Report("bundled " + Utf8(entry) + " is added, but the count could not be raised",
-                   error);
-            return false;
-        }
-        return true;
-    }
-
-    // The count is raised only in an option file the program can read: rewriting any
-    // other would lose what the user has there.
-    void ReadOptions() {
-        try {
-            options_ = base_format::ReadOptionLines(optionFile_);
-        } catch (const InOutError& error) {
-            Report("the dialogue count in " + optionFile_.Path() + " is left as it is", error);
-        }
-    }
-
-    void Report(const std::string& what, const TumboError& error) {
-        PrintFailure(err_, std::string(kTool) + ": " + what, error);
-    }
-
-    void Summary() {
-        out_ << kTool << ": added " << added_ << " dialogue(s) to " << user_ << "; " << present_
-             << " open with a phrase it already has";
-        if (forgotten_ > 0) {
-            out_ << "; " << forgotten_ << " were forgotten there";
+    void Summary(const MergeCounts& counts) {
+        out_ << kTool << ": added " << counts.added << " dialogue(s) to " << user_ << "; "
+             << counts.present << " open with a phrase it already has";
+        if (counts.forgotten > 0) {
+            out_ << "; " << counts.forgotten << " were forgotten there";
         }
         out_ << '\n';
     }
 
-    std::string bundled_;
+private:
+    void Print(const std::string& what, const TumboError& error) {
+        PrintFailure(err_, std::string(kTool) + ": " + what, error);
+    }
+
     std::string user_;
     std::ostream& out_;
     std::ostream& err_;
-    FileCalls& calls_;
-    TextFile reader_;
-    DialogueReader dialogues_;
-    TextFile pathList_;
-    TextFile optionFile_;
-    TextFile newDialogue_;
-    Lines userEntries_;
-    std::unordered_set<std::string> userOpeners_;
-    std::unordered_set<std::string> forgottenOpeners_;
-    std::optional<std::int64_t> nextNumber_;
-    std::optional<TOptions> options_;
-    int added_ = 0;
-    int present_ = 0;
-    int forgotten_ = 0;
 };
+
+int Merge(const std::string& bundled, const std::string& user, std::ostream& out, std::ostream& err,
+          FileCalls& calls) {
+    std::unique_ptr<BaseLock> lock;
+    try {
+        lock = BaseLock::TryAcquire(DataFolderOf(user));
+    } catch (const TumboError& error) {
+        PrintFailure(err, kTool, error);
+        return merge_status::kUnusable;
+    }
+    if (lock == nullptr) {
+        err << kTool << ": " << user
+            << " is in use by Tumbo or another merge; nothing was changed\n";
+        return merge_status::kBusy;
+    }
+    PrintedReport report(user, out, err);
+    MergeCounts counts;
+    const int status = MergeBundledDialogues(bundled, user, report, counts, calls);
+    if (status != merge_status::kUnusable) {
+        report.Summary(counts);
+    }
+    return status;
+}
 
 }  // namespace
 
@@ -255,7 +123,7 @@ int RunMerge(int argc, const char* const* argv, std::ostream& out, std::ostream&
         err << kUsage;
         return merge_status::kUnusable;
     }
-    return Merge(argv[1], argv[2], out, err, calls).Run();
+    return Merge(argv[1], PrefixOf(argv[2]), out, err, calls);
 }
 
 }  // namespace tumbo::tools

@@ -43,7 +43,7 @@ protected:
     void SetUp() override { WriteOneDialogueBase(); }
 };
 
-// The program started as a user starts it, in its data folder, on the same base.
+// The program started as a user starts it, on the same base.
 TEST_F(SingleStart, ASecondStartHandsOverAndWritesNothing) {
     if (fs::exists(TUMBO_REGISTRY_FILE)) {
         GTEST_SKIP() << TUMBO_REGISTRY_FILE << " names another data folder on this machine";
@@ -57,8 +57,13 @@ TEST_F(SingleStart, ASecondStartHandsOverAndWritesNothing) {
     QSignalSpy activated(&first, &SingleInstance::activationRequested);
     const auto before = Snapshot(dir.path());
 
+    // The program finds its folder as $XDG_DATA_HOME/tumbo3.
+    test::TempDir dataHome;
+    fs::create_directory_symlink(dir.path(), dataHome.path() / "tumbo3");
     QProcess second;
-    second.setWorkingDirectory(QString::fromStdString(dir.path().string()));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_DATA_HOME", QString::fromStdString(dataHome.path().string()));
+    second.setProcessEnvironment(environment);
     second.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     QSignalSpy finished(&second, &QProcess::finished);
     second.start(TUMBO_PROGRAM, {});

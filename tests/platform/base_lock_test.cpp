@@ -1,8 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <filesystem>
 
 #include "platform/base_lock.h"
 #include "platform/errors.h"
@@ -47,6 +52,67 @@ TEST(BaseLock, AKilledHolderLetsGo) {
     EXPECT_NE(BaseLock::TryAcquire(dir.path().string()), nullptr);
     ::close(ready[0]);
     ::close(ready[1]);
+}
+
+// What TryAcquire gives in a child process that cannot list `folder`: 'y' held, 'n' busy,
+// 'e' an error. Root is not kept out by modes, so the child runs as nobody.
+char LockAsUnlistingUser(const std::string& folder) {
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::getuid() == 0 && ::setresuid(65534, 65534, 65534) != 0) {
+            ::_exit(3);
+        }
+        char result = 'e';
+        try {
+            result = BaseLock::TryAcquire(folder) != nullptr ? 'y' : 'n';
+        } catch (const InOutError&) {
+        }
+        ::_exit(result);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFEXITED(status) ? static_cast<char>(WEXITSTATUS(status)) : '?';
+}
+
+// A shared folder others may write into but not list (0733), or one's own 0300: the
+// lock file inside keeps every writer to one, whichever way each can lock.
+TEST(BaseLock, AFolderThatCannotBeListedIsLockedByAFileInside) {
+    test::TempDir dir;
+    const std::string folder = dir.prefix() + "shared";
+    ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+    const bool root = ::getuid() == 0;
+    ASSERT_EQ(::chmod(folder.c_str(), root ? 0733 : 0300), 0);
+    if (root) {
+        ASSERT_EQ(::chmod(dir.path().c_str(), 0711), 0);
+    }
+    const std::string lockFile = folder + "/" + BaseLock::kLockFile;
+
+    EXPECT_EQ(LockAsUnlistingUser(folder), 'y');
+    {
+        auto held = BaseLock::TryAcquire(folder);
+        ASSERT_NE(held, nullptr);
+        EXPECT_TRUE(std::filesystem::exists(lockFile));
+        EXPECT_EQ(LockAsUnlistingUser(folder), 'n') << "the holder keeps out who cannot list";
+    }
+    // Someone who could not list the folder holds it: only the file is locked.
+    const int other = ::open(lockFile.c_str(), O_RDONLY);
+    ASSERT_GE(other, 0);
+    ASSERT_EQ(::flock(other, LOCK_EX | LOCK_NB), 0);
+    EXPECT_EQ(BaseLock::TryAcquire(folder), nullptr);
+    ::close(other);
+    EXPECT_NE(BaseLock::TryAcquire(folder), nullptr);
+    ::chmod(folder.c_str(), 0700);
+}
+
+// Neither the folder nor a file in it can be opened: no lock, and the caller is told.
+TEST(BaseLock, NoLockAtAllIsAnError) {
+    test::TempDir dir;
+    const std::string folder = dir.prefix() + "closed";
+    ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+    ASSERT_EQ(::chmod(folder.c_str(), 0111), 0);
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0711), 0);
+    EXPECT_EQ(LockAsUnlistingUser(folder), 'e');
+    ::chmod(folder.c_str(), 0700);
 }
 
 TEST(BaseLock, TheFolderOfAProgramDirectory) {

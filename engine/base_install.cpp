@@ -1,0 +1,314 @@
+#include "engine/base_install.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "engine/base_format.h"
+#include "platform/base_lock.h"
+#include "platform/errors.h"
+#include "platform/text_file.h"
+
+namespace tumbo {
+
+namespace {
+
+constexpr std::size_t kChunk = 64 * 1024;
+
+[[noreturn]] void Fail(int err, const char* operation, const std::string& path) {
+    throw InOutError(CodeFromErrno(err, path), operation, path, err);
+}
+
+std::string Join(const std::string& folder, std::string_view name) {
+    return folder + "/" + std::string(name);
+}
+
+// Closes a descriptor of the seam when it goes out of scope.
+class Descriptor {
+public:
+    Descriptor(FileCalls& calls, int fd) : calls_(calls), fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0) {
+            calls_.Close(fd_);
+        }
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+    int release() { return std::exchange(fd_, -1); }
+
+private:
+    FileCalls& calls_;
+    int fd_;
+};
+
+// At most `limit` bytes of a file, which must exist.
+std::string ReadBytes(FileCalls& calls, const std::string& path,
+                      std::size_t limit = static_cast<std::size_t>(-1)) {
+    Descriptor fd(calls, calls.Open(path.c_str(), O_RDONLY | O_CLOEXEC, 0));
+    if (fd.get() < 0) {
+        Fail(errno, "open for reading", path);
+    }
+    std::string bytes;
+    std::vector<char> buffer(kChunk);
+    while (bytes.size() < limit) {
+        const ssize_t got = calls.Read(fd.get(), buffer.data(), buffer.size());
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            Fail(errno, "read", path);
+        }
+        if (got == 0) {
+            break;
+        }
+        bytes.append(buffer.data(), static_cast<std::size_t>(got));
+    }
+    return bytes.size() > limit ? bytes.substr(0, limit) : bytes;
+}
+
+// A new file with these bytes, on the disk when this returns (its name is not yet).
+void WriteSynced(FileCalls& calls, const std::string& path, std::string_view bytes) {
+    Descriptor fd(calls, calls.Open(path.c_str(),
+                                    O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644));
+    if (fd.get() < 0) {
+        Fail(errno, "create", path);
+    }
+    while (!bytes.empty()) {
+        const ssize_t put = calls.Write(fd.get(), bytes.data(), bytes.size());
+        if (put < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            Fail(errno, "write", path);
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(put));
+    }
+    if (calls.Fsync(fd.get()) != 0) {
+        Fail(errno, "sync", path);
+    }
+    if (calls.Close(fd.release()) != 0) {
+        Fail(errno, "close", path);
+    }
+}
+
+void SyncFolder(FileCalls& calls, const std::string& folder) {
+    Descriptor fd(calls, calls.Open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0));
+    if (fd.get() < 0 || calls.Fsync(fd.get()) != 0) {
+        Fail(errno, "sync the folder", folder);
+    }
+}
+
+// Makes the folder and the missing ones above it; true when it made the folder itself.
+bool MakeFolders(FileCalls& calls, const std::string& folder) {
+    if (calls.Mkdir(folder.c_str(), 0755) == 0) {
+        return true;
+    }
+    if (errno == EEXIST) {
+        return false;
+    }
+    const auto slash = folder.find_last_of('/');
+    if (errno != ENOENT || slash == std::string::npos || slash == 0) {
+        Fail(errno, "create the folder", folder);
+    }
+    MakeFolders(calls, folder.substr(0, slash));
+    if (calls.Mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST) {
+        Fail(errno, "create the folder", folder);
+    }
+    return true;
+}
+
+bool Exists(FileCalls& calls, const std::string& path, struct stat* info = nullptr) {
+    struct stat ignored {};
+    if (calls.Stat(path.c_str(), info != nullptr ? info : &ignored) == 0) {
+        return true;
+    }
+    if (errno != ENOENT) {
+        Fail(errno, "look for", path);
+    }
+    return false;
+}
+
+// Something at the name, a dangling link included; anything but a plain "not there" counts.
+bool NameTaken(const std::string& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0 || errno != ENOENT;
+}
+
+// The bundled base's dialogue entries, in its order.
+std::vector<std::string> BundledEntries(FileCalls& calls, const std::string& bundled) {
+    std::vector<std::string> entries;
+    TextFile list(calls);
+    list.Assign(Join(bundled, base_format::kPathList));
+    list.Reset();
+    while (!list.Eof()) {
+        std::string entry = list.ReadLine();
+        if (base_format::IsUsualDialogueEntry(entry)) {
+            entries.push_back(std::move(entry));
+        }
+    }
+    list.Close();
+    return entries;
+}
+
+// A crash's half-built folder is emptied, whatever the bundled base held then.
+void EmptyFolder(const std::string& folder) {
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        std::filesystem::remove_all(entry.path(), error);
+    }
+}
+
+void BuildBase(FileCalls& calls, const std::string& bundled, const std::string& building) {
+    const std::string dialogues = Join(building, base_format::kDialogueFolder);
+    MakeFolders(calls, dialogues);
+    for (const std::string& entry : BundledEntries(calls, bundled)) {
+        const std::string file = base_format::DialogueFilePath(entry);
+        WriteSynced(calls, Join(building, file), ReadBytes(calls, Join(bundled, file)));
+    }
+    for (const std::string_view name : {base_format::kOptionFile, base_format::kPathList}) {
+        WriteSynced(calls, Join(building, name), ReadBytes(calls, Join(bundled, name)));
+    }
+    const std::string version = Join(bundled, base_format::kBundledVersion);
+    if (Exists(calls, version)) {
+        WriteSynced(calls, Join(building, base_format::kRecordedVersion),
+                    ReadBytes(calls, version));
+    }
+    SyncFolder(calls, dialogues);
+    SyncFolder(calls, building);
+}
+
+// Whether the user's file is what an interrupted copy of the bundled one leaves.
+bool HalfCopied(FileCalls& calls, const std::string& user, const std::string& bundled) {
+    struct stat userInfo {};
+    struct stat bundledInfo {};
+    if (!NameTaken(user)) {
+        return true;
+    }
+    if (!Exists(calls, user, &userInfo) || !S_ISREG(userInfo.st_mode) ||
+        !Exists(calls, bundled, &bundledInfo) || userInfo.st_size >= bundledInfo.st_size) {
+        return false;
+    }
+    const std::string have = ReadBytes(calls, user, static_cast<std::size_t>(userInfo.st_size));
+    return ReadBytes(calls, bundled, have.size()) == have;
+}
+
+void Complete(FileCalls& calls, const std::string& user, const std::string& bundled) {
+    const std::string bytes = ReadBytes(calls, bundled);
+    TextFile file(calls);
+    file.Assign(user);
+    file.RewriteWhole();
+    file.WriteBytes(bytes);
+    file.Close();
+}
+
+}  // namespace
+
+InstallResult InstallBundledBase(const std::string& bundled, const std::string& folder,
+                                 FileCalls& calls) {
+    if (NameTaken(folder)) {
+        return InstallResult::kPresent;
+    }
+    const auto slash = folder.find_last_of('/');
+    const std::string parent = slash == std::string::npos ? "." : folder.substr(0, slash);
+    const std::string building =
+        (parent.empty() ? "" : parent) + "/." + folder.substr(slash + 1) + ".install";
+    if (!parent.empty()) {
+        MakeFolders(calls, parent);
+    }
+    MakeFolders(calls, building);
+    const std::unique_ptr<BaseLock> lock = BaseLock::TryAcquire(building);
+    if (lock == nullptr) {
+        return InstallResult::kInstalling;
+    }
+    // Another start may have finished while this one waited for the lock.
+    if (NameTaken(folder)) {
+        std::error_code ignored;
+        std::filesystem::remove_all(building, ignored);
+        return InstallResult::kPresent;
+    }
+    EmptyFolder(building);
+    BuildBase(calls, bundled, building);
+    // The lock goes with the folder: it is the new base's lock until this returns.
+    if (calls.RenameNoReplace(building.c_str(), folder.c_str()) != 0) {
+        const int err = errno;
+        if (NameTaken(folder)) {
+            return InstallResult::kPresent;
+        }
+        Fail(err, "move the new base to", folder);
+    }
+    SyncFolder(calls, parent.empty() ? "/" : parent);
+    return InstallResult::kInstalled;
+}
+
+int RepairBase(const std::string& bundled, const std::string& folder, FileCalls& calls) {
+    const std::string userList = Join(folder, base_format::kPathList);
+    const std::string bundledList = Join(bundled, base_format::kPathList);
+    bool listHalfCopied = HalfCopied(calls, userList, bundledList);
+    if (listHalfCopied && NameTaken(userList)) {
+        const std::string have = ReadBytes(calls, userList);
+        listHalfCopied = have.empty() ? !NameTaken(Join(folder, base_format::kRecordedVersion))
+                                      : have.back() != '\n';
+    }
+    std::vector<std::string> entries;
+    if (listHalfCopied) {
+        entries = BundledEntries(calls, bundled);
+    } else {
+        TextFile list(calls);
+        list.Assign(userList);
+        list.Reset();
+        while (!list.Eof()) {
+            entries.push_back(list.ReadLine());
+        }
+        list.Close();
+    }
+    int completed = 0;
+    const auto completeIfHalf = [&](std::string_view name) {
+        const std::string user = Join(folder, name);
+        const std::string source = Join(bundled, name);
+        if (Exists(calls, source) && HalfCopied(calls, user, source)) {
+            Complete(calls, user, source);
+            ++completed;
+        }
+    };
+    for (const std::string& entry : entries) {
+        if (!base_format::IsUsualDialogueEntry(entry)) {
+            continue;  // nothing outside the dialogue folder is written
+        }
+        const std::string dialogues = Join(folder, base_format::kDialogueFolder);
+        if (!NameTaken(dialogues) &&
+            Exists(calls, Join(bundled, base_format::DialogueFilePath(entry)))) {
+            MakeFolders(calls, dialogues);
+        }
+        completeIfHalf(base_format::DialogueFilePath(entry));
+    }
+    completeIfHalf(base_format::kOptionFile);
+    if (listHalfCopied) {
+        Complete(calls, userList, bundledList);
+        ++completed;
+    }
+    return completed;
+}
+
+bool BundledVersionRecorded(const std::string& bundled, const std::string& folder,
+                            FileCalls& calls) {
+    const std::string version = Join(bundled, base_format::kBundledVersion);
+    if (!Exists(calls, version)) {
+        return true;
+    }
+    const std::string recorded = Join(folder, base_format::kRecordedVersion);
+    return Exists(calls, recorded) && ReadBytes(calls, recorded) == ReadBytes(calls, version);
+}
+
+void RecordBundledVersion(const std::string& bundled, const std::string& folder, FileCalls& calls) {
+    Complete(calls, Join(folder, base_format::kRecordedVersion),
+             Join(bundled, base_format::kBundledVersion));
+}
+
+}  // namespace tumbo

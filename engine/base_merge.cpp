@@ -1,0 +1,209 @@
+#include "engine/base_merge.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "engine/base_editor.h"
+#include "engine/base_format.h"
+#include "engine/dialogue_commit.h"
+#include "engine/dialogue_reader.h"
+#include "engine/options.h"
+#include "platform/text_file.h"
+
+namespace tumbo {
+
+namespace {
+
+using Lines = std::vector<std::string>;
+using Problem = MergeReport::Problem;
+
+std::string PrefixOf(std::string folder) {
+    if (folder.empty() || folder.back() != '/') {
+        folder += '/';
+    }
+    return folder;
+}
+
+Lines ReadLines(TextFile& file, const std::string& path) {
+    Lines lines;
+    file.Assign(path);
+    file.Reset();
+    while (!file.Eof()) {
+        lines.push_back(file.ReadLine());
+    }
+    file.Close();
+    return lines;
+}
+
+// The phrases of the opener block of a dialogue's lines, untagged.
+Lines OpenersOf(const Lines& lines) {
+    Lines openers;
+    DialogueLines places;
+    for (const std::string& line : lines) {
+        const DialogueLines::Place place = places.Next(line);
+        if (!place.inOpeners) {
+            break;
+        }
+        if (place.kind == DialogueLines::Kind::kTrigger) {
+            openers.push_back(line.substr(1));
+        }
+    }
+    return openers;
+}
+
+class Merge {
+public:
+    Merge(const std::string& bundled, const std::string& user, MergeReport& report,
+          MergeCounts& counts, FileCalls& calls)
+        : bundled_(PrefixOf(bundled)),
+          user_(PrefixOf(user)),
+          report_(report),
+          counts_(counts),
+          calls_(calls),
+          reader_(calls),
+          dialogues_(calls),
+          pathList_(calls),
+          optionFile_(calls),
+          newDialogue_(calls) {}
+
+    int Run() {
+        Lines bundledEntries;
+        try {
+            bundledEntries = ReadLines(reader_, bundled_ + std::string(base_format::kPathList));
+            userEntries_ = ReadLines(reader_, user_ + std::string(base_format::kPathList));
+            for (std::string& opener : ReadForgottenOpeners(user_, calls_)) {
+                forgottenOpeners_.insert(std::move(opener));
+            }
+        } catch (const TumboError& error) {
+            report_.Failed(Problem::kUnusable, {}, &error);
+            return merge_status::kUnusable;
+        }
+        CollectUserOpeners();
+        pathList_.Assign(user_ + std::string(base_format::kPathList));
+        optionFile_.Assign(user_ + std::string(base_format::kOptionFile));
+        bool incomplete = false;
+        for (const std::string& entry : bundledEntries) {
+            Lines lines;
+            try {
+                lines = ReadLines(reader_, bundled_ + entry);
+            } catch (const TumboError& error) {
+                report_.Failed(Problem::kBundledUnreadable, entry, &error);
+                incomplete = true;
+                continue;
+            }
+            const Lines openers = OpenersOf(lines);
+            if (openers.empty()) {
+                // It could never start, and would be added again at every run.
+                report_.Failed(Problem::kNoOpener, entry, nullptr);
+                continue;
+            }
+            if (std::any_of(openers.begin(), openers.end(),
+                            [this](const std::string& o) { return userOpeners_.contains(o); })) {
+                ++counts_.present;
+                continue;
+            }
+            // The user took it out of the base on purpose.
+            if (std::any_of(openers.begin(), openers.end(), [this](const std::string& o) {
+                    return forgottenOpeners_.contains(o);
+                })) {
+                ++counts_.forgotten;
+                continue;
+            }
+            if (!Add(entry, lines, openers)) {
+                return merge_status::kIncomplete;
+            }
+        }
+        return incomplete ? merge_status::kIncomplete : merge_status::kDone;
+    }
+
+private:
+    // A dialogue of the user's that cannot be read is left out of the comparison: the
+    // merge still adds what is new next to what can be read.
+    void CollectUserOpeners() {
+        for (const std::string& entry : userEntries_) {
+            try {
+                for (std::string& opener : ReadOpeners(dialogues_, user_ + entry)) {
+                    userOpeners_.insert(std::move(opener));
+                }
+            } catch (const TumboError& error) {
+                report_.Failed(Problem::kUserDialogueUnreadable, entry, &error);
+            }
+        }
+    }
+
+    // Commits one bundled dialogue after the user's last one, then raises the stored count.
+    // False, with the failure reported, when either could not be done.
+    bool Add(const std::string& entry, const Lines& lines, const Lines& openers) {
+        try {
+            if (!nextNumber_) {
+                nextNumber_ = NextDialogueNumber(
+                    userEntries_.empty() ? nullptr : &userEntries_.back(), pathList_.Path());
+                ReadOptions();
+            }
+            const std::int64_t number =
+                CommitNumberedDialogue(user_, *nextNumber_, lines, newDialogue_, pathList_);
+            nextNumber_ = number + 1;
+            for (const std::string& opener : openers) {
+                userOpeners_.insert(opener);
+            }
+            ++counts_.added;
+            report_.Added(base_format::DialogueFilePath(base_format::DialogueEntry(number)),
+                          openers.front());
+        } catch (const TumboError& error) {
+            report_.Failed(Problem::kNotAdded, entry, &error);
+            return false;
+        }
+        try {
+            if (options_) {
+                if (options_->DialogueCount < std::numeric_limits<int>::max()) {
+                    ++options_->DialogueCount;
+                }
+                base_format::WriteOptionLines(optionFile_, *options_);
+            }
+        } catch (const TumboError& error) {
+            report_.Failed(Problem::kCountNotRaised, entry, &error);
+            return false;
+        }
+        return true;
+    }
+
+    // The count is raised only in an option file the program can read: rewriting any
+    // other would lose what the user has there.
+    void ReadOptions() {
+        try {
+            options_ = base_format::ReadOptionLines(optionFile_);
+        } catch (const InOutError& error) {
+            report_.Failed(Problem::kCountLeftAlone, optionFile_.Path(), &error);
+        }
+    }
+
+    std::string bundled_;
+    std::string user_;
+    MergeReport& report_;
+    MergeCounts& counts_;
+    FileCalls& calls_;
+    TextFile reader_;
+    DialogueReader dialogues_;
+    TextFile pathList_;
+    TextFile optionFile_;
+    TextFile newDialogue_;
+    Lines userEntries_;
+    std::unordered_set<std::string> userOpeners_;
+    std::unordered_set<std::string> forgottenOpeners_;
+    std::optional<std::int64_t> nextNumber_;
+    std::optional<TOptions> options_;
+};
+
+}  // namespace
+
+int MergeBundledDialogues(const std::string& bundled, const std::string& user, MergeReport& report,
+                          MergeCounts& counts, FileCalls& calls) {
+    return Merge(bundled, user, report, counts, calls).Run();
+}
+
+}  // namespace tumbo

@@ -34,6 +34,8 @@ int main(int argc, char* argv[]) {
     try {
         switch (instance.ClaimFolder()) {
             case tumbo::SingleInstance::Claim::kHeld:
+                tumbo::Engine::RemoveStaleTemporaries(
+                    tumbo::Engine::ProgramDirIn(TUMBO_REGISTRY_FILE));
                 break;
             case tumbo::SingleInstance::Claim::kHandedOver:
                 return 0;

@@ -1,7 +1,9 @@
 #include "tools/merge.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <limits>
 #include <memory>
 #include <optional>
@@ -14,6 +16,7 @@
 #include "engine/base_format.h"
 #include "engine/dialogue_commit.h"
 #include "engine/dialogue_reader.h"
+#include "engine/engine.h"
 #include "engine/options.h"
 #include "platform/base_lock.h"
 #include "platform/errors.h"
@@ -97,8 +100,11 @@ public:
                      << " is in use by Tumbo or another merge; nothing was changed\n";
                 return merge_status::kBusy;
             }
-            bundledEntries = ReadLines(reader_, bundled_ + std::string(base_format::kPathList));
-            userEntries_ = ReadLines(reader_, user_ + std::string(base_format::kPathList));
+            Engine::RemoveStaleTemporaries(user_, calls_);
+            reader_.Assign(bundled_ + std::string(base_format::kPathList));
+            bundledEntries = base_format::ReadPathList(reader_);
+            reader_.Assign(user_ + std::string(base_format::kPathList));
+            userEntries_ = base_format::ReadPathList(reader_);
             for (std::string& opener : ReadForgottenOpeners(user_, calls_)) {
                 forgottenOpeners_.insert(std::move(opener));
             }
@@ -186,9 +192,10 @@ private:
         }
         try {
             if (options_) {
-                if (options_->DialogueCount < std::numeric_limits<int>::max()) {
-                    ++options_->DialogueCount;
-                }
+                // The path list, which only this merge changes now, holds the user's
+                // entries and the ones added: a count a crash left behind heals here.
+                options_->DialogueCount = static_cast<int>(std::min<std::size_t>(
+                    userEntries_.size() + added_, std::numeric_limits<int>::max()));
                 base_format::WriteOptionLines(optionFile_, *options_);
             }
         } catch (const TumboError& error) {
@@ -199,13 +206,19 @@ private:
         return true;
     }
 
-    // The count is raised only in an option file the program can read: rewriting any
+    // The count is stored only in an option file the program reads whole: rewriting any
     // other would lose what the user has there.
     void ReadOptions() {
+        const std::string what =
+            "the dialogue count in " + optionFile_.Path() + " is left as it is";
         try {
-            options_ = base_format::ReadOptionLines(optionFile_);
-        } catch (const InOutError& error) {
-            Report("the dialogue count in " + optionFile_.Path() + " is left as it is", error);
+            base_format::OptionLines read = base_format::ReadOptionLines(optionFile_);
+            if (read.problem) {
+                std::rethrow_exception(read.problem);
+            }
+            options_ = read.options;
+        } catch (const TumboError& error) {
+            Report(what, error);
         }
     }
 

@@ -4,6 +4,7 @@
 #include "app/base_setup.h"
 #include "app/single_instance.h"
 #include "app/tform1.h"
+#include "engine/engine.h"
 #include "platform/clock.h"
 #include "platform/errors.h"
 
@@ -34,7 +35,8 @@ int main(int argc, char* argv[]) {
             return 1;
         }
     }
-    if (held) {
+    if (held && !folder.empty()) {
+        tumbo::Engine::RemoveStaleTemporaries(folder + "/");
         tumbo::UpdateBase(source, folder);
     }
     if (!tumbo::EnterDataFolder(TUMBO_REGISTRY_FILE, folder)) {

@@ -14,6 +14,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <exception>
 #include <initializer_list>
 
 #include "app/default_error_box.h"
@@ -35,7 +36,12 @@ void TForm1::FormCreate() {
     Guarded([this] {
         engine_.ReadProgramDir(registryFile_);
         engine_.BindFiles();
-        ApplyOptions(engine_.LoadOptions());
+        // The lines that could be read are used; the box says what could not.
+        std::exception_ptr badLine;
+        ApplyOptions(engine_.LoadOptions(badLine));
+        if (badLine) {
+            std::rethrow_exception(badLine);
+        }
     });
 }
 

@@ -131,6 +131,11 @@ std::vector<std::string> BaseEditor::ReadLines(const std::string& path) {
     return lines;
 }
 
+std::vector<std::string> BaseEditor::ReadPathList() {
+    file_.Assign(PathOf(base_format::kPathList));
+    return base_format::ReadPathList(file_);
+}
+
 void BaseEditor::RewriteLines(const std::string& path, const std::vector<std::string>& lines) {
     file_.Assign(path);
     file_.RewriteWhole();
@@ -142,7 +147,7 @@ void BaseEditor::RewriteLines(const std::string& path, const std::vector<std::st
 
 std::vector<DialogueSummary> BaseEditor::List() {
     std::vector<DialogueSummary> summaries;
-    for (std::string& entry : ReadLines(PathOf(base_format::kPathList))) {
+    for (std::string& entry : ReadPathList()) {
         DialogueSummary summary;
         if (base_format::IsUsualDialogueEntry(entry)) {
             summary.number = base_format::DialogueNumber(entry).value_or(0);
@@ -184,7 +189,7 @@ std::vector<std::string> BaseEditor::ReadText(const std::string& entry) {
 
 void BaseEditor::Save(const std::string& entry, const std::vector<std::string>& text) {
     const std::vector<std::string> lines = DialogueFileLines(text);
-    const std::vector<std::string> entries = ReadLines(PathOf(base_format::kPathList));
+    const std::vector<std::string> entries = ReadPathList();
     // A file the path list no longer names would come back as one nothing reads.
     if (std::find(entries.begin(), entries.end(), entry) == entries.end()) {
         throw TumboError(
@@ -196,7 +201,7 @@ void BaseEditor::Save(const std::string& entry, const std::vector<std::string>& 
 
 void BaseEditor::Forget(const std::string& entry) {
     const std::string pathList = PathOf(base_format::kPathList);
-    const std::vector<std::string> entries = ReadLines(pathList);
+    const std::vector<std::string> entries = ReadPathList();
     std::vector<std::string> kept;
     std::copy_if(entries.begin(), entries.end(), std::back_inserter(kept),
                  [&](const std::string& listed) { return listed != entry; });
@@ -219,6 +224,9 @@ void BaseEditor::Forget(const std::string& entry) {
     // back an update's dialogue the base already has an opener of.
     RecordForgotten(openers);
     // From here on the dialogue is forgotten: the path list decides what the search reads.
+    // What a hand edit left after its end mark is kept aside, as an append keeps it.
+    file_.Assign(pathList);
+    file_.KeepAfterEndMark();
     RewriteLines(pathList, kept);
     std::exception_ptr failure;
     if (present) {

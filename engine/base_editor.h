@@ -73,6 +73,7 @@ public:
 
 private:
     std::vector<std::string> ReadLines(const std::string& path);
+    std::vector<std::string> ReadPathList();
     void RewriteLines(const std::string& path, const std::vector<std::string>& lines);
     void RecordForgotten(const std::vector<std::string>& openers);
     void MoveAside(const std::string& entry);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/cp1251_literal.h"
+#include "platform/errors.h"
 #include "platform/integer_text.h"
 #include "platform/text_file.h"
 
@@ -53,19 +55,74 @@ std::string DialogueFilePath(std::string_view entry) {
     return path;
 }
 
-TOptions ReadOptionLines(TextFile& file) {
-    TOptions options;
+bool IsBlankEntry(std::string_view line) {
+    return line.find_first_not_of(" \t") == std::string_view::npos;
+}
+
+PathListEntries::PathListEntries(TextFile& file) : file_(file) {
+    file_.Reset();
+}
+
+bool PathListEntries::Next(std::string& entry) {
+    while (!file_.Eof()) {
+        ++line_;
+        if (!file_.ReadLine(text_, kMaxEntryLength)) {
+            const std::string path = file_.Path();
+            file_.Close();
+            throw InOutError(io_code::kInvalidFilename, "read the path list", path, 0,
+                             "line " + std::to_string(line_) + " is longer than " +
+                                 std::to_string(kMaxEntryLength) +
+                                 " bytes, more than any dialogue's entry can be");
+        }
+        if (!IsBlankEntry(text_)) {
+            entry.swap(text_);
+            return true;
+        }
+    }
+    file_.Close();
+    return false;
+}
+
+std::vector<std::string> ReadPathList(TextFile& file) {
+    std::vector<std::string> entries;
+    PathListEntries list(file);
+    for (std::string entry; list.Next(entry);) {
+        entries.push_back(std::move(entry));
+    }
+    return entries;
+}
+
+OptionLines ReadOptionLines(TextFile& file, const TOptions& fallback) {
+    OptionLines read{fallback, nullptr};
+    TOptions& options = read.options;
+    // Only "true" counts, so a longer window line is read no further than that.
     std::string skin;
     file.Reset();
-    file.ReadLine(options.UserName);
-    file.ReadLine(skin);
-    options.Opacity = file.ReadInteger();
-    file.SkipLine();
-    options.DialogueCount = file.ReadInteger();
-    file.SkipLine();
-    file.Close();
+    if (!file.ReadLine(options.UserName, kMaxUserNameLength)) {
+        read.problem = std::make_exception_ptr(TumboError(
+            Cp1251(u8"Имя в настройках длиннее ").str() + std::to_string(kMaxUserNameLength) +
+                Cp1251(u8" знаков и обрезано").str(),
+            FailureDetails("read the name from", file.Path(), 0,
+                           "the name is longer than " + std::to_string(kMaxUserNameLength) +
+                               " characters; only its start is used")));
+    }
+    file.ReadLine(skin, kTrue.size() + 1);
     options.TransparentSkin = skin == kTrue;
-    return options;
+    for (int* number : {&options.Opacity, &options.DialogueCount}) {
+        try {
+            *number = file.ReadInteger();
+        } catch (const InOutError& error) {
+            if (error.code() != io_code::kInvalidNumericInput) {
+                throw;
+            }
+            if (!read.problem) {
+                read.problem = std::current_exception();
+            }
+        }
+        file.SkipLine();
+    }
+    file.Close();
+    return read;
 }
 
 void WriteOptionLines(TextFile& file, const TOptions& options) {

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/options.h"
 
@@ -32,10 +35,19 @@ inline constexpr int kOptionLines = 4;
 inline constexpr std::string_view kTrue = "true";
 inline constexpr std::string_view kFalse = "false";
 
-// Reads the option file by the program's rules: the name and the window line whole, then
-// the opacity and the count, each an integer followed by the rest of its line. The values
-// are as stored: the opacity is not brought into range. Throws InOutError.
-TOptions ReadOptionLines(TextFile& file);
+// What could be read of the option file, and what could not.
+struct OptionLines {
+    TOptions options;
+    // The first line that could not be used as it stands (a number that is none, a name
+    // longer than kMaxUserNameLength, which is cut to it); the others are used.
+    std::exception_ptr problem;
+};
+
+// Reads the option file by the program's rules: the name and the window line, then the
+// opacity and the count, each an integer followed by the rest of its line, in bounded
+// memory. A bad number leaves its value as in `fallback`. The values are as stored: the
+// opacity is not brought into range. Throws InOutError when the file cannot be read.
+OptionLines ReadOptionLines(TextFile& file, const TOptions& fallback = {});
 // Rewrites the option file whole with the record's four lines.
 void WriteOptionLines(TextFile& file, const TOptions& options);
 
@@ -60,5 +72,30 @@ bool IsUsualDialogueEntry(std::string_view entry);
 
 // Where the entry's file is, below the program directory, with "/" separators.
 std::string DialogueFilePath(std::string_view entry);
+
+// A path-list line of blanks alone names no dialogue (it would name the folder itself).
+bool IsBlankEntry(std::string_view line);
+
+// The longest path-list line there can be: far beyond any full path a file may have.
+inline constexpr std::size_t kMaxEntryLength = 4096;
+
+// Reads a path list's entries in order, as every reader of it does: blank lines are
+// skipped, and a line longer than kMaxEntryLength is an InOutError naming the line. Memory
+// stays bounded whatever the file holds.
+class PathListEntries {
+public:
+    // `file` is bound to the path list; it is opened here. Throws InOutError.
+    explicit PathListEntries(TextFile& file);
+    // The next entry; false, with the file closed and `entry` as it was, after the last one.
+    bool Next(std::string& entry);
+
+private:
+    TextFile& file_;
+    std::string text_;
+    std::size_t line_ = 0;
+};
+
+// Every entry of the path list `file` is bound to, as PathListEntries gives them.
+std::vector<std::string> ReadPathList(TextFile& file);
 
 }  // namespace tumbo::base_format

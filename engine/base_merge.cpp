@@ -1,7 +1,9 @@
 #include "engine/base_merge.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
+#include <exception>
 #include <limits>
 #include <optional>
 #include <string>
@@ -74,8 +76,10 @@ public:
     int Run() {
         Lines bundledEntries;
         try {
-            bundledEntries = ReadLines(reader_, bundled_ + std::string(base_format::kPathList));
-            userEntries_ = ReadLines(reader_, user_ + std::string(base_format::kPathList));
+            reader_.Assign(bundled_ + std::string(base_format::kPathList));
+            bundledEntries = base_format::ReadPathList(reader_);
+            reader_.Assign(user_ + std::string(base_format::kPathList));
+            userEntries_ = base_format::ReadPathList(reader_);
             for (std::string& opener : ReadForgottenOpeners(user_, calls_)) {
                 forgottenOpeners_.insert(std::move(opener));
             }
@@ -160,9 +164,11 @@ private:
         }
         try {
             if (options_) {
-                if (options_->DialogueCount < std::numeric_limits<int>::max()) {
-                    ++options_->DialogueCount;
-                }
+                // The path list, which only this merge changes now, holds the user's
+                // entries and the ones added: a count a crash left behind heals here.
+                options_->DialogueCount = static_cast<int>(std::min<std::size_t>(
+                    userEntries_.size() + static_cast<std::size_t>(counts_.added),
+                    std::numeric_limits<int>::max()));
                 base_format::WriteOptionLines(optionFile_, *options_);
             }
         } catch (const TumboError& error) {
@@ -172,12 +178,16 @@ private:
         return true;
     }
 
-    // The count is raised only in an option file the program can read: rewriting any
+    // The count is stored only in an option file the program reads whole: rewriting any
     // other would lose what the user has there.
     void ReadOptions() {
         try {
-            options_ = base_format::ReadOptionLines(optionFile_);
-        } catch (const InOutError& error) {
+            base_format::OptionLines read = base_format::ReadOptionLines(optionFile_);
+            if (read.problem) {
+                std::rethrow_exception(read.problem);
+            }
+            options_ = read.options;
+        } catch (const TumboError& error) {
             report_.Failed(Problem::kCountLeftAlone, optionFile_.Path(), &error);
         }
     }

@@ -1,9 +1,11 @@
 #include <algorithm>
 #include <array>
+#include <limits>
 #include <string_view>
 
 #include "engine/base_format.h"
 #include "engine/engine.h"
+#include "platform/base_lock.h"
 #include "platform/errors.h"
 #include "platform/registry.h"
 
@@ -43,10 +45,20 @@ void Engine::BindFiles() {
 }
 
 const TOptions& Engine::LoadOptions() {
-    // Read into a fresh record so that a bad file leaves the options as they were.
-    TOptions loaded;
+    std::exception_ptr problem;
+    LoadOptions(problem);
+    if (problem) {
+        std::rethrow_exception(problem);
+    }
+    return options_;
+}
+
+const TOptions& Engine::LoadOptions(std::exception_ptr& problem) {
+    // A file that cannot be read leaves the options as they were; a bad line leaves its
+    // own value so, and the good lines are used.
+    base_format::OptionLines loaded;
     try {
-        loaded = base_format::ReadOptionLines(optionFile_);
+        loaded = base_format::ReadOptionLines(optionFile_, options_);
     } catch (const InOutError& error) {
         // The controls keep values that are not the user's: the next save would put them
         // over whatever the user wrote there, so that is kept first.
@@ -54,16 +66,59 @@ const TOptions& Engine::LoadOptions() {
         throw;
     }
     // A hand-edited opacity outside the track bar's range must not make the window vanish.
-    loaded.Opacity = std::clamp(loaded.Opacity, kMinOpacity, kMaxOpacity);
-    options_ = loaded;
+    loaded.options.Opacity = std::clamp(loaded.options.Opacity, kMinOpacity, kMaxOpacity);
+    options_ = loaded.options;
+    problem = loaded.problem;
+    optionFileUnreadable_ = optionFileUnreadable_ || problem != nullptr;
     return options_;
 }
 
-void Engine::WriteOptionFile(const TOptions& options) {
+void Engine::WriteOptionFile(TOptions& options) {
+    // The count is what the path list holds, so a count a crash left behind heals at the
+    // next save. A path list that cannot be read keeps the count as it was.
+    try {
+        const auto entries = CountPathListEntries();
+        options.DialogueCount =
+            static_cast<int>(std::min<std::size_t>(entries, std::numeric_limits<int>::max()));
+    } catch (const TumboError&) {
+    }
     if (optionFileUnreadable_) {
         KeepUnreadableOptionFile();
     }
     base_format::WriteOptionLines(optionFile_, options);
+}
+
+std::size_t Engine::CountPathListEntries() {
+    std::size_t count = 0;
+    base_format::PathListEntries list(pathList_);
+    for (std::string entry; list.Next(entry);) {
+        ++count;
+    }
+    return count;
+}
+
+void Engine::RemoveStaleTemporaries(const std::string& programDir, FileCalls& calls) {
+    const std::string dataFolder = DataFolderOf(programDir);
+    const std::string namePrefix = programDir.substr(programDir.find_last_of("/\\") + 1);
+    RemoveTemporariesIn(
+        dataFolder,
+        [&namePrefix](std::string_view name) {
+            for (const std::string_view file : {base_format::kOptionFile, base_format::kPathList,
+                                                base_format::kForgottenOpeners}) {
+                const std::string own = namePrefix + std::string(file);
+                if (name == own || name == own + std::string(kOptionBackupSuffix)) {
+                    return true;
+                }
+            }
+            return false;
+        },
+        calls);
+    RemoveTemporariesIn(
+        programDir + std::string(base_format::kDialogueFolder),
+        [](std::string_view name) {
+            return base_format::IsUsualDialogueEntry("dlg\\" + std::string(name));
+        },
+        calls);
 }
 
 void Engine::KeepUnreadableOptionFile() {

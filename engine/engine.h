@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <exception>
 #include <functional>
@@ -46,11 +47,21 @@ public:
     const std::string& ProgramDir() const { return programDir_; }
     // Binds the option file, path list and scratch dialogue to ProgramDir + their names.
     void BindFiles();
+    // Removes what a crash left of the program's own writes under `programDir`: new
+    // versions of its files (opt.tmb.tmp-*) and new dialogues (dlg/N.dlg.tmp). Only for
+    // the holder of the base's lock; never throws.
+    static void RemoveStaleTemporaries(const std::string& programDir,
+                                       FileCalls& calls = SystemFileCalls());
     // A file that is there but cannot be read leaves the options as they were, and its
-    // bytes are kept as opt.tmb.bak by the next save, before anything replaces them.
+    // bytes are kept as opt.tmb.bak by the next save, before anything replaces them. A
+    // bad line (a number that is none, a name too long, which is cut) is kept so too, and
+    // thrown after the other lines are taken.
     const TOptions& LoadOptions();
-    // Saves the name, the transparency and the opacity of `settings` with the dialogue
-    // count the engine keeps, then loads the file again.
+    // The same, giving the bad line's failure in `problem` instead of throwing it.
+    const TOptions& LoadOptions(std::exception_ptr& problem);
+    // Saves the name, the transparency and the opacity of `settings` with the number of
+    // dialogues the path list names, then loads the file again. Every save of the option
+    // file stores that number.
     const TOptions& SaveOptions(const TOptions& settings);
     const TOptions& Options() const { return options_; }
 
@@ -90,7 +101,9 @@ public:
     static constexpr int kExitPauseMs = 3000;
 
 private:
-    void WriteOptionFile(const TOptions& options);
+    // Stores the path list's number of entries in `options` and writes them.
+    void WriteOptionFile(TOptions& options);
+    std::size_t CountPathListEntries();
     void KeepUnreadableOptionFile();
     void TakeReply(Answer& answer);
     std::optional<std::string> LastPathListEntry();

@@ -34,10 +34,9 @@ bool ReplySearch::Find(const std::string& phrase, Conversation& conversation,
         conversation.AnswerFound = true;
         return true;
     }
-    pathList_.Reset();
+    base_format::PathListEntries list(pathList_);
     int walked = 0;
-    while (!pathList_.Eof()) {
-        pathList_.ReadLine(conversation.CurrentDialogue);
+    while (list.Next(conversation.CurrentDialogue)) {
         if (progress) {
             progress(++walked);
         }
@@ -46,7 +45,9 @@ bool ReplySearch::Find(const std::string& phrase, Conversation& conversation,
             break;
         }
     }
-    pathList_.Close();
+    if (pathList_.IsOpen()) {
+        pathList_.Close();
+    }
     if (conversation.AnswerFound) {
         return true;
     }

@@ -46,7 +46,7 @@ Learnt Engine::Learn(const Lesson& lesson) {
         onLearnt_();
     }
     // The dialogue is learnt from here on, even if the count cannot be saved: learning it
-    // again would only store it twice.
+    // again would only store it twice. Saving counts the path list again.
     if (options_.DialogueCount < std::numeric_limits<int>::max()) {
         ++options_.DialogueCount;
     }
@@ -82,14 +82,11 @@ std::exception_ptr Engine::Forgotten(const std::string& entry) {
 
 // The number of the next dialogue follows the last one the path list names now.
 std::optional<std::string> Engine::LastPathListEntry() {
-    pathList_.Reset();
     std::optional<std::string> last;
-    std::string line;
-    while (!pathList_.Eof()) {
-        pathList_.ReadLine(line);
-        last = line;
+    base_format::PathListEntries list(pathList_);
+    for (std::string entry; list.Next(entry);) {
+        last = std::move(entry);
     }
-    pathList_.Close();
     return last;
 }
 

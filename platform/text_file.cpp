@@ -76,7 +76,48 @@ int SyncFolderOf(FileCalls& calls, const std::string& path) {
     return result;
 }
 
+// Looks at what `path` itself is, a link not followed. Returns 0 with `info` filled, or
+// the errno of the failure (ENOENT: nothing has that name).
+int LookAt(FileCalls& calls, const std::string& path, struct stat& info) {
+    const int fd = calls.Open(path.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC, 0);
+    if (fd < 0) {
+        return errno;
+    }
+    const int result = calls.Fstat(fd, &info) == 0 ? 0 : errno;
+    calls.Close(fd);
+    return result;
+}
+
+[[noreturn]] void RefuseLink(const char* operation, const std::string& path) {
+    throw InOutError(io_code::kAccessDenied, operation, path, 0,
+                     "it is a symbolic link, and the program never writes through one");
+}
+
+// Bytes after an end mark that hold nothing a reader could miss.
+bool OnlyBlanks(std::string_view bytes) {
+    return bytes.find_first_not_of(" \t\r\n\x1a") == std::string_view::npos;
+}
+
 }  // namespace
+
+void RemoveTemporariesIn(const std::string& folder,
+                         const std::function<bool(std::string_view fileName)>& isOurs,
+                         FileCalls& calls) noexcept {
+    DIR* listing = ::opendir(folder.empty() ? "." : folder.c_str());
+    if (listing == nullptr) {
+        return;
+    }
+    const std::string prefix = folder.empty() || folder.back() == '/' ? folder : folder + "/";
+    while (const dirent* entry = ::readdir(listing)) {
+        const std::string_view name = entry->d_name;
+        const auto mark = name.rfind(kTemporaryMark);
+        if (mark != std::string_view::npos && mark > 0 && isOurs(name.substr(0, mark)) &&
+            IsTemporaryOf(name, name.substr(0, mark))) {
+            calls.Unlink((prefix + entry->d_name).c_str());
+        }
+    }
+    ::closedir(listing);
+}
 
 TextFile::TextFile(FileCalls& calls) : calls_(calls) {}
 
@@ -124,12 +165,26 @@ void TextFile::RewriteWhole() {
 
 void TextFile::AppendOnNewLine() {
     // Read access too, to look at the last byte.
-    Open(systemPath_, O_RDWR | O_APPEND, "open for appending");
+    Open(systemPath_, O_RDWR | O_APPEND | O_NOFOLLOW, "open for appending");
     mode_ = Mode::kWriting;
     char last = '\n';
-    const off_t size = calls_.Lseek(fd_, 0, SEEK_END);
+    off_t size = calls_.Lseek(fd_, 0, SEEK_END);
     if (size < 0) {
         Fail(errno, "find the end of", systemPath_);
+    }
+    // Lines written after the mark would never be read.
+    off_t mark = -1;
+    try {
+        mark = KeepAfterEndMarkOf(fd_, size);
+    } catch (const InOutError&) {
+        Release();
+        throw;
+    }
+    if (mark >= 0) {
+        if (calls_.Truncate(fd_, mark) != 0) {
+            Fail(errno, "cut at its end mark", systemPath_);
+        }
+        size = mark;
     }
     if (size > 0 && calls_.Pread(fd_, &last, 1, size - 1) != 1) {
         Fail(errno, "read the last byte of", systemPath_);
@@ -142,16 +197,90 @@ void TextFile::AppendOnNewLine() {
     undoAppendFrom_ = size;
 }
 
+void TextFile::KeepAfterEndMark() {
+    if (IsOpen()) {
+        Close();
+    }
+    const int fd = calls_.Open(systemPath_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK, 0);
+    if (fd < 0) {
+        if (errno == ENOENT) {
+            return;
+        }
+        throw InOutError(CodeFromErrno(errno, systemPath_), "open for reading", systemPath_, errno);
+    }
+    try {
+        struct stat info {};
+        if (calls_.Fstat(fd, &info) != 0) {
+            throw InOutError(CodeFromErrno(errno, systemPath_), "look at", systemPath_, errno);
+        }
+        if (S_ISREG(info.st_mode)) {
+            KeepAfterEndMarkOf(fd, info.st_size);
+        }
+    } catch (...) {
+        calls_.Close(fd);
+        throw;
+    }
+    calls_.Close(fd);
+}
+
+off_t TextFile::KeepAfterEndMarkOf(int fd, off_t size) {
+    std::array<char, kReadChunk> chunk{};
+    off_t mark = -1;
+    for (off_t at = 0; at < size && mark < 0;) {
+        const ssize_t got = calls_.Pread(fd, chunk.data(), chunk.size(), at);
+        if (got <= 0) {
+            const int err = got < 0 ? errno : EIO;
+            throw InOutError(CodeFromErrno(err, systemPath_), "look for the end mark in",
+                             systemPath_, err);
+        }
+        const auto* found = static_cast<const char*>(std::memchr(chunk.data(), kEndOfFile, got));
+        mark = found != nullptr ? at + (found - chunk.data()) : -1;
+        at += got;
+    }
+    if (mark < 0) {
+        return mark;
+    }
+    // The copy is taken only when something is in it, and on the disk before the cut.
+    bool blank = true;
+    for (off_t at = mark + 1; at < size && blank;) {
+        const ssize_t got = calls_.Pread(fd, chunk.data(), chunk.size(), at);
+        if (got <= 0) {
+            break;
+        }
+        blank = OnlyBlanks(std::string_view(chunk.data(), got));
+        at += got;
+    }
+    if (blank) {
+        return mark;
+    }
+    TextFile copy(calls_);
+    copy.Assign(systemPath_ + std::string(kEndMarkCopySuffix));
+    copy.RewriteWhole();
+    for (off_t at = mark + 1; at < size;) {
+        const ssize_t got = calls_.Pread(fd, chunk.data(), chunk.size(), at);
+        if (got <= 0) {
+            const int err = got < 0 ? errno : EIO;
+            copy.Abandon();
+            throw InOutError(CodeFromErrno(err, systemPath_), "copy what follows the end mark of",
+                             systemPath_, err);
+        }
+        copy.WriteBytes(std::string_view(chunk.data(), got));
+        at += got;
+    }
+    copy.Close();
+    return mark;
+}
+
 bool TextFile::CreateNew() {
     if (IsOpen()) {
         Close();
     }
     struct stat info {};
-    if (calls_.Stat(systemPath_.c_str(), &info) == 0) {
-        return false;
-    }
-    if (errno != ENOENT) {
-        Fail(errno, "look for", systemPath_);
+    if (const int err = LookAt(calls_, systemPath_, info); err != ENOENT) {
+        if (err == 0) {
+            return false;
+        }
+        Fail(err, "look for", systemPath_);
     }
     OpenTemporary(Publish::kCreate, "create");
     return true;
@@ -163,8 +292,10 @@ void TextFile::OpenTemporary(Publish publish, const char* operation) {
     }
     // The new version is private until it has the old one's permission bits.
     struct stat old {};
-    const bool keepMode =
-        publish == Publish::kReplace && calls_.Stat(systemPath_.c_str(), &old) == 0;
+    const bool keepMode = publish == Publish::kReplace && LookAt(calls_, systemPath_, old) == 0;
+    if (keepMode && S_ISLNK(old.st_mode)) {
+        RefuseLink(operation, systemPath_);
+    }
     const mode_t mode = keepMode ? 0600 : 0644;
     const int flags = O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW;
     bool opened = false;
@@ -194,18 +325,10 @@ void TextFile::OpenTemporary(Publish publish, const char* operation) {
 }
 
 void TextFile::RemoveStaleTemporaries() noexcept {
-    const std::string folder = FolderOf(systemPath_);
     const std::string fileName = FileNameOf(systemPath_);
-    DIR* listing = ::opendir(folder.c_str());
-    if (listing == nullptr) {
-        return;
-    }
-    while (const dirent* entry = ::readdir(listing)) {
-        if (IsTemporaryOf(entry->d_name, fileName)) {
-            calls_.Unlink((folder + entry->d_name).c_str());
-        }
-    }
-    ::closedir(listing);
+    RemoveTemporariesIn(
+        FolderOf(systemPath_), [&fileName](std::string_view name) { return name == fileName; },
+        calls_);
 }
 
 void TextFile::Abandon() noexcept {
@@ -234,6 +357,9 @@ bool TextFile::TryOpen(const std::string& path, int flags, const char* operation
     if (fd < 0) {
         if (errno == EEXIST && (flags & O_EXCL) != 0) {
             return false;
+        }
+        if (errno == ELOOP && (flags & O_NOFOLLOW) != 0) {
+            RefuseLink(operation, path);
         }
         throw InOutError(CodeFromErrno(errno, path), operation, path, errno);
     }
@@ -399,26 +525,33 @@ void TextFile::ReadLine(std::string& line) {
     ReadLineInto(&line);
 }
 
+bool TextFile::ReadLine(std::string& line, std::size_t limit) {
+    RequireMode(Mode::kReading, "read");
+    line.clear();
+    return ReadLineInto(&line, limit);
+}
+
 void TextFile::SkipLine() {
     RequireMode(Mode::kReading, "read");
     ReadLineInto(nullptr);
 }
 
-void TextFile::ReadLineInto(std::string* line) {
+bool TextFile::ReadLineInto(std::string* line, std::size_t limit) {
+    bool whole = true;
     while (HasByte()) {
         const unsigned char byte = PeekByte();
         if (byte == '\n') {
             ++readPos_;
-            return;
+            return whole;
         }
         if (byte == kEndOfFile) {
-            return;
+            return whole;
         }
         if (byte == '\r') {
             ++readPos_;
             if (HasByte() && PeekByte() == '\n') {
                 ++readPos_;
-                return;
+                return whole;
             }
             continue;
         }
@@ -430,10 +563,14 @@ void TextFile::ReadLineInto(std::string* line) {
             return c == '\r' || static_cast<unsigned char>(c) == kEndOfFile;
         });
         if (line != nullptr) {
-            line->append(start, stop);
+            const auto room = limit - std::min(limit, line->size());
+            const auto taken = std::min(room, static_cast<std::size_t>(stop - start));
+            whole = whole && taken == static_cast<std::size_t>(stop - start);
+            line->append(start, start + taken);
         }
         readPos_ += static_cast<std::size_t>(stop - start);
     }
+    return whole;
 }
 
 void TextFile::ReadStoredLine(StoredLine& line, std::size_t keep) {

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -46,7 +47,10 @@ public:
 
     // Opens an existing file for reading from its first line.
     void Reset();
-    // Creates or truncates the file for writing. A symbolic link in its place is refused.
+    // No write goes through a symbolic link: each way of writing refuses a link in the
+    // file's place with an InOutError naming the file.
+
+    // Creates or truncates the file for writing.
     void Rewrite();
     // Writes a new version beside the file, under a name of its own, and renames it over
     // the file on Close, so the file is either the old one or the whole new one, whatever
@@ -55,13 +59,19 @@ public:
     void RewriteWhole();
     // Opens an existing file for writing at its end, starting a new line first when its
     // last line has no line end, so a hand-edited file never gets two entries joined on
-    // one line. What is written is synced when closed, and a failure on the way cuts the
-    // file back to what it held.
+    // one line. The end is where reading ends: the file is cut at a byte 26 first, after
+    // KeepAfterEndMark. What is written is synced when closed, and a failure on the way
+    // cuts the file back to what it held.
     void AppendOnNewLine();
+    // Keeps what follows the file's first byte 26 in a copy beside it (kEndMarkCopySuffix),
+    // when that is more than blanks and line ends, before a write that ends the file at the
+    // mark. Opens nothing that stays open; a missing file has nothing to keep.
+    void KeepAfterEndMark();
+    static constexpr std::string_view kEndMarkCopySuffix = ".bak";
     // Writes a file that must not exist yet. It is written beside its name and appears
     // there only whole: Close syncs it, moves it into place and syncs the folder, so the
     // name is on the disk before anything refers to it. Returns false, opening nothing,
-    // when something of that name exists.
+    // when anything has that name: a file, a folder, a device or a link, dangling or not.
     bool CreateNew();
     // Closes a file made by CreateNew and removes it, in place or not; never throws.
     void Abandon() noexcept;
@@ -74,6 +84,9 @@ public:
     bool Eof();
     std::string ReadLine();
     void ReadLine(std::string& line);
+    // Reads the next line keeping at most `limit` bytes of it; false when it was longer.
+    // Memory stays bounded however long the line is.
+    bool ReadLine(std::string& line, std::size_t limit);
     void SkipLine();
     // Skips blanks and line ends, then reads at most 32 non-blank characters as an integer.
     std::int32_t ReadInteger();
@@ -107,7 +120,11 @@ private:
     void RequireMode(Mode wanted, const char* operation) const;
     bool HasByte();
     unsigned char PeekByte() const { return static_cast<unsigned char>(readBuffer_[readPos_]); }
-    void ReadLineInto(std::string* line);
+    // False when the line had more than `limit` bytes; those are skipped.
+    bool ReadLineInto(std::string* line, std::size_t limit = SIZE_MAX);
+    // Where the first byte 26 of the open file of `size` bytes is, or -1; a copy of what
+    // follows it is kept first.
+    off_t KeepAfterEndMarkOf(int fd, off_t size);
     void PutByte(char byte);
     void FlushWriteBuffer();
     void Release() noexcept;
@@ -140,5 +157,11 @@ private:
     std::array<char, kWriteBufferSize> writeBuffer_{};
     std::size_t writeUsed_ = 0;
 };
+
+// Removes what a crash left of the writes of TextFile in `folder` ("opt.tmb.tmp-Ab3dEf",
+// "7.dlg.tmp"): every temporary of a file name `isOurs` accepts. Never throws.
+void RemoveTemporariesIn(const std::string& folder,
+                         const std::function<bool(std::string_view fileName)>& isOurs,
+                         FileCalls& calls = SystemFileCalls()) noexcept;
 
 }  // namespace tumbo

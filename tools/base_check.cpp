@@ -38,10 +38,12 @@ public:
         if (!fs::is_directory(dir_, error)) {
             throw BaseUnreadable(dir_.string() + ": no such folder");
         }
-        std::size_t pathListLines = 0;
-        const auto options = ReadListFile(kOptionFile, kOptionLines + 1, nullptr);
-        const auto paths = ReadListFile(kPathList, 0, &pathListLines);
-        CheckOptions(options, pathListLines);
+        const auto options = ReadListFile(kOptionFile, kOptionLines + 1);
+        const auto paths = ReadListFile(kPathList, 0);
+        CheckOptions(options, static_cast<std::size_t>(std::count_if(
+                                  paths.begin(), paths.end(), [](const StoredLine& line) {
+                                      return !base_format::IsBlankEntry(line.text);
+                                  })));
         for (const auto& entry : CheckPathList(paths)) {
             CheckDialogue(entry);
         }
@@ -52,13 +54,12 @@ public:
 
 private:
     // Reads opt.tmb or path.tmb whole, keeping at most `keep` lines (0: all of them).
-    std::vector<StoredLine> ReadListFile(const std::string& name, std::size_t keep,
-                                         std::size_t* count) {
+    std::vector<StoredLine> ReadListFile(const std::string& name, std::size_t keep) {
         const fs::path path = dir_ / name;
         std::vector<StoredLine> kept;
         try {
             BaseFileLines lines(path);
-            LineChecks checks(findings_, name);
+            LineChecks checks(findings_, name, name == kPathList);
             StoredLine line;
             while (lines.Next(line)) {
                 checks.Line(line, lines.Count());
@@ -67,9 +68,6 @@ private:
                 }
             }
             checks.End(lines, lines.Count() > 0 ? &line : nullptr);
-            if (count != nullptr) {
-                *count = lines.Count();
-            }
         } catch (const FileTrouble& trouble) {
             throw BaseUnreadable(path.string() + ": " + trouble.what());
         }
@@ -123,17 +121,29 @@ private:
     std::vector<Entry> CheckPathList(const std::vector<StoredLine>& lines) {
         std::vector<Entry> entries;
         std::map<std::string, std::size_t> listedAt;
-        if (lines.empty()) {
+        const auto lastEntry = std::find_if(lines.rbegin(), lines.rend(), [](const auto& line) {
+            return !base_format::IsBlankEntry(line.text);
+        });
+        if (lastEntry == lines.rend()) {
             findings_.Add(kPathList, 0,
                           "lists no dialogues: nothing can be answered until one is taught");
         }
+        const auto lastNumber = static_cast<std::size_t>(lines.rend() - lastEntry);
         for (std::size_t i = 0; i < lines.size(); ++i) {
             const std::string& name = lines[i].text;
             const std::size_t number = i + 1;
-            if (name.empty()) {
+            if (base_format::IsBlankEntry(name)) {
                 continue;
             }
-            CheckEntryForm(name, number, number == lines.size());
+            if (lines[i].length > base_format::kMaxEntryLength) {
+                findings_.Add(kPathList, number,
+                              "line of " + std::to_string(lines[i].length) +
+                                  " bytes, longer than any entry can be (" +
+                                  std::to_string(base_format::kMaxEntryLength) +
+                                  "): the program fails at it");
+                continue;
+            }
+            CheckEntryForm(name, number, number == lastNumber);
             const std::string file = base_format::DialogueFilePath(name);
             const auto [earlier, first] = listedAt.emplace(file, number);
             if (!first) {
@@ -232,7 +242,7 @@ private:
         }
         const std::string openers(base_format::kForgottenOpeners);
         if (fs::exists(fs::symlink_status(dir_ / openers, error))) {
-            ReadListFile(openers, 1, nullptr);
+            ReadListFile(openers, 1);
         }
     }
 

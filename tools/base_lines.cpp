@@ -4,6 +4,7 @@
 #include <cstring>
 #include <system_error>
 
+#include "engine/base_format.h"
 #include "platform/errors.h"
 #include "tools/check_text.h"
 
@@ -91,7 +92,9 @@ void LineChecks::Line(const StoredLine& line, std::size_t number) {
                       "line of " + std::to_string(line.length) + " bytes, longer than " +
                           std::to_string(kMaxLineLength) + "; only its start is checked");
     }
-    if (line.text.empty()) {
+    if (blankSkipped_ && base_format::IsBlankEntry(line.text)) {
+        findings_.Warn(file_, number, "blank line; the program skips it");
+    } else if (line.text.empty()) {
         findings_.Add(file_, number, "empty line");
     }
     if (const auto cr = line.raw.find('\r'); cr != std::string::npos) {

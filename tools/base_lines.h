@@ -44,8 +44,10 @@ private:
 // What every file of the base must keep to, whatever its kind, line by line.
 class LineChecks {
 public:
-    LineChecks(Findings& findings, std::string file)
-        : findings_(findings), file_(std::move(file)) {}
+    // `blankSkipped`: the program skips a line of blanks in this file, so one is only
+    // worth a warning.
+    LineChecks(Findings& findings, std::string file, bool blankSkipped = false)
+        : findings_(findings), file_(std::move(file)), blankSkipped_(blankSkipped) {}
 
     void Line(const StoredLine& line, std::size_t number);
     // After the last line, `last` (nullptr for an empty file).
@@ -54,6 +56,7 @@ public:
 private:
     Findings& findings_;
     std::string file_;
+    bool blankSkipped_;
     std::size_t lfOnly_ = 0;
     std::size_t firstLfOnly_ = 0;
 };

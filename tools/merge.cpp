@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "engine/base_merge.h"
+#include "engine/engine.h"
 #include "platform/base_lock.h"
 #include "platform/errors.h"
 #include "tools/tool_output.h"
@@ -101,6 +102,7 @@ int Merge(const std::string& bundled, const std::string& user, std::ostream& out
             << " is in use by Tumbo or another merge; nothing was changed\n";
         return merge_status::kBusy;
     }
+    Engine::RemoveStaleTemporaries(user, calls);
     PrintedReport report(user, out, err);
     MergeCounts counts;
     const int status = MergeBundledDialogues(bundled, user, report, counts, calls);

@@ -34,6 +34,7 @@ TFrame3::TFrame3(QWidget* parent) : QFrame(parent) {
     Edit1 = MakeField(this, "Edit1", QString::fromUtf8("Ваше имя"), QRect(48, 64, 177, 21),
                       QString::fromUtf8("ввидите ваше имя"));
     Edit1->setAccessibleDescription(QString::fromUtf8("Под этим именем вы видны в беседе"));
+    Edit1->setMaxLength(kMaxUserNameLength);
 
     TrackBar1 = MakeTrackBar(this, "TrackBar1", QString::fromUtf8("Непрозрачность окна"),
                              QRect(48, 152, 177, 33), kMinOpacity, kMaxOpacity);

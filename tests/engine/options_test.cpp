@@ -51,18 +51,52 @@ TEST_F(Options, OpacityOutsideTheTrackBarIsClamped) {
     EXPECT_EQ(engine.Options().Opacity, 140);
 }
 
-TEST_F(Options, ABadFileChangesNothing) {
+// One bad line loses nothing else: the good lines are used, the bad one keeps the value
+// it had, and the file is kept as opt.tmb.bak before the next save replaces it.
+TEST_F(Options, ABadLineKeepsTheGoodOnes) {
     WriteOptions("before", 3);
     window.LoadOptions();
-    dir.Write("opt.tmb", CrLfLines({"after", "true", "lots", "4"}));
+    const std::string handEdited = CrLfLines({"after", "true", "lots", "4"});
+    dir.Write("opt.tmb", handEdited);
     try {
         window.LoadOptions();
         ADD_FAILURE();
     } catch (const InOutError& error) {
         EXPECT_STREQ(error.what(), "Invalid numeric input");
     }
-    EXPECT_EQ(engine.Options().UserName, "before");
-    EXPECT_EQ(window.applied.size(), 1u) << "nothing applied from the bad file";
+    const TOptions& loaded = engine.Options();
+    EXPECT_EQ(loaded.UserName, "after");
+    EXPECT_TRUE(loaded.TransparentSkin);
+    EXPECT_EQ(loaded.Opacity, 70) << "as it was";
+    EXPECT_EQ(loaded.DialogueCount, 4);
+    WritePathList(2);
+    window.controls = loaded;
+    window.SaveOptions();
+    EXPECT_EQ(dir.Read("opt.tmb"), CrLfLines({"after", "true", "70", "2"}));
+    EXPECT_EQ(dir.Read("opt.tmb.bak"), handEdited);
+}
+
+// A name longer than the settings field takes is cut to it, with a warning, and read no
+// further; the whole file is kept as opt.tmb.bak by the next save.
+TEST_F(Options, ALongNameIsCutToTheField) {
+    WriteOneDialogueBase();
+    const std::string name(10 * 1024 * 1024, 'n');
+    dir.Write("opt.tmb", CrLfLines({name, "true", "90", "1"}));
+    try {
+        window.LoadOptions();
+        ADD_FAILURE();
+    } catch (const TumboError& error) {
+        EXPECT_NE(error.details().find("longer than 64 characters"), std::string::npos);
+    }
+    const std::string cut(kMaxUserNameLength, 'n');
+    EXPECT_EQ(engine.Options().UserName, cut);
+    EXPECT_EQ(engine.Options().Opacity, 90);
+    Send("hi");
+    EXPECT_EQ(window.chat, (std::vector<std::string>{cut + ":hi", "Tumbo:hello"}));
+    window.controls = engine.Options();
+    window.SaveOptions();
+    EXPECT_EQ(dir.Read("opt.tmb"), CrLfLines({cut, "true", "90", "1"}));
+    EXPECT_EQ(dir.Read("opt.tmb.bak"), CrLfLines({name, "true", "90", "1"}));
 }
 
 TEST_F(Options, AMissingFileIsFileNotFound) {
@@ -118,7 +152,8 @@ TEST_F(Options, AnUnreadableFileIsKeptBeforeTheFirstSave) {
     window.controls = TOptions{"designed", false, 0, 0};
     window.SaveOptions();
     EXPECT_EQ(dir.Read("opt.tmb.bak"), handEdited) << "byte for byte";
-    EXPECT_EQ(dir.Read("opt.tmb"), CrLfLines({"designed", "false", "0", "0"}));
+    EXPECT_EQ(dir.Read("opt.tmb"), CrLfLines({"designed", "false", "0", "12"}))
+        << "the good count line is used";
 
     window.controls.UserName = "again";
     window.SaveOptions();

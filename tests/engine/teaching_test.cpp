@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <memory>
 
 #include "platform/errors.h"
@@ -127,15 +128,58 @@ TEST_F(Teaching, AnEmptyBaseLearnsItsFirstDialogue) {
     EXPECT_EQ(dir.Read("dlg/1.dlg"), CrLfLines({"$first", "#one", "#END"}));
 }
 
-TEST_F(Teaching, AHandEditedCountAtTheLargestIntegerStaysThere) {
+// Every save stores the number of path-list entries, whatever a crash or a hand edit
+// left in the file.
+TEST_F(Teaching, EverySaveStoresThePathListsCount) {
     WriteOptions("me", 2147483647);
     window.LoadOptions();
     StartTeaching("zzz");
     Fill({{5, "r"}});
     window.ConfirmTeaching();
     EXPECT_EQ(dir.Read("dlg/3.dlg"), CrLfLines({"$zzz", "#r", "#END"}));
-    EXPECT_EQ(engine.Options().DialogueCount, 2147483647);
-    EXPECT_EQ(dir.Read("opt.tmb"), CrLfLines({"me", "false", "70", "2147483647"}));
+    EXPECT_EQ(engine.Options().DialogueCount, 3);
+    EXPECT_EQ(dir.Read("opt.tmb"), CrLfLines({"me", "false", "70", "3"}));
+    WriteOptions("me", 1);
+    window.LoadOptions();
+    window.SaveOptions();
+    EXPECT_EQ(dir.Read("opt.tmb"), CrLfLines({"me", "false", "70", "3"}));
+}
+
+// A byte 26 a hand edit left ends the path list for every reader: the lesson goes before
+// it, where it is read, and what followed the mark is kept as path.tmb.bak.
+TEST_F(Teaching, ALessonGoesBeforeTheEndMark) {
+    dir.Write("path.tmb", PathList() + "\x1a" + "dlg\\9.dlg\r\n");
+    StartTeaching("zzz");
+    Fill({{5, "r"}});
+    window.ConfirmTeaching();
+    EXPECT_EQ(PathList(), CrLfLines({"dlg\\1.dlg", "dlg\\2.dlg", "dlg\\3.dlg"}));
+    EXPECT_EQ(dir.Read("path.tmb.bak"), "dlg\\9.dlg\r\n");
+    Send("zzz");
+    EXPECT_EQ(LastLine(), "Tumbo:r");
+}
+
+// A name taken by anything is skipped; a path list that is a link is never written through.
+TEST_F(Teaching, TakenNamesAreSkippedAndALinkedPathListIsRefused) {
+    std::filesystem::create_symlink(dir.file("nowhere"), dir.file("dlg/3.dlg"));
+    std::filesystem::create_directory(dir.file("dlg/4.dlg"));
+    StartTeaching("zzz");
+    Fill({{5, "r"}});
+    window.ConfirmTeaching();
+    EXPECT_EQ(PathList(), CrLfLines({"dlg\\1.dlg", "dlg\\2.dlg", "dlg\\5.dlg"}));
+
+    const std::string listed = PathList();
+    std::filesystem::rename(dir.file("path.tmb"), dir.file("elsewhere"));
+    std::filesystem::create_symlink(dir.file("elsewhere"), dir.file("path.tmb"));
+    StartTeaching("yyy");
+    Fill({{5, "r"}});
+    try {
+        window.ConfirmTeaching();
+        ADD_FAILURE() << "appended through a link";
+    } catch (const InOutError& error) {
+        EXPECT_NE(error.details().find("path.tmb"), std::string::npos) << error.details();
+    }
+    EXPECT_EQ(dir.Read("elsewhere"), listed);
+    EXPECT_FALSE(dir.Exists("dlg/6.dlg"));
 }
 
 TEST_F(Teaching, AHandEditedPathListWithoutALastLineEndKeepsItsEntries) {

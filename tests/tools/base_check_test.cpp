@@ -92,9 +92,17 @@ TEST_F(CheckTool, EmptyLinesInEveryKindOfFile) {
     WriteOptions("", 3);
     WritePathEntries({"dlg\\1.dlg", "", "dlg\\2.dlg", "dlg\\3.dlg"});
     WriteDialogue(2, {u8"$пока"_cp, "", u8"#Пока![e]"_cp, "#END"});
-    EXPECT_EQ(Where(),
-              (Places{"opt.tmb:1", "opt.tmb:4", "path.tmb:2", "dlg/2.dlg:1", "dlg/2.dlg:2"}));
+    // The program skips a blank path-list line, which leaves three entries: the count is right.
+    EXPECT_EQ(Where(), (Places{"opt.tmb:1", "path.tmb:2", "dlg/2.dlg:1", "dlg/2.dlg:2"}));
+    EXPECT_TRUE(AnyFindingSays("path.tmb:2: warning: blank line; the program skips it"));
     EXPECT_TRUE(AnyFindingSays("dlg/2.dlg:1: triggers with no reply after them"));
+}
+
+TEST_F(CheckTool, APathListLineLongerThanAnyEntry) {
+    WriteOptions(u8"Аня"_cp, 4);
+    WritePathEntries({"dlg\\1.dlg", std::string(5000, 'x'), "dlg\\2.dlg", "dlg\\3.dlg"});
+    EXPECT_EQ(Found(), (Lines{"path.tmb:2: line of 5000 bytes, longer than any entry can be "
+                              "(4096): the program fails at it"}));
 }
 
 TEST_F(CheckTool, PathListEntriesThatNameNoDialogue) {

@@ -119,6 +119,19 @@ TEST_F(MergeTool, AddsWhatIsNewInTheBundledOrderAndOnlyOnce) {
     EXPECT_EQ(Snapshot(), merged) << "a second run changes nothing";
 }
 
+// The user's path list ends at byte 26 and skips blank lines for the merge as for the
+// program: additions go before the mark, a second run adds nothing, and the count stored
+// is the path list's, whatever was there.
+TEST_F(MergeTool, AdditionsGoBeforeTheEndMarkAndTheCountHeals) {
+    dir.Write("path.tmb", "dlg\\1.dlg\r\n\r\ndlg\\2.dlg\r\n\x1a");
+    dir.Write("opt.tmb", UserOptions(1));
+    EXPECT_EQ(Merge().status, 0);
+    EXPECT_EQ(dir.Read("path.tmb"), "dlg\\1.dlg\r\n\r\ndlg\\2.dlg\r\ndlg\\3.dlg\r\ndlg\\4.dlg\r\n");
+    EXPECT_EQ(dir.Read("opt.tmb"), UserOptions(4));
+    EXPECT_FALSE(dir.Exists("path.tmb.bak")) << "nothing but the mark followed it";
+    EXPECT_EQ(Merge().out, Lines{Summary(0, 5)});
+}
+
 TEST_F(MergeTool, ADialogueForgottenInTheBaseWindowNeverComesBack) {
     ASSERT_EQ(Merge().status, 0);
     test::FakeClock clock;

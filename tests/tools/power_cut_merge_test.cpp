@@ -1,0 +1,134 @@
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <filesystem>
+#include <iostream>
+#include <optional>
+#include <sstream>
+#include <string>
+
+#include "engine/engine.h"
+#include "support/durable_memory_file_calls.h"
+#include "support/engine_fixture.h"
+#include "support/temp_dir.h"
+#include "tools/merge.h"
+
+namespace tumbo {
+namespace {
+
+using test::CrLfLines;
+
+const std::string kKnown = CrLfLines({"$known", "#yes", "#END"});
+const std::string kHello = CrLfLines({"$hello", "#hi there", "$how are you", "#fine", "#END"});
+const std::string kBye = CrLfLines({"$bye", "#see you", "#END"});
+
+std::string UserOptions(int count) {
+    return CrLfLines({"me", "false", "70", std::to_string(count)});
+}
+
+std::string UserPathList(int merged) {
+    std::string lines = CrLfLines({"dlg\\1.dlg"});
+    for (int number = 2; number <= merged + 1; ++number) {
+        lines += CrLfLines({"dlg\\" + std::to_string(number) + ".dlg"});
+    }
+    return lines;
+}
+
+// The user's base lies in memory under the name of a real, empty folder, which the merge
+// locks; the bundled one adds two dialogues to it.
+class PowerCutMerge : public testing::Test {
+protected:
+    PowerCutMerge() { std::filesystem::create_directory(user.path() / "dlg"); }
+
+    void WriteBases() {
+        disk.emplace();
+        disk->Put(user.file("opt.tmb"), UserOptions(1));
+        disk->Put(user.file("path.tmb"), UserPathList(0));
+        disk->Put(user.file("dlg/1.dlg"), kKnown);
+        disk->Put(bundled.file("path.tmb"), CrLfLines({"dlg\\1.dlg", "dlg\\2.dlg", "dlg\\3.dlg"}));
+        disk->Put(bundled.file("dlg/1.dlg"), kKnown);
+        disk->Put(bundled.file("dlg/2.dlg"), kHello);
+        disk->Put(bundled.file("dlg/3.dlg"), kBye);
+    }
+
+    int Merge() {
+        const std::string from = bundled.path().string();
+        const std::string to = user.path().string();
+        const char* argv[] = {"tumbo-merge", from.c_str(), to.c_str()};
+        std::ostringstream out;
+        std::ostringstream err;
+        return tools::RunMerge(3, argv, out, err, *disk);
+    }
+    std::string Read(const std::string& name) {
+        return disk->Read(user.file(name)).value_or("<missing>");
+    }
+
+    test::TempDir user;
+    test::TempDir bundled;
+    std::optional<test::DurableMemoryFileCalls> disk;
+};
+
+TEST_F(PowerCutMerge, AMergeCutAnywhereKeepsWholeDialoguesAndFinishesNextTime) {
+    WriteBases();
+    ASSERT_EQ(Merge(), tools::merge_status::kDone);
+    const int points = disk->Calls() + 1;
+    ASSERT_EQ(Read("path.tmb"), UserPathList(2));
+    for (int cutAt = 1; cutAt <= points && !HasFatalFailure(); ++cutAt) {
+        SCOPED_TRACE("power cut at call " + std::to_string(cutAt) + " of " +
+                     std::to_string(points - 1));
+        WriteBases();
+        disk->CutPowerAt(cutAt);
+        const bool finished = Merge() == tools::merge_status::kDone && !disk->PowerWentOff();
+        disk->Restart();
+
+        const std::string pathList = Read("path.tmb");
+        int merged = 0;
+        while (merged < 2 && pathList != UserPathList(merged)) {
+            ++merged;
+        }
+        ASSERT_EQ(pathList, UserPathList(merged)) << "the path list gains whole lines in order";
+        // The count is raised after each line, so a cut between the two leaves it one short.
+        const std::string options = Read("opt.tmb");
+        EXPECT_TRUE(options == UserOptions(merged + 1) ||
+                    (merged > 0 && options == UserOptions(merged)))
+            << options;
+        if (finished) {
+            EXPECT_EQ(merged, 2) << "a merge that said done is on the disk";
+            EXPECT_EQ(options, UserOptions(3));
+        }
+        EXPECT_EQ(Read("dlg/1.dlg"), kKnown);
+        for (const auto& [number, bytes] : {std::pair{2, kHello}, std::pair{3, kBye}}) {
+            const std::string name = "dlg/" + std::to_string(number) + ".dlg";
+            if (merged + 1 >= number || disk->Exists(user.file(name))) {
+                EXPECT_EQ(Read(name), bytes) << "a dialogue file is only ever whole";
+            }
+        }
+
+        // The next merge adds what is missing, and the program answers from all of it and
+        // learns more.
+        EXPECT_EQ(Merge(), tools::merge_status::kDone);
+        test::FakeClock clock;
+        Engine engine(clock, *disk);
+        test::FakeWindow window(engine);
+        ASSERT_NO_THROW(test::StartOnBase(engine, user.prefix()));
+        const auto say = [&](const std::string& phrase) {
+            window.input = phrase;
+            window.SendPhrase();
+            return window.chat.back();
+        };
+        EXPECT_EQ(say("known"), "Tumbo:yes");
+        EXPECT_EQ(say("hello"), "Tumbo:hi there");
+        EXPECT_EQ(say("how are you"), "Tumbo:fine");
+        EXPECT_EQ(say("bye"), "Tumbo:see you");
+        say("later");
+        ASSERT_TRUE(window.teachPanelVisible);
+        window.teachFields[4] = "later reply";
+        ASSERT_NO_THROW(window.ConfirmTeaching());
+        EXPECT_EQ(say("later"), "Tumbo:later reply");
+    }
+    RecordProperty("power_cut_points", points);
+    std::cout << "[ power cuts ] " << points << " cut points\n";
+}
+
+}  // namespace
+}  // namespace tumbo

@@ -77,11 +77,7 @@ protected:
         Engine engine(clock);
         test::FakeWindow window(engine);
         test::StartOnBase(engine, dir.prefix());
-        const auto say = [&](const std::string& phrase) {
-            window.input = phrase;
-            window.SendPhrase();
-            return window.chat.back();
-        };
+        const auto say = [&](const std::string& phrase) { return window.Say(phrase); };
         EXPECT_EQ(say("known"), "Tumbo:yes");
         if (learnt) {
             EXPECT_EQ(say("unknown"), "Tumbo:first reply");
@@ -179,15 +175,7 @@ protected:
         BaseEditor editor(engine);
         test::FakeWindow window(engine);
         test::StartOnBase(engine, dir.prefix());
-        const auto say = [&](const std::string& phrase) {
-            window.input = phrase;
-            window.SendPhrase();
-            const std::string answer = window.teachPanelVisible ? "<teach>" : window.chat.back();
-            if (window.teachPanelVisible) {
-                window.LeaveTeaching();
-            }
-            return answer;
-        };
+        const auto say = [&](const std::string& phrase) { return window.SayOrLeave(phrase); };
         EXPECT_EQ(say("known"), dialogue1 == kDialogue1 ? "Tumbo:yes" : "Tumbo:yes, edited");
         EXPECT_EQ(say("unknown"), forgotten ? "<teach>" : "Tumbo:first reply");
         if (!forgotten) {

@@ -105,11 +105,7 @@ protected:
         Engine engine(clock, Disk());
         test::FakeWindow window(engine);
         ASSERT_NO_THROW(test::StartOnBase(engine, base_));
-        const auto say = [&](const std::string& phrase) {
-            window.input = phrase;
-            window.SendPhrase();
-            return window.chat.back();
-        };
+        const auto say = [&](const std::string& phrase) { return window.Say(phrase); };
         EXPECT_EQ(say("known"), "Tumbo:yes");
         if (learnt) {
             EXPECT_EQ(say("unknown"), "Tumbo:first reply");
@@ -250,15 +246,7 @@ TEST_F(PowerCut, ForgettingAndEditingLeaveTheOldOrTheNewBase) {
         BaseEditor editor(engine, Disk());
         test::FakeWindow window(engine);
         ASSERT_NO_THROW(test::StartOnBase(engine, base_));
-        const auto say = [&](const std::string& phrase) {
-            window.input = phrase;
-            window.SendPhrase();
-            const std::string answer = window.teachPanelVisible ? "<teach>" : window.chat.back();
-            if (window.teachPanelVisible) {
-                window.LeaveTeaching();
-            }
-            return answer;
-        };
+        const auto say = [&](const std::string& phrase) { return window.SayOrLeave(phrase); };
         EXPECT_EQ(say("known"), dialogue1 == kDialogue1 ? "Tumbo:yes" : "Tumbo:yes, edited");
         EXPECT_EQ(say("unknown"), forgotten ? "<teach>" : "Tumbo:first reply");
         if (!forgotten) {

@@ -13,6 +13,22 @@ public:
     using NullWindow::NullWindow;
 
     std::vector<std::string> chat;
+
+    // Sends a phrase and returns the chat log's last line.
+    std::string Say(const std::string& phrase) {
+        input = phrase;
+        SendPhrase();
+        return chat.back();
+    }
+    // The same, but "<teach>" when nothing answered, the teaching panel being left again.
+    std::string SayOrLeave(const std::string& phrase) {
+        const std::string said = Say(phrase);
+        if (!teachPanelVisible) {
+            return said;
+        }
+        LeaveTeaching();
+        return "<teach>";
+    }
     std::vector<int> progress;
     std::vector<int> pauses;
     std::vector<TOptions> applied;

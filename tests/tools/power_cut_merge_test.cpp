@@ -111,11 +111,7 @@ TEST_F(PowerCutMerge, AMergeCutAnywhereKeepsWholeDialoguesAndFinishesNextTime) {
         Engine engine(clock, *disk);
         test::FakeWindow window(engine);
         ASSERT_NO_THROW(test::StartOnBase(engine, user.prefix()));
-        const auto say = [&](const std::string& phrase) {
-            window.input = phrase;
-            window.SendPhrase();
-            return window.chat.back();
-        };
+        const auto say = [&](const std::string& phrase) { return window.Say(phrase); };
         EXPECT_EQ(say("known"), "Tumbo:yes");
         EXPECT_EQ(say("hello"), "Tumbo:hi there");
         EXPECT_EQ(say("how are you"), "Tumbo:fine");

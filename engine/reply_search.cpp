@@ -71,8 +71,10 @@ bool ReplySearch::SearchDialogue(const std::string& entry, bool openersOnly) {
             return true;
         }
         // A folded hit outranks every typo, so once there is one only the exact
-        // comparison goes on.
-        if (!folded_.found && !foldedPhrase_.empty()) {
+        // comparison goes on. Folding never lengthens a text, so a trigger shorter than
+        // the folded phrase less one character can be neither.
+        if (!folded_.found && !foldedPhrase_.empty() &&
+            reader_.Phrase().size() + 1 >= foldedPhrase_.size()) {
             ConsiderTolerantly(entry);
         }
     }

@@ -6,6 +6,7 @@
 
 #include "engine/base_editor.h"
 #include "platform/errors.h"
+#include "support/crash_scenario.h"
 #include "support/engine_fixture.h"
 #include "support/failing_file_calls.h"
 
@@ -14,14 +15,9 @@ namespace {
 
 using test::CrLfLines;
 
-const std::string kOldOptions = CrLfLines({"me", "false", "70", "1"});
-const std::string kLearntOptions = CrLfLines({"me", "false", "70", "2"});
+using namespace test::crash_scenario;
+
 const std::string kSavedOptions = CrLfLines({"renamed", "false", "70", "2"});
-const std::string kDialogue1 = CrLfLines({"$known", "#yes", "#END"});
-const std::string kDialogue2 =
-    CrLfLines({"$unknown", "#first reply", "$second", "#second reply", "#END"});
-const std::string kOldPathList = CrLfLines({"dlg\\1.dlg"});
-const std::string kNewPathList = CrLfLines({"dlg\\1.dlg", "dlg\\2.dlg"});
 
 class CrashPoint : public testing::Test {
 protected:
@@ -117,8 +113,6 @@ TEST_F(CrashPoint, AKillAtAnyFileCallLosesNothing) {
 // saving dialogue 1 edited.
 const std::string kTwoOptions = CrLfLines({"me", "false", "70", "2"});
 const std::string kTwoPathList = CrLfLines({"dlg\\1.dlg", "dlg\\2.dlg"});
-const std::string kEditedDialogue1 = CrLfLines({"$known", "$also", "#yes, edited", "#END"});
-const std::string kForgottenOpeners = CrLfLines({"unknown"});
 
 class BaseWindowCrashPoint : public CrashPoint {
 protected:

@@ -9,6 +9,7 @@
 
 #include "engine/base_editor.h"
 #include "platform/errors.h"
+#include "support/crash_scenario.h"
 #include "support/durable_memory_file_calls.h"
 #include "support/engine_fixture.h"
 #include "support/temp_dir.h"
@@ -18,16 +19,9 @@ namespace {
 
 using test::CrLfLines;
 
-const std::string kOldOptions = CrLfLines({"me", "false", "70", "1"});
-const std::string kLearntOptions = CrLfLines({"me", "false", "70", "2"});
+using namespace test::crash_scenario;
+
 const std::string kSavedOptions = CrLfLines({"renamed", "false", "70", "1"});
-const std::string kDialogue1 = CrLfLines({"$known", "#yes", "#END"});
-const std::string kDialogue2 =
-    CrLfLines({"$unknown", "#first reply", "$second", "#second reply", "#END"});
-const std::string kOldPathList = CrLfLines({"dlg\\1.dlg"});
-const std::string kNewPathList = CrLfLines({"dlg\\1.dlg", "dlg\\2.dlg"});
-const std::string kEditedDialogue1 = CrLfLines({"$known", "$also", "#yes, edited", "#END"});
-const std::string kForgottenOpeners = CrLfLines({"unknown"});
 
 // Each scenario runs once whole to count its file calls, then on a fresh base with the
 // power cut at each call, and once more cut just after the last. The disk must then hold

@@ -16,6 +16,7 @@
 #include "engine/engine.h"
 #include "platform/base_lock.h"
 #include "platform/errors.h"
+#include "platform/file_calls.h"
 #include "platform/qt/codepage.h"
 #include "platform/qt/message_box.h"
 #include "ui/titles.h"
@@ -159,7 +160,7 @@ void UpdateBase(const BaseSource& source, const std::string& folder) {
 
 bool AcceptUnlockedFolder(const std::string& folder, const TumboError& error) {
     struct stat info {};
-    if (::lstat(folder.c_str(), &info) != 0) {
+    if (SystemFileCalls().Lstat(folder.c_str(), &info) != 0) {
         // Nothing is there to protect; the window reports what it cannot read.
         return true;
     }

@@ -11,6 +11,8 @@
 #include "engine/phrase.h"
 #include "engine/phrase_fold.h"
 #include "platform/cp1251_literal.h"
+#include "platform/end_mark.h"
+#include "platform/replacing_file.h"
 
 namespace tumbo {
 
@@ -92,10 +94,9 @@ std::vector<std::string> DialogueFileLines(const std::vector<std::string>& text)
 
 std::vector<std::string> ReadForgottenOpeners(const std::string& programDir, FileCalls& calls) {
     std::vector<std::string> openers;
-    TextFile file(calls);
-    file.Assign(programDir + std::string(base_format::kForgottenOpeners));
+    LineReader file(calls);
     try {
-        file.Reset();
+        file.Open(programDir + std::string(base_format::kForgottenOpeners));
     } catch (const InOutError& error) {
         if (error.code() == io_code::kFileNotFound) {
             return openers;
@@ -122,8 +123,7 @@ std::string BaseEditor::PathOf(std::string_view name) const {
 
 std::vector<std::string> BaseEditor::ReadLines(const std::string& path) {
     std::vector<std::string> lines;
-    file_.Assign(path);
-    file_.Reset();
+    file_.Open(path);
     while (!file_.Eof()) {
         lines.push_back(file_.ReadLine());
     }
@@ -132,17 +132,16 @@ std::vector<std::string> BaseEditor::ReadLines(const std::string& path) {
 }
 
 std::vector<std::string> BaseEditor::ReadPathList() {
-    file_.Assign(PathOf(base_format::kPathList));
-    return base_format::ReadPathList(file_);
+    return base_format::ReadPathList(file_, PathOf(base_format::kPathList));
 }
 
 void BaseEditor::RewriteLines(const std::string& path, const std::vector<std::string>& lines) {
-    file_.Assign(path);
-    file_.RewriteWhole();
+    ReplacingFile file(calls_);
+    file.Start(path);
     for (const std::string& line : lines) {
-        file_.WriteLine(line);
+        file.WriteLine(line);
     }
-    file_.Close();
+    file.Commit();
 }
 
 std::vector<DialogueSummary> BaseEditor::List() {
@@ -225,8 +224,7 @@ void BaseEditor::Forget(const std::string& entry) {
     RecordForgotten(openers);
     // From here on the dialogue is forgotten: the path list decides what the search reads.
     // What a hand edit left after its end mark is kept aside, as an append keeps it.
-    file_.Assign(pathList);
-    file_.KeepAfterEndMark();
+    end_mark::KeepWhatFollows(calls_, pathList);
     RewriteLines(pathList, kept);
     std::exception_ptr failure;
     if (present) {
@@ -262,7 +260,7 @@ void BaseEditor::MoveAside(const std::string& entry) {
     const std::string folder = PathOf(base_format::kForgottenFolder);
     if (calls_.Mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST) {
         const int err = errno;
-        throw InOutError(CodeFromErrno(err, folder), "create the folder", folder, err);
+        throw InOutError(CodeFromErrno(err, folder, calls_), "create the folder", folder, err);
     }
     const std::string from = PathOf(base_format::DialogueFilePath(entry));
     const std::string name = from.substr(from.find_last_of('/') + 1);
@@ -275,7 +273,7 @@ void BaseEditor::MoveAside(const std::string& entry) {
         }
         if (errno != EEXIST || copy == kMaxForgottenCopies) {
             const int err = errno;
-            throw InOutError(CodeFromErrno(err, from), "move to " + folder, from, err);
+            throw InOutError(CodeFromErrno(err, from, calls_), "move to " + folder, from, err);
         }
     }
     SyncFolder(folder);

@@ -10,7 +10,7 @@
 #include "engine/engine.h"
 #include "platform/errors.h"
 #include "platform/file_calls.h"
-#include "platform/text_file.h"
+#include "platform/line_reader.h"
 
 namespace tumbo {
 
@@ -82,7 +82,7 @@ private:
 
     Engine& engine_;
     FileCalls& calls_;
-    TextFile file_;
+    LineReader file_;
     DialogueReader reader_;
 };
 

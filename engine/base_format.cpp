@@ -5,7 +5,8 @@
 #include "platform/cp1251_literal.h"
 #include "platform/errors.h"
 #include "platform/integer_text.h"
-#include "platform/text_file.h"
+#include "platform/line_reader.h"
+#include "platform/replacing_file.h"
 
 namespace tumbo::base_format {
 
@@ -59,8 +60,8 @@ bool IsBlankEntry(std::string_view line) {
     return line.find_first_not_of(" \t") == std::string_view::npos;
 }
 
-PathListEntries::PathListEntries(TextFile& file) : file_(file) {
-    file_.Reset();
+PathListEntries::PathListEntries(LineReader& reader, std::string_view path) : file_(reader) {
+    file_.Open(path);
 }
 
 bool PathListEntries::Next(std::string& entry) {
@@ -83,21 +84,21 @@ bool PathListEntries::Next(std::string& entry) {
     return false;
 }
 
-std::vector<std::string> ReadPathList(TextFile& file) {
+std::vector<std::string> ReadPathList(LineReader& reader, std::string_view path) {
     std::vector<std::string> entries;
-    PathListEntries list(file);
+    PathListEntries list(reader, path);
     for (std::string entry; list.Next(entry);) {
         entries.push_back(std::move(entry));
     }
     return entries;
 }
 
-OptionLines ReadOptionLines(TextFile& file, const TOptions& fallback) {
+OptionLines ReadOptionLines(LineReader& file, std::string_view path, const TOptions& fallback) {
     OptionLines read{fallback, nullptr};
     TOptions& options = read.options;
     // Only "true" counts, so a longer window line is read no further than that.
     std::string skin;
-    file.Reset();
+    file.Open(path);
     if (!file.ReadLine(options.UserName, kMaxUserNameLength)) {
         read.problem = std::make_exception_ptr(TumboError(
             Cp1251(u8"Имя в настройках длиннее ").str() + std::to_string(kMaxUserNameLength) +
@@ -125,13 +126,14 @@ OptionLines ReadOptionLines(TextFile& file, const TOptions& fallback) {
     return read;
 }
 
-void WriteOptionLines(TextFile& file, const TOptions& options) {
-    file.RewriteWhole();
+void WriteOptionLines(FileCalls& calls, std::string_view path, const TOptions& options) {
+    ReplacingFile file(calls);
+    file.Start(path);
     file.WriteLine(options.UserName);
     file.WriteLine(options.TransparentSkin ? kTrue : kFalse);
     file.WriteLine(std::to_string(options.Opacity));
     file.WriteLine(std::to_string(options.DialogueCount));
-    file.Close();
+    file.Commit();
 }
 
 }  // namespace tumbo::base_format

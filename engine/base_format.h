@@ -9,9 +9,10 @@
 #include <vector>
 
 #include "engine/options.h"
+#include "platform/file_calls.h"
 
 namespace tumbo {
-class TextFile;
+class LineReader;
 }
 
 namespace tumbo::base_format {
@@ -47,9 +48,10 @@ struct OptionLines {
 // opacity and the count, each an integer followed by the rest of its line, in bounded
 // memory. A bad number leaves its value as in `fallback`. The values are as stored: the
 // opacity is not brought into range. Throws InOutError when the file cannot be read.
-OptionLines ReadOptionLines(TextFile& file, const TOptions& fallback = {});
-// Rewrites the option file whole with the record's four lines.
-void WriteOptionLines(TextFile& file, const TOptions& options);
+OptionLines ReadOptionLines(LineReader& reader, std::string_view path,
+                            const TOptions& fallback = {});
+// Replaces the option file at `path` whole with the record's four lines.
+void WriteOptionLines(FileCalls& calls, std::string_view path, const TOptions& options);
 
 // A dialogue file's last line, and the tags of its lines.
 inline constexpr std::string_view kEndLine = "#END";
@@ -84,18 +86,18 @@ inline constexpr std::size_t kMaxEntryLength = 4096;
 // stays bounded whatever the file holds.
 class PathListEntries {
 public:
-    // `file` is bound to the path list; it is opened here. Throws InOutError.
-    explicit PathListEntries(TextFile& file);
+    // Opens the path list at `path` with `reader`. Throws InOutError.
+    PathListEntries(LineReader& reader, std::string_view path);
     // The next entry; false, with the file closed and `entry` as it was, after the last one.
     bool Next(std::string& entry);
 
 private:
-    TextFile& file_;
+    LineReader& file_;
     std::string text_;
     std::size_t line_ = 0;
 };
 
-// Every entry of the path list `file` is bound to, as PathListEntries gives them.
-std::vector<std::string> ReadPathList(TextFile& file);
+// Every entry of the path list at `path`, as PathListEntries gives them.
+std::vector<std::string> ReadPathList(LineReader& reader, std::string_view path);
 
 }  // namespace tumbo::base_format

@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -13,7 +12,9 @@
 #include "engine/base_format.h"
 #include "platform/base_lock.h"
 #include "platform/errors.h"
-#include "platform/text_file.h"
+#include "platform/file_access.h"
+#include "platform/line_reader.h"
+#include "platform/replacing_file.h"
 
 namespace tumbo {
 
@@ -21,8 +22,8 @@ namespace {
 
 constexpr std::size_t kChunk = 64 * 1024;
 
-[[noreturn]] void Fail(int err, const char* operation, const std::string& path) {
-    throw InOutError(CodeFromErrno(err, path), operation, path, err);
+[[noreturn]] void Fail(FileCalls& calls, int err, const char* operation, const std::string& path) {
+    throw InOutError(CodeFromErrno(err, path, calls), operation, path, err);
 }
 
 std::string Join(const std::string& folder, std::string_view name) {
@@ -53,7 +54,7 @@ std::string ReadBytes(FileCalls& calls, const std::string& path,
                       std::size_t limit = static_cast<std::size_t>(-1)) {
     Descriptor fd(calls, calls.Open(path.c_str(), O_RDONLY | O_CLOEXEC, 0));
     if (fd.get() < 0) {
-        Fail(errno, "open for reading", path);
+        Fail(calls, errno, "open for reading", path);
     }
     std::string bytes;
     std::vector<char> buffer(kChunk);
@@ -63,7 +64,7 @@ std::string ReadBytes(FileCalls& calls, const std::string& path,
             if (errno == EINTR) {
                 continue;
             }
-            Fail(errno, "read", path);
+            Fail(calls, errno, "read", path);
         }
         if (got == 0) {
             break;
@@ -78,30 +79,23 @@ void WriteSynced(FileCalls& calls, const std::string& path, std::string_view byt
     Descriptor fd(calls, calls.Open(path.c_str(),
                                     O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644));
     if (fd.get() < 0) {
-        Fail(errno, "create", path);
+        Fail(calls, errno, "create", path);
     }
-    while (!bytes.empty()) {
-        const ssize_t put = calls.Write(fd.get(), bytes.data(), bytes.size());
-        if (put < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            Fail(errno, "write", path);
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(put));
+    if (const int err = file_access::WriteAll(calls, fd.get(), bytes); err != 0) {
+        Fail(calls, err, "write", path);
     }
     if (calls.Fsync(fd.get()) != 0) {
-        Fail(errno, "sync", path);
+        Fail(calls, errno, "sync", path);
     }
     if (calls.Close(fd.release()) != 0) {
-        Fail(errno, "close", path);
+        Fail(calls, errno, "close", path);
     }
 }
 
 void SyncFolder(FileCalls& calls, const std::string& folder) {
     Descriptor fd(calls, calls.Open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0));
     if (fd.get() < 0 || calls.Fsync(fd.get()) != 0) {
-        Fail(errno, "sync the folder", folder);
+        Fail(calls, errno, "sync the folder", folder);
     }
 }
 
@@ -115,11 +109,11 @@ bool MakeFolders(FileCalls& calls, const std::string& folder) {
     }
     const auto slash = folder.find_last_of('/');
     if (errno != ENOENT || slash == std::string::npos || slash == 0) {
-        Fail(errno, "create the folder", folder);
+        Fail(calls, errno, "create the folder", folder);
     }
     MakeFolders(calls, folder.substr(0, slash));
     if (calls.Mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST) {
-        Fail(errno, "create the folder", folder);
+        Fail(calls, errno, "create the folder", folder);
     }
     return true;
 }
@@ -130,23 +124,22 @@ bool Exists(FileCalls& calls, const std::string& path, struct stat* info = nullp
         return true;
     }
     if (errno != ENOENT) {
-        Fail(errno, "look for", path);
+        Fail(calls, errno, "look for", path);
     }
     return false;
 }
 
 // Something at the name, a dangling link included; anything but a plain "not there" counts.
-bool NameTaken(const std::string& path) {
+bool NameTaken(FileCalls& calls, const std::string& path) {
     struct stat info {};
-    return ::lstat(path.c_str(), &info) == 0 || errno != ENOENT;
+    return calls.Lstat(path.c_str(), &info) == 0 || errno != ENOENT;
 }
 
 // The bundled base's dialogue entries, in its order.
 std::vector<std::string> BundledEntries(FileCalls& calls, const std::string& bundled) {
     std::vector<std::string> entries;
-    TextFile list(calls);
-    list.Assign(Join(bundled, base_format::kPathList));
-    list.Reset();
+    LineReader list(calls);
+    list.Open(Join(bundled, base_format::kPathList));
     while (!list.Eof()) {
         std::string entry = list.ReadLine();
         if (base_format::IsUsualDialogueEntry(entry)) {
@@ -157,11 +150,20 @@ std::vector<std::string> BundledEntries(FileCalls& calls, const std::string& bun
     return entries;
 }
 
-// A crash's half-built folder is emptied, whatever the bundled base held then.
-void EmptyFolder(const std::string& folder) {
-    std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
-        std::filesystem::remove_all(entry.path(), error);
+// A crash's half-built folder is emptied, whatever the bundled base held then; what
+// cannot be removed is left for the build to fail on.
+void EmptyFolder(FileCalls& calls, const std::string& folder) {
+    std::vector<std::string> names;
+    calls.ListFolder(folder.c_str(), [&names](std::string_view name) { names.emplace_back(name); });
+    for (const std::string& name : names) {
+        const std::string path = Join(folder, name);
+        struct stat info {};
+        if (calls.Lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+            EmptyFolder(calls, path);
+            calls.Rmdir(path.c_str());
+        } else {
+            calls.Unlink(path.c_str());
+        }
     }
 }
 
@@ -188,7 +190,7 @@ void BuildBase(FileCalls& calls, const std::string& bundled, const std::string& 
 bool HalfCopied(FileCalls& calls, const std::string& user, const std::string& bundled) {
     struct stat userInfo {};
     struct stat bundledInfo {};
-    if (!NameTaken(user)) {
+    if (!NameTaken(calls, user)) {
         return true;
     }
     if (!Exists(calls, user, &userInfo) || !S_ISREG(userInfo.st_mode) ||
@@ -201,18 +203,17 @@ bool HalfCopied(FileCalls& calls, const std::string& user, const std::string& bu
 
 void Complete(FileCalls& calls, const std::string& user, const std::string& bundled) {
     const std::string bytes = ReadBytes(calls, bundled);
-    TextFile file(calls);
-    file.Assign(user);
-    file.RewriteWhole();
+    ReplacingFile file(calls);
+    file.Start(user);
     file.WriteBytes(bytes);
-    file.Close();
+    file.Commit();
 }
 
 }  // namespace
 
 InstallResult InstallBundledBase(const std::string& bundled, const std::string& folder,
                                  FileCalls& calls) {
-    if (NameTaken(folder)) {
+    if (NameTaken(calls, folder)) {
         return InstallResult::kPresent;
     }
     const auto slash = folder.find_last_of('/');
@@ -223,25 +224,25 @@ InstallResult InstallBundledBase(const std::string& bundled, const std::string& 
         MakeFolders(calls, parent);
     }
     MakeFolders(calls, building);
-    const std::unique_ptr<BaseLock> lock = BaseLock::TryAcquire(building);
+    const std::unique_ptr<BaseLock> lock = BaseLock::TryAcquire(building, calls);
     if (lock == nullptr) {
         return InstallResult::kInstalling;
     }
     // Another start may have finished while this one waited for the lock.
-    if (NameTaken(folder)) {
-        std::error_code ignored;
-        std::filesystem::remove_all(building, ignored);
+    if (NameTaken(calls, folder)) {
+        EmptyFolder(calls, building);
+        calls.Rmdir(building.c_str());
         return InstallResult::kPresent;
     }
-    EmptyFolder(building);
+    EmptyFolder(calls, building);
     BuildBase(calls, bundled, building);
     // The lock goes with the folder: it is the new base's lock until this returns.
     if (calls.RenameNoReplace(building.c_str(), folder.c_str()) != 0) {
         const int err = errno;
-        if (NameTaken(folder)) {
+        if (NameTaken(calls, folder)) {
             return InstallResult::kPresent;
         }
-        Fail(err, "move the new base to", folder);
+        Fail(calls, err, "move the new base to", folder);
     }
     SyncFolder(calls, parent.empty() ? "/" : parent);
     return InstallResult::kInstalled;
@@ -251,18 +252,18 @@ int RepairBase(const std::string& bundled, const std::string& folder, FileCalls&
     const std::string userList = Join(folder, base_format::kPathList);
     const std::string bundledList = Join(bundled, base_format::kPathList);
     bool listHalfCopied = HalfCopied(calls, userList, bundledList);
-    if (listHalfCopied && NameTaken(userList)) {
+    if (listHalfCopied && NameTaken(calls, userList)) {
         const std::string have = ReadBytes(calls, userList);
-        listHalfCopied = have.empty() ? !NameTaken(Join(folder, base_format::kRecordedVersion))
-                                      : have.back() != '\n';
+        listHalfCopied = have.empty()
+                             ? !NameTaken(calls, Join(folder, base_format::kRecordedVersion))
+                             : have.back() != '\n';
     }
     std::vector<std::string> entries;
     if (listHalfCopied) {
         entries = BundledEntries(calls, bundled);
     } else {
-        TextFile list(calls);
-        list.Assign(userList);
-        list.Reset();
+        LineReader list(calls);
+        list.Open(userList);
         while (!list.Eof()) {
             entries.push_back(list.ReadLine());
         }
@@ -282,7 +283,7 @@ int RepairBase(const std::string& bundled, const std::string& folder, FileCalls&
             continue;  // nothing outside the dialogue folder is written
         }
         const std::string dialogues = Join(folder, base_format::kDialogueFolder);
-        if (!NameTaken(dialogues) &&
+        if (!NameTaken(calls, dialogues) &&
             Exists(calls, Join(bundled, base_format::DialogueFilePath(entry)))) {
             MakeFolders(calls, dialogues);
         }

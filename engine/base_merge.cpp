@@ -15,7 +15,7 @@
 #include "engine/dialogue_commit.h"
 #include "engine/dialogue_reader.h"
 #include "engine/options.h"
-#include "platform/text_file.h"
+#include "platform/line_reader.h"
 
 namespace tumbo {
 
@@ -31,10 +31,9 @@ std::string PrefixOf(std::string folder) {
     return folder;
 }
 
-Lines ReadLines(TextFile& file, const std::string& path) {
+Lines ReadLines(LineReader& file, const std::string& path) {
     Lines lines;
-    file.Assign(path);
-    file.Reset();
+    file.Open(path);
     while (!file.Eof()) {
         lines.push_back(file.ReadLine());
     }
@@ -68,18 +67,15 @@ public:
           counts_(counts),
           calls_(calls),
           reader_(calls),
-          dialogues_(calls),
-          pathList_(calls),
-          optionFile_(calls),
-          newDialogue_(calls) {}
+          dialogues_(calls) {}
 
     int Run() {
         Lines bundledEntries;
         try {
-            reader_.Assign(bundled_ + std::string(base_format::kPathList));
-            bundledEntries = base_format::ReadPathList(reader_);
-            reader_.Assign(user_ + std::string(base_format::kPathList));
-            userEntries_ = base_format::ReadPathList(reader_);
+            bundledEntries =
+                base_format::ReadPathList(reader_, bundled_ + std::string(base_format::kPathList));
+            userEntries_ =
+                base_format::ReadPathList(reader_, user_ + std::string(base_format::kPathList));
             for (std::string& opener : ReadForgottenOpeners(user_, calls_)) {
                 forgottenOpeners_.insert(std::move(opener));
             }
@@ -88,8 +84,8 @@ public:
             return merge_status::kUnusable;
         }
         CollectUserOpeners();
-        pathList_.Assign(user_ + std::string(base_format::kPathList));
-        optionFile_.Assign(user_ + std::string(base_format::kOptionFile));
+        pathList_ = user_ + std::string(base_format::kPathList);
+        optionFile_ = user_ + std::string(base_format::kOptionFile);
         bool incomplete = false;
         for (const std::string& entry : bundledEntries) {
             Lines lines;
@@ -146,11 +142,10 @@ private:
         try {
             if (!nextNumber_) {
                 nextNumber_ = NextDialogueNumber(
-                    userEntries_.empty() ? nullptr : &userEntries_.back(), pathList_.Path());
+                    userEntries_.empty() ? nullptr : &userEntries_.back(), pathList_);
                 ReadOptions();
             }
-            const std::int64_t number =
-                CommitNumberedDialogue(user_, *nextNumber_, lines, newDialogue_, pathList_);
+            const std::int64_t number = CommitNumberedDialogue(calls_, user_, *nextNumber_, lines);
             nextNumber_ = number + 1;
             for (const std::string& opener : openers) {
                 userOpeners_.insert(opener);
@@ -169,7 +164,7 @@ private:
                 options_->DialogueCount = static_cast<int>(std::min<std::size_t>(
                     userEntries_.size() + static_cast<std::size_t>(counts_.added),
                     std::numeric_limits<int>::max()));
-                base_format::WriteOptionLines(optionFile_, *options_);
+                base_format::WriteOptionLines(calls_, optionFile_, *options_);
             }
         } catch (const TumboError& error) {
             report_.Failed(Problem::kCountNotRaised, entry, &error);
@@ -182,13 +177,13 @@ private:
     // other would lose what the user has there.
     void ReadOptions() {
         try {
-            base_format::OptionLines read = base_format::ReadOptionLines(optionFile_);
+            base_format::OptionLines read = base_format::ReadOptionLines(reader_, optionFile_);
             if (read.problem) {
                 std::rethrow_exception(read.problem);
             }
             options_ = read.options;
         } catch (const TumboError& error) {
-            report_.Failed(Problem::kCountLeftAlone, optionFile_.Path(), &error);
+            report_.Failed(Problem::kCountLeftAlone, optionFile_, &error);
         }
     }
 
@@ -197,11 +192,10 @@ private:
     MergeReport& report_;
     MergeCounts& counts_;
     FileCalls& calls_;
-    TextFile reader_;
+    LineReader reader_;
     DialogueReader dialogues_;
-    TextFile pathList_;
-    TextFile optionFile_;
-    TextFile newDialogue_;
+    std::string pathList_;
+    std::string optionFile_;
     Lines userEntries_;
     std::unordered_set<std::string> userOpeners_;
     std::unordered_set<std::string> forgottenOpeners_;

@@ -8,6 +8,8 @@
 #include "platform/base_lock.h"
 #include "platform/errors.h"
 #include "platform/registry.h"
+#include "platform/replacing_file.h"
+#include "platform/temporary_names.h"
 
 namespace tumbo {
 
@@ -21,13 +23,7 @@ constexpr const char* kOptionBackupSuffix = ".bak";
 }  // namespace
 
 Engine::Engine(Clock& clock, FileCalls& calls)
-    : clock_(clock),
-      calls_(calls),
-      optionFile_(calls),
-      pathList_(calls),
-      newDialogue_(calls),
-      search_(calls),
-      draft_(calls) {}
+    : clock_(clock), calls_(calls), reader_(calls), search_(calls), draft_(calls) {}
 
 void Engine::ReadProgramDir(const std::string& registryFile) {
     programDir_ = ProgramDirIn(registryFile);
@@ -38,8 +34,8 @@ std::string Engine::ProgramDirIn(const std::string& registryFile) {
 }
 
 void Engine::BindFiles() {
-    optionFile_.Assign(programDir_ + std::string(base_format::kOptionFile));
-    pathList_.Assign(programDir_ + std::string(base_format::kPathList));
+    optionPath_ = programDir_ + std::string(base_format::kOptionFile);
+    pathListPath_ = programDir_ + std::string(base_format::kPathList);
     search_.Bind(programDir_);
     draft_.Bind(programDir_ + std::string(base_format::kScratchDialogue));
 }
@@ -58,7 +54,7 @@ const TOptions& Engine::LoadOptions(std::exception_ptr& problem) {
     // own value so, and the good lines are used.
     base_format::OptionLines loaded;
     try {
-        loaded = base_format::ReadOptionLines(optionFile_, options_);
+        loaded = base_format::ReadOptionLines(reader_, optionPath_, options_);
     } catch (const InOutError& error) {
         // The controls keep values that are not the user's: the next save would put them
         // over whatever the user wrote there, so that is kept first.
@@ -85,12 +81,12 @@ void Engine::WriteOptionFile(TOptions& options) {
     if (optionFileUnreadable_) {
         KeepUnreadableOptionFile();
     }
-    base_format::WriteOptionLines(optionFile_, options);
+    base_format::WriteOptionLines(calls_, optionPath_, options);
 }
 
 std::size_t Engine::CountPathListEntries() {
     std::size_t count = 0;
-    base_format::PathListEntries list(pathList_);
+    base_format::PathListEntries list(reader_, pathListPath_);
     for (std::string entry; list.Next(entry);) {
         ++count;
     }
@@ -122,12 +118,9 @@ void Engine::RemoveStaleTemporaries(const std::string& programDir, FileCalls& ca
 }
 
 void Engine::KeepUnreadableOptionFile() {
-    TextFile old(calls_);
-    TextFile backup(calls_);
-    old.Assign(optionFile_.Path());
-    backup.Assign(optionFile_.Path() + kOptionBackupSuffix);
+    LineReader old(calls_);
     try {
-        old.Reset();
+        old.Open(optionPath_);
     } catch (const InOutError& error) {
         // Gone since: nothing is left to keep.
         if (error.code() == io_code::kFileNotFound) {
@@ -136,13 +129,14 @@ void Engine::KeepUnreadableOptionFile() {
         }
         throw;
     }
-    backup.RewriteWhole();
+    ReplacingFile backup(calls_);
+    backup.Start(optionPath_ + kOptionBackupSuffix);
     std::array<char, 4096> buffer{};
     while (const std::size_t got = old.ReadBytes(buffer.data(), buffer.size())) {
         backup.WriteBytes(std::string_view(buffer.data(), got));
     }
     old.Close();
-    backup.Close();
+    backup.Commit();
     optionFileUnreadable_ = false;
 }
 

@@ -1,7 +1,9 @@
 #include "engine/dialogue_commit.h"
 
 #include "engine/base_format.h"
+#include "platform/appending_file.h"
 #include "platform/errors.h"
+#include "platform/new_file.h"
 
 namespace tumbo {
 
@@ -18,24 +20,24 @@ std::int64_t NextDialogueNumber(const std::string* lastEntry, const std::string&
     return std::int64_t{*number} + 1;
 }
 
-std::int64_t CommitNumberedDialogue(const std::string& programDir, std::int64_t number,
-                                    const std::vector<std::string>& lines, TextFile& file,
-                                    TextFile& pathList) {
-    file.Assign(programDir + base_format::DialogueEntry(number));
+std::int64_t CommitNumberedDialogue(FileCalls& calls, const std::string& programDir,
+                                    std::int64_t number, const std::vector<std::string>& lines) {
+    NewFile file(calls);
     // A hand-edited path list may not name every file there is: never overwrite one.
-    while (!file.CreateNew()) {
-        file.Assign(programDir + base_format::DialogueEntry(++number));
+    while (!file.Create(programDir + base_format::DialogueEntry(number))) {
+        ++number;
     }
     try {
         for (const std::string& line : lines) {
             file.WriteLine(line);
         }
-        file.Close();
-        pathList.AppendOnNewLine();
+        file.Commit();
+        AppendingFile pathList(calls);
+        pathList.Open(programDir + std::string(base_format::kPathList));
         pathList.WriteLine(base_format::DialogueEntry(number));
-        pathList.Close();
+        pathList.Commit();
     } catch (...) {
-        file.Abandon();
+        file.Remove();
         throw;
     }
     return number;

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/text_file.h"
+#include "platform/file_calls.h"
 
 namespace tumbo {
 
@@ -17,9 +17,7 @@ std::int64_t NextDialogueNumber(const std::string* lastEntry, const std::string&
 // `number`, or as the first number after it that no file has taken, and returns the
 // number used. The file is written whole, synced and its name synced into the folder
 // before the path list names it on a new last line; either both change or neither does.
-// `file` is bound here; `pathList` must be bound to the base's path list.
-std::int64_t CommitNumberedDialogue(const std::string& programDir, std::int64_t number,
-                                    const std::vector<std::string>& lines, TextFile& file,
-                                    TextFile& pathList);
+std::int64_t CommitNumberedDialogue(FileCalls& calls, const std::string& programDir,
+                                    std::int64_t number, const std::vector<std::string>& lines);
 
 }  // namespace tumbo

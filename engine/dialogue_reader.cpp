@@ -20,8 +20,7 @@ DialogueLines::Place DialogueLines::Next(std::string_view line) {
 }
 
 void DialogueReader::Open(std::string_view path) {
-    file_.Assign(path);
-    file_.Reset();
+    file_.Open(path);
     // A blank is neither tag: the walk through the opener block starts.
     line_.assign(1, ' ');
     number_ = 0;

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/file_calls.h"
-#include "platform/text_file.h"
+#include "platform/line_reader.h"
 
 namespace tumbo {
 
@@ -57,7 +57,7 @@ private:
     bool LineIs(char tag) const { return !line_.empty() && line_.front() == tag; }
     void ReadLine();
 
-    TextFile file_;
+    LineReader file_;
     std::string line_;
     std::size_t number_ = 0;
 };

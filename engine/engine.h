@@ -18,7 +18,7 @@
 #include "engine/reply_search.h"
 #include "platform/clock.h"
 #include "platform/file_calls.h"
-#include "platform/text_file.h"
+#include "platform/line_reader.h"
 
 namespace tumbo {
 
@@ -113,9 +113,9 @@ private:
 
     std::string programDir_;
     TOptions options_;
-    TextFile optionFile_;
-    TextFile pathList_;
-    TextFile newDialogue_;
+    std::string optionPath_;
+    std::string pathListPath_;
+    LineReader reader_;
     bool optionFileUnreadable_ = false;
 
     Conversation conversation_;

@@ -7,12 +7,12 @@ namespace tumbo {
 LessonDraft::LessonDraft(FileCalls& calls) : scratch_(calls) {}
 
 void LessonDraft::Bind(const std::string& path) {
-    scratch_.Assign(path);
+    scratchPath_ = path;
 }
 
 void LessonDraft::Start() {
     Forget();
-    scratch_.Rewrite();
+    scratch_.Rewrite(scratchPath_);
 }
 
 void LessonDraft::Extend(const TeachFields& fields) {
@@ -59,7 +59,7 @@ LessonGap LessonDraft::GapWith(const TeachFields& fields) const {
 void LessonDraft::Leave() {
     Forget();
     CloseScratch();
-    scratch_.Rewrite();
+    scratch_.Rewrite(scratchPath_);
     scratch_.Close();
 }
 
@@ -115,7 +115,7 @@ void LessonDraft::Undoable(const std::function<void()>& step) {
         replies_ = replies;
         lesson_ = lesson;
         try {
-            scratch_.Rewrite();
+            scratch_.Rewrite(scratchPath_);
             std::vector<std::string> lines = lesson_.DialogueLines();
             lines.pop_back();
             for (const std::string& line : lines) {

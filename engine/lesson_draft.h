@@ -6,7 +6,7 @@
 
 #include "engine/lesson.h"
 #include "platform/file_calls.h"
-#include "platform/text_file.h"
+#include "platform/scratch_file.h"
 
 namespace tumbo {
 
@@ -44,7 +44,8 @@ private:
     void CloseScratch();
     void Undoable(const std::function<void()>& step);
 
-    TextFile scratch_;
+    std::string scratchPath_;
+    ScratchFile scratch_;
     std::vector<std::string> triggers_;
     std::vector<std::string> replies_;
     Lesson lesson_;

@@ -15,7 +15,7 @@ ReplySearch::ReplySearch(FileCalls& calls) : pathList_(calls), reader_(calls) {}
 
 void ReplySearch::Bind(const std::string& programDir) {
     programDir_ = programDir;
-    pathList_.Assign(programDir_ + std::string(base_format::kPathList));
+    pathListPath_ = programDir_ + std::string(base_format::kPathList);
 }
 
 bool ReplySearch::Find(const std::string& phrase, Conversation& conversation,
@@ -34,7 +34,7 @@ bool ReplySearch::Find(const std::string& phrase, Conversation& conversation,
         conversation.AnswerFound = true;
         return true;
     }
-    base_format::PathListEntries list(pathList_);
+    base_format::PathListEntries list(pathList_, pathListPath_);
     int walked = 0;
     while (list.Next(conversation.CurrentDialogue)) {
         if (progress) {

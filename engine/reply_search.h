@@ -8,7 +8,7 @@
 #include "engine/conversation.h"
 #include "engine/dialogue_reader.h"
 #include "platform/file_calls.h"
-#include "platform/text_file.h"
+#include "platform/line_reader.h"
 
 namespace tumbo {
 
@@ -47,7 +47,8 @@ private:
     void OpenAt(const Candidate& candidate);
 
     std::string programDir_;
-    TextFile pathList_;
+    std::string pathListPath_;
+    LineReader pathList_;
     DialogueReader reader_;
     std::string dialoguePath_;
 

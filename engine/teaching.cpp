@@ -37,10 +37,9 @@ void Engine::LeaveLesson() {
 
 Learnt Engine::Learn(const Lesson& lesson) {
     const std::optional<std::string> last = LastPathListEntry();
-    const std::int64_t number = NextDialogueNumber(last ? &*last : nullptr, pathList_.Path());
+    const std::int64_t number = NextDialogueNumber(last ? &*last : nullptr, pathListPath_);
     Learnt learnt;
-    learnt.number = CommitNumberedDialogue(programDir_, number, lesson.DialogueLines(),
-                                           newDialogue_, pathList_);
+    learnt.number = CommitNumberedDialogue(calls_, programDir_, number, lesson.DialogueLines());
     lessons_.push_back(learnt.number);
     if (onLearnt_) {
         onLearnt_();
@@ -83,7 +82,7 @@ std::exception_ptr Engine::Forgotten(const std::string& entry) {
 // The number of the next dialogue follows the last one the path list names now.
 std::optional<std::string> Engine::LastPathListEntry() {
     std::optional<std::string> last;
-    base_format::PathListEntries list(pathList_);
+    base_format::PathListEntries list(reader_, pathListPath_);
     for (std::string entry; list.Next(entry);) {
         last = std::move(entry);
     }

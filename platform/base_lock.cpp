@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -23,18 +22,23 @@ bool WritableUnlisted(mode_t mode) {
            unlisted(S_IROTH, S_IWOTH, S_IXOTH);
 }
 
-void CloseIfOpen(int fd) {
+void CloseIfOpen(FileCalls& calls, int fd) {
     if (fd >= 0) {
-        ::close(fd);
+        calls.Close(fd);
     }
+}
+
+[[noreturn]] void Fail(FileCalls& calls, int err, const char* operation, const std::string& folder,
+                       const std::string& path) {
+    throw InOutError(CodeFromErrno(err, folder + "/", calls), operation, path, err);
 }
 
 // Takes the lock of an open descriptor: true when taken, false when another holder has
 // it; throws on any other failure.
-bool Lock(int fd, const std::string& folder) {
+bool Lock(FileCalls& calls, int fd, const std::string& folder) {
     int result = 0;
     do {
-        result = ::flock(fd, LOCK_EX | LOCK_NB);
+        result = calls.Flock(fd, LOCK_EX | LOCK_NB);
     } while (result != 0 && errno == EINTR);
     if (result == 0) {
         return true;
@@ -43,69 +47,65 @@ bool Lock(int fd, const std::string& folder) {
     if (err == EWOULDBLOCK) {
         return false;
     }
-    throw InOutError(CodeFromErrno(err, folder + "/"), "lock the data folder", folder, err);
+    Fail(calls, err, "lock the data folder", folder, folder);
 }
 
 // The lock file, made when missing; -1 when it can be neither made nor opened.
-int OpenLockFile(const std::string& folder) {
+int OpenLockFile(FileCalls& calls, const std::string& folder) {
     const std::string path = folder + "/" + BaseLock::kLockFile;
     // Close-on-exec, as the folder's; a link is never followed out of the folder.
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
+    const int fd = calls.Open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd >= 0 || errno != EACCES) {
         return fd;
     }
     // Another user's lock file locks as well read-only.
-    return ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    return calls.Open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC, 0);
 }
 
 }  // namespace
 
 BaseLock::~BaseLock() {
-    CloseIfOpen(fileFd_);
-    CloseIfOpen(folderFd_);
+    CloseIfOpen(calls_, fileFd_);
+    CloseIfOpen(calls_, folderFd_);
 }
 
-std::unique_ptr<BaseLock> BaseLock::TryAcquire(const std::string& folder) {
+std::unique_ptr<BaseLock> BaseLock::TryAcquire(const std::string& folder, FileCalls& calls) {
     struct stat info {};
-    if (::stat(folder.c_str(), &info) != 0) {
-        const int err = errno;
-        throw InOutError(CodeFromErrno(err, folder + "/"), "open the data folder", folder, err);
+    if (calls.Stat(folder.c_str(), &info) != 0) {
+        Fail(calls, errno, "open the data folder", folder, folder);
     }
     // Close-on-exec: a program started from the window, a mail client say, must not
     // inherit the lock and keep the base busy after the window has gone.
-    int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    int folderFd = calls.Open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
     if (folderFd < 0 && errno != EACCES) {
-        const int err = errno;
-        throw InOutError(CodeFromErrno(err, folder + "/"), "open the data folder", folder, err);
+        Fail(calls, errno, "open the data folder", folder, folder);
     }
     int fileFd = -1;
     try {
-        if (folderFd >= 0 && !Lock(folderFd, folder)) {
-            ::close(folderFd);
+        if (folderFd >= 0 && !Lock(calls, folderFd, folder)) {
+            calls.Close(folderFd);
             return nullptr;
         }
         if (folderFd < 0 || WritableUnlisted(info.st_mode)) {
-            fileFd = OpenLockFile(folder);
+            fileFd = OpenLockFile(calls, folder);
             if (fileFd < 0 && folderFd < 0) {
                 // Neither lock: this start must not write there.
-                const int err = errno;
-                throw InOutError(CodeFromErrno(err, folder + "/"), "lock the data folder",
-                                 folder + "/" + kLockFile, err);
+                Fail(calls, errno, "lock the data folder", folder, folder + "/" + kLockFile);
             }
             // Without the file, a user who cannot list the folder gets no lock either, so
             // the folder's own lock still keeps every other writer out.
-            if (fileFd >= 0 && !Lock(fileFd, folder)) {
-                CloseIfOpen(fileFd);
-                CloseIfOpen(folderFd);
+            if (fileFd >= 0 && !Lock(calls, fileFd, folder)) {
+                CloseIfOpen(calls, fileFd);
+                CloseIfOpen(calls, folderFd);
                 return nullptr;
             }
         }
     } catch (...) {
-        CloseIfOpen(fileFd);
-        CloseIfOpen(folderFd);
+        CloseIfOpen(calls, fileFd);
+        CloseIfOpen(calls, folderFd);
         throw;
     }
-    return std::unique_ptr<BaseLock>(new BaseLock(folderFd, fileFd));
+    return std::unique_ptr<BaseLock>(new BaseLock(calls, folderFd, fileFd));
 }
 
 std::string DataFolderOf(const std::string& programDir) {

@@ -3,6 +3,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/file_calls.h"
+
 namespace tumbo {
 
 // Keeps a data folder to one writer. The lock is the system's, on the folder itself: it
@@ -20,10 +22,13 @@ public:
 
     // The lock on `folder`, or nullptr when another holder has it. Throws InOutError
     // when the folder is not there or no lock can be had on it.
-    static std::unique_ptr<BaseLock> TryAcquire(const std::string& folder);
+    static std::unique_ptr<BaseLock> TryAcquire(const std::string& folder,
+                                                FileCalls& calls = SystemFileCalls());
 
 private:
-    BaseLock(int folderFd, int fileFd) : folderFd_(folderFd), fileFd_(fileFd) {}
+    BaseLock(FileCalls& calls, int folderFd, int fileFd)
+        : calls_(calls), folderFd_(folderFd), fileFd_(fileFd) {}
+    FileCalls& calls_;
     int folderFd_;
     int fileFd_;
 };

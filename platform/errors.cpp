@@ -15,14 +15,14 @@ namespace {
 // errno (EIO is 5 on Linux) can never be shown as one of the named messages.
 constexpr int kOtherErrnoBase = 1000;
 
-bool FolderOfPathExists(const std::string& path) {
+bool FolderOfPathExists(const std::string& path, FileCalls& calls) {
     const auto slash = path.find_last_of('/');
     if (slash == std::string::npos) {
         return true;
     }
     const std::string folder = slash == 0 ? "/" : path.substr(0, slash);
     struct stat info {};
-    return ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    return calls.Stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 // A relative path names a file in the current folder, which the reader of a message
@@ -90,10 +90,11 @@ std::string InOutMessage(int code) {
     }
 }
 
-int CodeFromErrno(int err, const std::string& path) {
+int CodeFromErrno(int err, const std::string& path, FileCalls& calls) {
     switch (err) {
         case ENOENT:
-            return FolderOfPathExists(path) ? io_code::kFileNotFound : io_code::kInvalidFilename;
+            return FolderOfPathExists(path, calls) ? io_code::kFileNotFound
+                                                   : io_code::kInvalidFilename;
         case ENOTDIR:
         case ENAMETOOLONG:
             return io_code::kInvalidFilename;

@@ -4,6 +4,8 @@
 #include <string>
 #include <utility>
 
+#include "platform/file_calls.h"
+
 namespace tumbo {
 
 // Base of every failure the program reports in its error box; what() is the box's text.
@@ -65,7 +67,8 @@ std::string FailureDetails(const std::string& operation, const std::string& path
                            int systemError = 0, const std::string& reason = {});
 
 // Maps a POSIX errno from an operation on `path` to an error code. Codes of the
-// named messages come only from the errno values that mean the same thing.
-int CodeFromErrno(int err, const std::string& path);
+// named messages come only from the errno values that mean the same thing; a missing
+// file is told from a missing folder by looking at its folder through `calls`.
+int CodeFromErrno(int err, const std::string& path, FileCalls& calls = SystemFileCalls());
 
 }  // namespace tumbo

@@ -1,10 +1,13 @@
 #include "platform/file_calls.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <string_view>
 
 namespace tumbo {
 
@@ -34,6 +37,10 @@ int FileCalls::Fstat(int fd, struct stat* info) {
 
 int FileCalls::Stat(const char* path, struct stat* info) {
     return ::stat(path, info);
+}
+
+int FileCalls::Lstat(const char* path, struct stat* info) {
+    return ::lstat(path, info);
 }
 
 int FileCalls::Fchmod(int fd, mode_t mode) {
@@ -66,7 +73,7 @@ int FileCalls::RenameNoReplace(const char* from, const char* to) {
     // A file system without the flag: the base's lock keeps other writers of ours away,
     // so looking first leaves only a hand edit at that very moment to race with.
     struct stat info {};
-    if (::lstat(to, &info) == 0) {
+    if (Lstat(to, &info) == 0) {
         errno = EEXIST;
         return -1;
     }
@@ -79,6 +86,33 @@ int FileCalls::Unlink(const char* path) {
 
 int FileCalls::Mkdir(const char* path, mode_t mode) {
     return ::mkdir(path, mode);
+}
+
+int FileCalls::Rmdir(const char* path) {
+    return ::rmdir(path);
+}
+
+int FileCalls::Flock(int fd, int operation) {
+    return ::flock(fd, operation);
+}
+
+int FileCalls::ListFolder(const char* path, const std::function<void(std::string_view)>& each) {
+    DIR* listing = ::opendir(path);
+    if (listing == nullptr) {
+        return -1;
+    }
+    errno = 0;
+    while (const dirent* entry = ::readdir(listing)) {
+        const std::string_view name = entry->d_name;
+        if (name != "." && name != "..") {
+            each(name);
+        }
+        errno = 0;
+    }
+    const int err = errno;
+    ::closedir(listing);
+    errno = err;
+    return err == 0 ? 0 : -1;
 }
 
 FileCalls& SystemFileCalls() {

@@ -3,9 +3,13 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include <functional>
+#include <string_view>
+
 namespace tumbo {
 
-// The POSIX calls that data files go through; tests replace it to make any call fail.
+// Every system call the program makes on its data: the files, their folders and the
+// base's lock. Tests replace it to make any call fail or to keep the files in memory.
 // Each returns what the POSIX call returns and sets errno the same way.
 class FileCalls {
 public:
@@ -17,6 +21,7 @@ public:
     virtual off_t Lseek(int fd, off_t offset, int whence);
     virtual int Fstat(int fd, struct stat* info);
     virtual int Stat(const char* path, struct stat* info);
+    virtual int Lstat(const char* path, struct stat* info);
     virtual int Fchmod(int fd, mode_t mode);
     virtual int Fsync(int fd);
     virtual int Truncate(int fd, off_t length);
@@ -26,6 +31,11 @@ public:
     virtual int RenameNoReplace(const char* from, const char* to);
     virtual int Unlink(const char* path);
     virtual int Mkdir(const char* path, mode_t mode);
+    virtual int Rmdir(const char* path);
+    virtual int Flock(int fd, int operation);
+    // Gives each name in a folder, "." and ".." left out, one at a time, so a folder of
+    // many dialogues costs no memory; 0, or -1 with errno as opendir or readdir sets it.
+    virtual int ListFolder(const char* path, const std::function<void(std::string_view)>& each);
 };
 
 // The real calls, shared by every file that is not given its own.

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/errors.h"
-#include "platform/text_file.h"
+#include "platform/line_reader.h"
 
 namespace tumbo {
 
@@ -83,10 +83,9 @@ std::optional<std::string> DecodeHexString(const std::string& list) {
 // Reads the export as logical lines: a line ending in "\" continues on the next one.
 std::vector<std::string> ReadLogicalLines(const std::string& registryFile) {
     std::vector<std::string> lines;
-    TextFile file;
-    file.Assign(registryFile);
+    LineReader file;
     try {
-        file.Reset();
+        file.Open(registryFile);
         std::string line;
         bool continues = false;
         while (!file.Eof()) {

@@ -51,9 +51,8 @@ BaseFileLines::BaseFileLines(const fs::path& path) {
     if (!fs::is_regular_file(status)) {
         throw FileTrouble("is " + KindOf(status) + ", not a file");
     }
-    file_.Assign(path.string());
     try {
-        file_.Reset();
+        file_.Open(path.string());
     } catch (const InOutError& failure) {
         throw FileTrouble(TroubleOf(failure));
     }

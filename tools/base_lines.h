@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "platform/text_file.h"
+#include "platform/line_reader.h"
 #include "tools/findings.h"
 
 namespace tumbo::tools {
@@ -36,7 +36,7 @@ public:
     std::uint64_t BytesAfterEndMark();
 
 private:
-    TextFile file_;
+    LineReader file_;
     std::size_t count_ = 0;
     bool lastEnded_ = true;
 };

@@ -13,8 +13,8 @@
 #include "engine/chat_lines.h"
 #include "engine/engine.h"
 #include "platform/errors.h"
+#include "platform/line_reader.h"
 #include "platform/qt/codepage.h"
-#include "platform/text_file.h"
 #include "tools/tool_output.h"
 
 namespace tumbo::tools {
@@ -104,10 +104,9 @@ int RunChat(int argc, const char* const* argv, std::istream& in, std::ostream& o
         }
     };
     // The path list is only read at the first phrase; a base without one fails now.
-    TextFile pathList;
+    LineReader pathList;
     if (!load([&] { engine.LoadOptions(); }) || !load([&] {
-            pathList.Assign(prefix + std::string(base_format::kPathList));
-            pathList.Reset();
+            pathList.Open(prefix + std::string(base_format::kPathList));
             pathList.Close();
         })) {
         return 2;

@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "engine/dialogue_reader.h"
-#include "platform/text_file.h"
+#include "platform/line_reader.h"
 #include "tools/findings.h"
 
 namespace tumbo::tools {

@@ -118,7 +118,7 @@ INSTANTIATE_TEST_SUITE_P(
         Fault{"DialogueOpen", "dlg/2.dlg.tmp", Call::kOpen, EACCES, "File access denied."},
         Fault{"DialogueWrite", "dlg/2.dlg", Call::kWrite, ENOSPC, "I/O error 112."},
         Fault{"DialogueSync", "dlg/2.dlg", Call::kFsync, EIO, "I/O error 1005."},
-        Fault{"DialogueLookup", "dlg/2.dlg", Call::kOpen, EACCES, "File access denied."},
+        Fault{"DialogueLookup", "dlg/2.dlg", Call::kLstat, EACCES, "File access denied."},
         Fault{"DialogueMove", "dlg/2.dlg", Call::kRenameNoReplace, EEXIST, "I/O error 1017."},
         Fault{"PathListEnd", "path.tmb", Call::kLseek, EIO, "I/O error 1005."},
         Fault{"PathListLastByte", "path.tmb", Call::kPread, EIO, "I/O error 1005."},

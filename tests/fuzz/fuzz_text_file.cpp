@@ -8,7 +8,7 @@
 #include "engine/engine.h"
 #include "fuzz_support.h"
 #include "platform/errors.h"
-#include "platform/text_file.h"
+#include "platform/line_reader.h"
 #include "support/null_window.h"
 #include "support/temp_dir.h"
 
@@ -20,10 +20,9 @@ const tumbo::test::TempDir& Dir() {
 }
 
 void ReadAsOptionFile(const std::string& path) {
-    tumbo::TextFile file;
-    file.Assign(path);
+    tumbo::LineReader file;
     try {
-        file.Reset();
+        file.Open(path);
         file.ReadLine();
         file.ReadLine();
         file.ReadInteger();

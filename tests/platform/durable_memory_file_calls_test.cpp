@@ -6,10 +6,11 @@
 #include <functional>
 #include <string>
 
+#include "platform/appending_file.h"
 #include "platform/errors.h"
-#include "platform/text_file.h"
+#include "platform/new_file.h"
+#include "platform/replacing_file.h"
 #include "support/durable_memory_file_calls.h"
-#include "support/temp_dir.h"
 
 namespace tumbo {
 namespace {
@@ -60,38 +61,54 @@ TEST(DurableMemoryFileCalls, APowerCutKeepsOnlyWhatWasSynced) {
 }
 
 // Each of the file layer's durable writes, cut at every call: the file is its old self or
-// its whole new self, and once Close has returned, the new one for good.
+// its whole new self, and once Commit has returned, the new one for good.
 TEST(DurableMemoryFileCalls, EveryDurableWriteOutlivesACutOnceClosed) {
-    // Telling a missing file from a missing folder looks at the real folder.
-    test::TempDir dir;
-    const std::string path = dir.file("opt.tmb");
+    const std::string kPath = "/base/opt.tmb";
     const std::string kOld = "old\r\n";
     struct Job {
         const char* name;
         bool exists;
-        std::function<void(TextFile&)> open;
+        // Writes the line "new" and returns once it is committed.
+        std::function<void(Disk&, const std::string&)> write;
         std::string result;
     };
     const Job jobs[] = {
-        {"replace", true, [](TextFile& file) { file.RewriteWhole(); }, "new\r\n"},
-        {"create", false, [](TextFile& file) { ASSERT_TRUE(file.CreateNew()); }, "new\r\n"},
-        {"append", true, [](TextFile& file) { file.AppendOnNewLine(); }, "old\r\nnew\r\n"},
+        {"replace", true,
+         [](Disk& disk, const std::string& path) {
+             ReplacingFile file(disk);
+             file.Start(path);
+             file.WriteLine("new");
+             file.Commit();
+         },
+         "new\r\n"},
+        {"create", false,
+         [](Disk& disk, const std::string& path) {
+             NewFile file(disk);
+             ASSERT_TRUE(file.Create(path));
+             file.WriteLine("new");
+             file.Commit();
+         },
+         "new\r\n"},
+        {"append", true,
+         [](Disk& disk, const std::string& path) {
+             AppendingFile file(disk);
+             file.Open(path);
+             file.WriteLine("new");
+             file.Commit();
+         },
+         "old\r\nnew\r\n"},
     };
     for (const Job& job : jobs) {
         SCOPED_TRACE(job.name);
-        // Whether Close returned before the cut.
+        // Whether the commit returned before the cut.
         const auto run = [&](Disk& disk, int cutAt) {
-            disk.MakeFolders(dir.path().string());
+            disk.MakeFolders("/base");
             if (job.exists) {
-                disk.Put(path, kOld);
+                disk.Put(kPath, kOld);
             }
             disk.CutPowerAt(cutAt);
             try {
-                TextFile file(disk);
-                file.Assign(path);
-                job.open(file);
-                file.WriteLine("new");
-                file.Close();
+                job.write(disk, kPath);
                 return !disk.PowerWentOff();
             } catch (const InOutError&) {
                 return false;
@@ -104,7 +121,7 @@ TEST(DurableMemoryFileCalls, EveryDurableWriteOutlivesACutOnceClosed) {
             Disk disk;
             const bool closed = run(disk, cutAt);
             disk.Restart();
-            const auto kept = disk.Read(path);
+            const auto kept = disk.Read(kPath);
             if (closed) {
                 EXPECT_EQ(kept, job.result);
             } else if (job.exists) {

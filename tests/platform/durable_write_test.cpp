@@ -7,8 +7,12 @@
 #include <filesystem>
 #include <set>
 
+#include "platform/appending_file.h"
+#include "platform/end_mark.h"
 #include "platform/errors.h"
-#include "platform/text_file.h"
+#include "platform/new_file.h"
+#include "platform/replacing_file.h"
+#include "platform/scratch_file.h"
 #include "support/failing_file_calls.h"
 #include "support/temp_dir.h"
 
@@ -30,15 +34,14 @@ TEST(DurableWrite, PlantedLinksAreNeverWrittenThrough) {
     dir.Write("opt.tmb", "old\r\n");
     std::filesystem::create_symlink(dir.file("victim"), dir.file("opt.tmb.tmp"));
     std::filesystem::create_symlink(dir.file("victim"), dir.file("temp.dlg"));
-    TextFile file;
-    file.Assign(dir.file("opt.tmb"));
-    file.RewriteWhole();
+    ReplacingFile file;
+    file.Start(dir.file("opt.tmb"));
     file.WriteLine("new");
-    file.Close();
+    file.Commit();
     EXPECT_EQ(dir.Read("opt.tmb"), "new\r\n");
-    file.Assign(dir.file("temp.dlg"));
+    ScratchFile scratch;
     try {
-        file.Rewrite();
+        scratch.Rewrite(dir.file("temp.dlg"));
         ADD_FAILURE() << "wrote through a link";
     } catch (const InOutError& error) {
         EXPECT_NE(error.details().find("symbolic link"), std::string::npos) << error.details();
@@ -52,11 +55,10 @@ TEST(DurableWrite, ANewVersionKeepsThePermissionBits) {
     for (const mode_t mode : {0600, 0640, 0664}) {
         dir.Write("opt.tmb", "old\r\n");
         ASSERT_EQ(::chmod(dir.file("opt.tmb").c_str(), mode), 0);
-        TextFile file;
-        file.Assign(dir.file("opt.tmb"));
-        file.RewriteWhole();
+        ReplacingFile file;
+        file.Start(dir.file("opt.tmb"));
         file.WriteLine("new");
-        file.Close();
+        file.Commit();
         EXPECT_EQ(ModeOf(dir.file("opt.tmb")), mode);
     }
 }
@@ -70,38 +72,34 @@ TEST(DurableWrite, NewVersionsLeftByACrashGoAtTheNextSave) {
     for (const char* kept : {"opt.tmb.tmp-notours", "path.tmb.tmp-Ab3dEf", "opt.tmb.bak"}) {
         dir.Write(kept, "kept");
     }
-    TextFile file;
-    file.Assign(dir.file("opt.tmb"));
-    file.RewriteWhole();
+    ReplacingFile file;
+    file.Start(dir.file("opt.tmb"));
     file.WriteLine("new");
-    file.Close();
+    file.Commit();
     EXPECT_EQ(dir.Names(), (std::set<std::string>{"opt.tmb", "opt.tmb.bak", "opt.tmb.tmp-notours",
                                                   "path.tmb.tmp-Ab3dEf"}));
 }
 
 TEST(DurableWrite, ANewFileAppearsOnlyWhole) {
     test::TempDir dir;
-    TextFile file;
-    file.Assign(dir.file("7.dlg"));
-    ASSERT_TRUE(file.CreateNew());
+    NewFile file;
+    ASSERT_TRUE(file.Create(dir.file("7.dlg")));
     file.WriteLine(std::string(300, 'x'));
     EXPECT_FALSE(dir.Exists("7.dlg")) << "not under its name while it is written";
-    file.Close();
+    file.Commit();
     EXPECT_EQ(dir.Read("7.dlg"), std::string(300, 'x') + "\r\n");
     EXPECT_EQ(dir.Names(), std::set<std::string>{"7.dlg"});
-    file.Abandon();
-    EXPECT_FALSE(dir.Exists("7.dlg")) << "abandoned after it was in place";
+    file.Remove();
+    EXPECT_FALSE(dir.Exists("7.dlg")) << "removed after it was in place";
 
     dir.Write("8.dlg", "there");
-    file.Assign(dir.file("8.dlg"));
-    EXPECT_FALSE(file.CreateNew());
+    EXPECT_FALSE(file.Create(dir.file("8.dlg")));
 
     // A name taken while the file is written is never overwritten.
-    file.Assign(dir.file("7.dlg"));
-    ASSERT_TRUE(file.CreateNew());
+    ASSERT_TRUE(file.Create(dir.file("7.dlg")));
     file.WriteLine("mine");
     dir.Write("7.dlg", "theirs");
-    EXPECT_THROW(file.Close(), InOutError);
+    EXPECT_THROW(file.Commit(), InOutError);
     EXPECT_EQ(dir.Read("7.dlg"), "theirs");
     EXPECT_EQ(dir.Names(), (std::set<std::string>{"7.dlg", "8.dlg"}));
 }
@@ -110,14 +108,13 @@ TEST(DurableWrite, ANewFileAppearsOnlyWhole) {
 TEST(DurableWrite, AFolderThatCannotBeSyncedUndoesTheNewFile) {
     test::TempDir dir;
     test::FailingFileCalls calls;
-    TextFile file(calls);
-    file.Assign(dir.file("7.dlg"));
-    ASSERT_TRUE(file.CreateNew());
+    NewFile file(calls);
+    ASSERT_TRUE(file.Create(dir.file("7.dlg")));
     file.WriteLine("x");
     // The first sync is the file's own; the second is its folder's.
     calls.FailAt(Call::kFsync, EIO, 2);
     try {
-        file.Close();
+        file.Commit();
         ADD_FAILURE();
     } catch (const InOutError& error) {
         EXPECT_STREQ(error.what(), "I/O error 1005");
@@ -134,11 +131,9 @@ TEST(DurableWrite, LinksAreRefusedAndTakenNamesSkipped) {
     for (const std::string name : {"opt.tmb", "path.tmb"}) {
         std::filesystem::create_symlink(dir.file("victim"), dir.file(name));
     }
-    TextFile file;
-    const auto refused = [&](const std::string& name, void (TextFile::*open)()) {
-        file.Assign(dir.file(name));
+    const auto refused = [&](const std::string& name, auto open) {
         try {
-            (file.*open)();
+            open(dir.file(name));
             ADD_FAILURE() << name << " written through a link";
         } catch (const InOutError& error) {
             EXPECT_EQ(error.code(), io_code::kAccessDenied);
@@ -146,20 +141,19 @@ TEST(DurableWrite, LinksAreRefusedAndTakenNamesSkipped) {
             EXPECT_NE(error.details().find("symbolic link"), std::string::npos);
         }
     };
-    refused("opt.tmb", &TextFile::RewriteWhole);
-    refused("path.tmb", &TextFile::AppendOnNewLine);
+    refused("opt.tmb", [](const std::string& path) { ReplacingFile().Start(path); });
+    refused("path.tmb", [](const std::string& path) { AppendingFile().Open(path); });
     EXPECT_EQ(dir.Read("victim"), "precious\r\n");
     EXPECT_TRUE(std::filesystem::is_symlink(dir.file("opt.tmb"))) << "the link stays as it was";
 
     std::filesystem::create_symlink(dir.file("nowhere"), dir.file("1.dlg"));
     std::filesystem::create_directory(dir.file("2.dlg"));
+    NewFile file;
     for (const std::string name : {"1.dlg", "2.dlg", "victim"}) {
-        file.Assign(dir.file(name));
-        EXPECT_FALSE(file.CreateNew()) << name;
+        EXPECT_FALSE(file.Create(dir.file(name))) << name;
     }
-    file.Assign(dir.file("3.dlg"));
-    ASSERT_TRUE(file.CreateNew());
-    file.Close();
+    ASSERT_TRUE(file.Create(dir.file("3.dlg")));
+    file.Commit();
     EXPECT_FALSE(std::filesystem::exists(dir.file("nowhere")));
 }
 
@@ -180,11 +174,10 @@ TEST(DurableWrite, AppendingCutsAtTheEndMark) {
          }) {
         dir.Clear();
         dir.Write("path.tmb", row.before);
-        TextFile file;
-        file.Assign(dir.file("path.tmb"));
-        file.AppendOnNewLine();
+        AppendingFile file;
+        file.Open(dir.file("path.tmb"));
         file.WriteLine("c");
-        file.Close();
+        file.Commit();
         EXPECT_EQ(dir.Read("path.tmb"), row.after) << row.before;
         EXPECT_EQ(dir.Read("path.tmb.bak"), row.copy) << row.before;
         EXPECT_EQ(dir.Exists("path.tmb.bak"), !row.copy.empty()) << row.before;
@@ -193,9 +186,7 @@ TEST(DurableWrite, AppendingCutsAtTheEndMark) {
     dir.Write("path.tmb",
               "a\r\n\x1a"
               "kept");
-    TextFile file;
-    file.Assign(dir.file("path.tmb"));
-    file.KeepAfterEndMark();
+    end_mark::KeepWhatFollows(SystemFileCalls(), dir.file("path.tmb"));
     EXPECT_EQ(dir.Read("path.tmb.bak"), "kept");
     EXPECT_EQ(dir.Read("path.tmb"),
               "a\r\n\x1a"

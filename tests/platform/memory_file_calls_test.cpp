@@ -5,8 +5,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/appending_file.h"
 #include "platform/errors.h"
-#include "platform/text_file.h"
+#include "platform/line_reader.h"
+#include "platform/new_file.h"
+#include "platform/replacing_file.h"
+#include "platform/scratch_file.h"
 #include "support/memory_file_calls.h"
 #include "support/temp_dir.h"
 
@@ -18,7 +22,6 @@ using Outcome = std::vector<std::string>;
 
 Outcome DoFileWork(FileCalls& calls, const std::string& prefix) {
     Outcome outcome;
-    TextFile file(calls);
     const auto step = [&](const std::function<std::string()>& work) {
         try {
             outcome.push_back(work());
@@ -26,8 +29,9 @@ Outcome DoFileWork(FileCalls& calls, const std::string& prefix) {
             outcome.push_back(std::string("error: ") + error.what());
         }
     };
-    const auto readAll = [&] {
-        file.Reset();
+    const auto readAll = [&](const std::string& name) {
+        LineReader file(calls);
+        file.Open(prefix + name);
         std::string lines;
         while (!file.Eof()) {
             lines += file.ReadLine() + "|";
@@ -35,35 +39,35 @@ Outcome DoFileWork(FileCalls& calls, const std::string& prefix) {
         file.Close();
         return lines;
     };
-    file.Assign(prefix + "opt.tmb");
-    step(readAll);
+    step([&] { return readAll("opt.tmb"); });
     step([&] {
-        file.RewriteWhole();
+        ReplacingFile file(calls);
+        file.Start(prefix + "opt.tmb");
         file.WriteLine(std::string(200, 'n'));
         file.WriteLine("2");
-        file.Close();
-        return readAll();
+        file.Commit();
+        return readAll("opt.tmb");
     });
     step([&] {
-        file.AppendOnNewLine();
+        AppendingFile file(calls);
+        file.Open(prefix + "opt.tmb");
         file.WriteLine("more");
-        file.Close();
-        return readAll();
+        file.Commit();
+        return readAll("opt.tmb");
     });
-    file.Assign(prefix + "dlg\\1.dlg");
-    step([&] { return std::to_string(file.CreateNew()); });
+    NewFile created(calls);
+    step([&] { return std::to_string(created.Create(prefix + "dlg\\1.dlg")); });
     step([&] {
-        file.WriteLine("$a");
-        file.Close();
-        return std::to_string(file.CreateNew()) + readAll();
+        created.WriteLine("$a");
+        created.Commit();
+        return std::to_string(created.Create(prefix + "dlg\\1.dlg")) + readAll("dlg\\1.dlg");
     });
     for (const char* missing : {"dlg\\2.dlg", "nowhere\\1.dlg", "dlg", "opt.tmb\\x"}) {
-        file.Assign(prefix + missing);
-        step(readAll);
+        step([&] { return readAll(missing); });
     }
-    file.Assign(prefix + "dlg");
     step([&] {
-        file.Rewrite();
+        ScratchFile file(calls);
+        file.Rewrite(prefix + "dlg");
         return std::string("written");
     });
     return outcome;

@@ -206,6 +206,8 @@ public:
         }
         return Describe(where.node, info);
     }
+    // No links here: a name is what it leads to.
+    int Lstat(const char* path, struct stat* info) override { return Stat(path, info); }
     int Fchmod(int fd, mode_t mode) override {
         if (PowerIsOff()) {
             return Fail(EIO);
@@ -279,6 +281,45 @@ public:
             return Fail(EEXIST);
         }
         nodes_[where.parent].entries[where.name] = NewNode(true, mode & 07777);
+        return 0;
+    }
+    int Rmdir(const char* path) override {
+        if (PowerIsOff()) {
+            return Fail(EIO);
+        }
+        const Where where = Find(path);
+        if (where.err != 0 || where.node < 0) {
+            return Fail(where.err != 0 ? where.err : ENOENT);
+        }
+        if (!nodes_[where.node].folder) {
+            return Fail(ENOTDIR);
+        }
+        if (!nodes_[where.node].entries.empty() || where.parent < 0) {
+            return Fail(where.parent < 0 ? EBUSY : ENOTEMPTY);
+        }
+        nodes_[where.parent].entries.erase(where.name);
+        return 0;
+    }
+    int Flock(int fd, int) override {
+        if (PowerIsOff()) {
+            return Fail(EIO);
+        }
+        return FindOpen(fd) == nullptr ? Fail(EBADF) : 0;
+    }
+    int ListFolder(const char* path, const std::function<void(std::string_view)>& each) override {
+        if (PowerIsOff()) {
+            return Fail(EIO);
+        }
+        const Where where = Find(path);
+        if (where.err != 0 || where.node < 0) {
+            return Fail(where.err != 0 ? where.err : ENOENT);
+        }
+        if (!nodes_[where.node].folder) {
+            return Fail(ENOTDIR);
+        }
+        for (const auto& [name, node] : nodes_[where.node].entries) {
+            each(name);
+        }
         return 0;
     }
 

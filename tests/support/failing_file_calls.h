@@ -31,6 +31,10 @@ public:
         kTruncate,
         kUnlink,
         kMkdir,
+        kLstat,
+        kRmdir,
+        kFlock,
+        kListFolder,
         kAny,
     };
 
@@ -100,6 +104,18 @@ public:
     }
     int Mkdir(const char* path, mode_t mode) override {
         return Fails(Call::kMkdir, path) ? -1 : FileCalls::Mkdir(path, mode);
+    }
+    int Lstat(const char* path, struct stat* info) override {
+        return Fails(Call::kLstat, path) ? -1 : FileCalls::Lstat(path, info);
+    }
+    int Rmdir(const char* path) override {
+        return Fails(Call::kRmdir, path) ? -1 : FileCalls::Rmdir(path);
+    }
+    int Flock(int fd, int operation) override {
+        return Fails(Call::kFlock, paths_[fd]) ? -1 : FileCalls::Flock(fd, operation);
+    }
+    int ListFolder(const char* path, const std::function<void(std::string_view)>& each) override {
+        return Fails(Call::kListFolder, path) ? -1 : FileCalls::ListFolder(path, each);
     }
 
 private:

@@ -128,6 +128,7 @@ public:
         const auto found = files_.find(name);
         return found == files_.end() ? Fail(ENOENT) : Describe(found->second.get(), info);
     }
+    int Lstat(const char* path, struct stat* info) override { return Stat(path, info); }
     int Fchmod(int fd, mode_t mode) override {
         Handle* handle = Find(fd);
         if (handle == nullptr) {
@@ -166,6 +167,37 @@ public:
             return Fail(ENOENT);
         }
         folders_.insert(name);
+        return 0;
+    }
+    int Rmdir(const char* path) override {
+        const std::string name = Normal(path);
+        if (!folders_.contains(name)) {
+            return Fail(files_.contains(name) ? ENOTDIR : ENOENT);
+        }
+        bool empty = true;
+        ListFolder(path, [&empty](std::string_view) { empty = false; });
+        if (!empty) {
+            return Fail(ENOTEMPTY);
+        }
+        folders_.erase(name);
+        return 0;
+    }
+    int Flock(int fd, int) override { return Find(fd) == nullptr ? Fail(EBADF) : 0; }
+    int ListFolder(const char* path, const std::function<void(std::string_view)>& each) override {
+        const std::string name = Normal(path);
+        if (!folders_.contains(name)) {
+            return Fail(files_.contains(name) ? ENOTDIR : ENOENT);
+        }
+        for (const auto& [file, node] : files_) {
+            if (Parent(file) == name) {
+                each(file.substr(file.find_last_of('/') + 1));
+            }
+        }
+        for (const std::string& folder : folders_) {
+            if (folder != "/" && Parent(folder) == name) {
+                each(folder.substr(folder.find_last_of('/') + 1));
+            }
+        }
         return 0;
     }
 

@@ -8,7 +8,6 @@
 #include <filesystem>
 #include <set>
 
-#include "platform/text_file.h"
 #include "tool_support.h"
 #include "tools/base_lines.h"
 

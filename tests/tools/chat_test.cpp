@@ -9,7 +9,6 @@
 
 #include "engine/engine.h"
 #include "platform/errors.h"
-#include "platform/text_file.h"
 #include "support/engine_fixture.h"
 #include "support/fake_window.h"
 #include "tool_support.h"

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "platform/errors.h"
-#include "platform/text_file.h"
+#include "platform/line_reader.h"
 #include "support/temp_dir.h"
 
 namespace tumbo {
@@ -13,9 +13,8 @@ namespace {
 std::vector<std::string> AllLines(const std::string& bytes) {
     test::TempDir dir;
     dir.Write("f.txt", bytes);
-    TextFile file;
-    file.Assign(dir.file("f.txt"));
-    file.Reset();
+    LineReader file;
+    file.Open(dir.file("f.txt"));
     std::vector<std::string> lines;
     while (!file.Eof()) {
         lines.push_back(file.ReadLine());
@@ -26,7 +25,7 @@ std::vector<std::string> AllLines(const std::string& bytes) {
 
 using Lines = std::vector<std::string>;
 
-TEST(TextFileRead, LineEndsAndEndOfFile) {
+TEST(LineReader, LineEndsAndEndOfFile) {
     EXPECT_EQ(AllLines("a\r\nb\r\n"), (Lines{"a", "b"})) << "no empty line after the last CR LF";
     EXPECT_EQ(AllLines("a\nb"), (Lines{"a", "b"})) << "bare LF and a last line without an end";
     EXPECT_EQ(AllLines("a\rb\r\nc\r"), (Lines{"ab", "c"})) << "a lone CR is dropped";
@@ -39,7 +38,7 @@ TEST(TextFileRead, LineEndsAndEndOfFile) {
     EXPECT_EQ(AllLines(""), Lines{});
 }
 
-TEST(TextFileRead, LinesHaveNoLengthLimit) {
+TEST(LineReader, LinesHaveNoLengthLimit) {
     const std::string longLine(100000, 'x');
     EXPECT_EQ(AllLines(longLine + "\r\nend\r\n"), (Lines{longLine, "end"}));
     // A CR LF split across two reads of the underlying file is still one line end.
@@ -47,13 +46,13 @@ TEST(TextFileRead, LinesHaveNoLengthLimit) {
     EXPECT_EQ(AllLines(beforeSplit + "\r\nz"), (Lines{beforeSplit, "z"}));
 }
 
-TEST(TextFileRead, KeepsEveryOtherByteAsItIs) {
+TEST(LineReader, KeepsEveryOtherByteAsItIs) {
     const std::string bytes = std::string("\x00\x98\xff\xc0\t ", 6);
     EXPECT_EQ(AllLines(bytes + "\r\n"), Lines{bytes});
 }
 
 // A checker reads the lines the program reads, and learns how they are stored.
-TEST(TextFileRead, StoredLinesAreTheLinesReadAndHowTheyWereStored) {
+TEST(LineReader, StoredLinesAreTheLinesReadAndHowTheyWereStored) {
     const Lines samples = {"a\r\nb\r\n",
                            "a\nb",
                            "a\rb\r\nc\r",
@@ -68,9 +67,8 @@ TEST(TextFileRead, StoredLinesAreTheLinesReadAndHowTheyWereStored) {
     for (const auto& bytes : samples) {
         test::TempDir dir;
         dir.Write("f", bytes);
-        TextFile file;
-        file.Assign(dir.file("f"));
-        file.Reset();
+        LineReader file;
+        file.Open(dir.file("f"));
         Lines stored;
         StoredLine line;
         while (!file.Eof()) {
@@ -83,9 +81,8 @@ TEST(TextFileRead, StoredLinesAreTheLinesReadAndHowTheyWereStored) {
 
     test::TempDir dir;
     dir.Write("f", "a\rb\nc\r\n" + std::string(50, 'x') + "\x1a" + "after");
-    TextFile file;
-    file.Assign(dir.file("f"));
-    file.Reset();
+    LineReader file;
+    file.Open(dir.file("f"));
     StoredLine line;
     file.ReadStoredLine(line, 10);
     EXPECT_EQ(line.text, "ab");
@@ -102,12 +99,11 @@ TEST(TextFileRead, StoredLinesAreTheLinesReadAndHowTheyWereStored) {
     EXPECT_EQ(file.BytesAfterEndMark(), 5u);
 }
 
-TEST(TextFileRead, ReadingPastTheEndGivesEmptyLinesAndZero) {
+TEST(LineReader, ReadingPastTheEndGivesEmptyLinesAndZero) {
     test::TempDir dir;
     dir.Write("f.txt", "only\r\n");
-    TextFile file;
-    file.Assign(dir.file("f.txt"));
-    file.Reset();
+    LineReader file;
+    file.Open(dir.file("f.txt"));
     EXPECT_EQ(file.ReadLine(), "only");
     EXPECT_TRUE(file.Eof());
     EXPECT_EQ(file.ReadLine(), "");
@@ -116,14 +112,13 @@ TEST(TextFileRead, ReadingPastTheEndGivesEmptyLinesAndZero) {
     EXPECT_EQ(file.ReadLine(), "");
 }
 
-TEST(TextFileRead, ReopeningStartsAgainAtTheFirstLine) {
+TEST(LineReader, ReopeningStartsAgainAtTheFirstLine) {
     test::TempDir dir;
     dir.Write("f.txt", "one\r\ntwo\r\n");
-    TextFile file;
-    file.Assign(dir.file("f.txt"));
-    file.Reset();
+    LineReader file;
+    file.Open(dir.file("f.txt"));
     EXPECT_EQ(file.ReadLine(), "one");
-    file.Reset();
+    file.Open(file.Path());
     EXPECT_EQ(file.ReadLine(), "one");
 }
 
@@ -134,20 +129,19 @@ struct IntegerCase {
     std::int32_t second;
 };
 
-class TextFileInteger : public testing::TestWithParam<IntegerCase> {};
+class LineReaderInteger : public testing::TestWithParam<IntegerCase> {};
 
-TEST_P(TextFileInteger, ReadsTwoNumbers) {
+TEST_P(LineReaderInteger, ReadsTwoNumbers) {
     test::TempDir dir;
     dir.Write("n.txt", GetParam().bytes);
-    TextFile file;
-    file.Assign(dir.file("n.txt"));
-    file.Reset();
+    LineReader file;
+    file.Open(dir.file("n.txt"));
     EXPECT_EQ(file.ReadInteger(), GetParam().first);
     EXPECT_EQ(file.ReadInteger(), GetParam().second);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Forms, TextFileInteger,
+    Forms, LineReaderInteger,
     testing::Values(IntegerCase{"Decimal", "70\r\n12\r\n", 70, 12},
                     IntegerCase{"Signs", "-5 +7", -5, 7},
                     IntegerCase{"BlanksAndLineEnds", "  \t\r\n\r\n 3\r\n\r\n  4", 3, 4},
@@ -161,15 +155,14 @@ INSTANTIATE_TEST_SUITE_P(
                                 8, 0}),
     [](const auto& row) { return std::string(row.param.name); });
 
-TEST(TextFileInteger, RejectsWhatIsNotA32BitInteger) {
+TEST(LineReaderInteger, RejectsWhatIsNotA32BitInteger) {
     for (const std::string& bad :
          std::vector<std::string>{"abc", "12abc", "2147483648", "-2147483649", "$100000000", "0x",
                                   "$", "-", "1.5", std::string(33, '1')}) {
         test::TempDir dir;
         dir.Write("n.txt", bad + "\r\n");
-        TextFile file;
-        file.Assign(dir.file("n.txt"));
-        file.Reset();
+        LineReader file;
+        file.Open(dir.file("n.txt"));
         try {
             file.ReadInteger();
             ADD_FAILURE() << "accepted " << bad;
@@ -180,20 +173,18 @@ TEST(TextFileInteger, RejectsWhatIsNotA32BitInteger) {
     }
 }
 
-TEST(TextFileInteger, ThirtyTwoCharactersAreStillANumber) {
+TEST(LineReaderInteger, ThirtyTwoCharactersAreStillANumber) {
     test::TempDir dir;
     dir.Write("n.txt", std::string(31, '0') + "7");
-    TextFile file;
-    file.Assign(dir.file("n.txt"));
-    file.Reset();
+    LineReader file;
+    file.Open(dir.file("n.txt"));
     EXPECT_EQ(file.ReadInteger(), 7);
 }
 
 void ExpectOpenFails(const std::string& path, int code, const char* message) {
-    TextFile file;
-    file.Assign(path);
+    LineReader file;
     try {
-        file.Reset();
+        file.Open(path);
         ADD_FAILURE() << "opened " << path;
     } catch (const InOutError& error) {
         EXPECT_EQ(error.code(), code) << path;
@@ -201,7 +192,7 @@ void ExpectOpenFails(const std::string& path, int code, const char* message) {
     }
 }
 
-TEST(TextFileOpen, FailuresCarryTheirCodes) {
+TEST(LineReaderOpen, FailuresCarryTheirCodes) {
     test::TempDir dir;
     ExpectOpenFails(dir.file("missing.txt"), 2, "File not found");
     ExpectOpenFails(dir.file("nofolder/missing.txt"), 3, "Invalid filename");
@@ -209,13 +200,12 @@ TEST(TextFileOpen, FailuresCarryTheirCodes) {
     ExpectOpenFails(dir.file("plain/below.txt"), 3, "Invalid filename");
 }
 
-TEST(TextFileOpen, AFolderCannotBeReadAsAFile) {
+TEST(LineReaderOpen, AFolderCannotBeReadAsAFile) {
     test::TempDir dir;
     std::filesystem::create_directory(dir.path() / "folder");
-    TextFile file;
-    file.Assign(dir.file("folder"));
+    LineReader file;
     try {
-        file.Reset();
+        file.Open(dir.file("folder"));
         file.Eof();
         ADD_FAILURE() << "read a folder";
     } catch (const InOutError& error) {
@@ -223,48 +213,34 @@ TEST(TextFileOpen, AFolderCannotBeReadAsAFile) {
     }
 }
 
-TEST(TextFileOpen, BackslashesAreFolderSeparators) {
+TEST(LineReaderOpen, BackslashesAreFolderSeparators) {
     test::TempDir dir;
     dir.Write("dlg/7.dlg", "$a\r\n");
-    TextFile file;
-    file.Assign(dir.prefix() + "dlg\\7.dlg");
-    file.Reset();
+    LineReader file;
+    file.Open(dir.prefix() + "dlg\\7.dlg");
     EXPECT_EQ(file.ReadLine(), "$a");
 }
 
-TEST(TextFileOpen, APathLongerThan259IsNeverCutShort) {
+TEST(LineReaderOpen, APathLongerThan259IsNeverCutShort) {
     test::TempDir dir;
     const std::string name(259 - dir.prefix().size(), 'n');
     dir.Write(name, "fits\r\n");
-    TextFile file;
-    file.Assign(dir.prefix() + name);
-    file.Reset();
+    LineReader file;
+    file.Open(dir.prefix() + name);
     EXPECT_EQ(file.ReadLine(), "fits");
     file.Close();
     // The same name with one more character must not open the shorter file.
     ExpectOpenFails(dir.prefix() + name + "x", 3, "Invalid filename");
 }
 
-TEST(TextFileOpen, UseOfAClosedFileOrTheWrongDirection) {
-    test::TempDir dir;
-    dir.Write("f.txt", "x\r\n");
-    TextFile file;
-    file.Assign(dir.file("f.txt"));
+TEST(LineReaderOpen, AClosedFileIsNeitherReadNorClosed) {
+    LineReader file;
     EXPECT_THROW(file.ReadLine(), InOutError);
-    EXPECT_THROW(file.Close(), InOutError);
-    file.Reset();
     try {
-        file.WriteLine("y");
+        file.Close();
         ADD_FAILURE();
     } catch (const InOutError& error) {
-        EXPECT_EQ(error.code(), 105);
-    }
-    file.Rewrite();
-    try {
-        file.ReadLine();
-        ADD_FAILURE();
-    } catch (const InOutError& error) {
-        EXPECT_EQ(error.code(), 104);
+        EXPECT_EQ(error.code(), 103);
     }
 }
 

@@ -1,0 +1,91 @@
+#include "platform/line_writer.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <utility>
+
+#include "platform/errors.h"
+#include "platform/file_access.h"
+
+namespace tumbo {
+
+namespace {
+
+constexpr char kEndOfFile = 26;
+
+}  // namespace
+
+LineWriter::~LineWriter() {
+    if (fd_ >= 0) {
+        calls_.Close(fd_);
+    }
+}
+
+void LineWriter::Name(std::string_view path) {
+    path_.assign(path);
+    systemPath_ = file_access::SystemPath(path);
+}
+
+void LineWriter::Opened(int fd, const std::string& writtenPath, bool hold) {
+    fd_ = fd;
+    writtenPath_ = writtenPath;
+    hold_ = hold;
+    buffer_.clear();
+}
+
+void LineWriter::WriteLine(std::string_view text) {
+    if (!IsOpen()) {
+        throw InOutError(io_code::kFileNotOpen, "write", systemPath_, 0, "the file is not open");
+    }
+    for (const char c : text) {
+        Put(c == '\r' || c == '\n' || c == kEndOfFile ? ' ' : c);
+    }
+    Put('\r');
+    Put('\n');
+}
+
+void LineWriter::WriteBytes(std::string_view bytes) {
+    if (!IsOpen()) {
+        throw InOutError(io_code::kFileNotOpen, "write", systemPath_, 0, "the file is not open");
+    }
+    for (const char c : bytes) {
+        Put(c);
+    }
+}
+
+void LineWriter::Put(char byte) {
+    if (!hold_ && buffer_.size() == kBufferSize) {
+        Flush();
+    }
+    buffer_.push_back(byte);
+}
+
+void LineWriter::Flush() {
+    if (const int err = file_access::WriteAll(calls_, fd_, buffer_); err != 0) {
+        Fail(err, "write", writtenPath_);
+    }
+    buffer_.clear();
+}
+
+void LineWriter::SyncAndClose() {
+    Flush();
+    if (calls_.Fsync(fd_) != 0) {
+        Fail(errno, "sync", writtenPath_);
+    }
+    calls_.Close(std::exchange(fd_, -1));
+}
+
+void LineWriter::Fail(int err, const char* operation, const std::string& path) {
+    const int code = CodeFromErrno(err, path, calls_);
+    Undo();
+    throw InOutError(code, operation, path, err);
+}
+
+void LineWriter::Release() noexcept {
+    if (fd_ >= 0) {
+        calls_.Close(std::exchange(fd_, -1));
+    }
+    buffer_.clear();
+}
+
+}  // namespace tumbo

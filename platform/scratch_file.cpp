@@ -1,0 +1,31 @@
+#include "platform/scratch_file.h"
+
+#include <fcntl.h>
+
+#include <cerrno>
+#include <utility>
+
+#include "platform/errors.h"
+#include "platform/file_access.h"
+
+namespace tumbo {
+
+void ScratchFile::Rewrite(std::string_view path) {
+    Release();
+    Name(path);
+    Opened(file_access::Open(calls_, path_, systemPath_, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW,
+                             "create"),
+           systemPath_, false);
+}
+
+void ScratchFile::Close() {
+    if (!IsOpen()) {
+        throw InOutError(io_code::kFileNotOpen, "close", systemPath_, 0, "the file is not open");
+    }
+    Flush();
+    if (calls_.Close(std::exchange(fd_, -1)) != 0) {
+        Fail(errno, "close", systemPath_);
+    }
+}
+
+}  // namespace tumbo

@@ -99,21 +99,27 @@ void SyncFolder(FileCalls& calls, const std::string& folder) {
     }
 }
 
-// Makes the folder and the missing ones above it; true when it made the folder itself.
+// Makes the folder and the missing ones above it, each name synced into the folder above,
+// so that a base said to be installed outlasts a power cut; true when it made the folder.
 bool MakeFolders(FileCalls& calls, const std::string& folder) {
-    if (calls.Mkdir(folder.c_str(), 0755) == 0) {
-        return true;
+    if (calls.Mkdir(folder.c_str(), 0755) != 0) {
+        if (errno == EEXIST) {
+            return false;
+        }
+        const auto slash = folder.find_last_of('/');
+        if (errno != ENOENT || slash == std::string::npos || slash == 0) {
+            Fail(calls, errno, "create the folder", folder);
+        }
+        MakeFolders(calls, folder.substr(0, slash));
+        if (calls.Mkdir(folder.c_str(), 0755) != 0) {
+            if (errno == EEXIST) {
+                return false;
+            }
+            Fail(calls, errno, "create the folder", folder);
+        }
     }
-    if (errno == EEXIST) {
-        return false;
-    }
-    const auto slash = folder.find_last_of('/');
-    if (errno != ENOENT || slash == std::string::npos || slash == 0) {
-        Fail(calls, errno, "create the folder", folder);
-    }
-    MakeFolders(calls, folder.substr(0, slash));
-    if (calls.Mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST) {
-        Fail(calls, errno, "create the folder", folder);
+    if (const int err = file_access::SyncFolderOf(calls, folder); err != 0) {
+        Fail(calls, err, "sync the folder above", folder);
     }
     return true;
 }

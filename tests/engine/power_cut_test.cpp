@@ -1,18 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <filesystem>
 #include <functional>
 #include <iostream>
 #include <optional>
 #include <string>
 
 #include "engine/base_editor.h"
+#include "engine/base_install.h"
 #include "platform/errors.h"
 #include "support/crash_scenario.h"
 #include "support/durable_memory_file_calls.h"
 #include "support/engine_fixture.h"
-#include "support/temp_dir.h"
 
 namespace tumbo {
 namespace {
@@ -29,12 +28,8 @@ const std::string kSavedOptions = CrLfLines({"renamed", "false", "70", "1"});
 // started on it must answer and learn.
 class PowerCut : public testing::Test {
 protected:
-    // The base's files lie in memory, under the name of a real folder that is kept empty:
-    // telling a missing file from a missing folder still looks at the real one.
-    PowerCut() { std::filesystem::create_directory(dir_.path() / "dlg"); }
-
-    test::TempDir dir_;
-    const std::string base_ = dir_.prefix();
+    // Where a first start installs the base: the folders above it are still to be made.
+    const std::string base_ = "/home/me/.local/share/tumbo3/";
 
     test::DurableMemoryFileCalls& Disk() { return *disk_; }
     std::string Read(const std::string& name) {
@@ -42,8 +37,10 @@ protected:
     }
     bool Exists(const std::string& name) { return Disk().Exists(base_ + name); }
 
+    void NewDisk() { disk_.emplace(); }
+
     void WriteBase(bool twoDialogues = false) {
-        disk_.emplace();
+        NewDisk();
         Disk().Put(base_ + "opt.tmb", twoDialogues ? kLearntOptions : kOldOptions);
         Disk().Put(base_ + "dlg/1.dlg", kDialogue1);
         if (twoDialogues) {
@@ -252,6 +249,47 @@ TEST_F(PowerCut, ForgettingAndEditingLeaveTheOldOrTheNewBase) {
         EXPECT_EQ(Read("path.tmb"), kOldPathList);
     };
     EXPECT_GT(CutAtEveryCall([&] { WriteBase(true); }, forgetAndEdit, check), 30);
+}
+
+// A first start installs the bundled base. Cut anywhere, the disk holds no base or a whole
+// one, whole for good once the install said so; the next start installs what is missing
+// and answers and learns.
+TEST_F(PowerCut, AFirstInstallLeavesNoBaseOrAWholeOne) {
+    const std::string bundled = "/usr/share/tumbo3/base";
+    const std::string folder = base_.substr(0, base_.size() - 1);
+    const auto writeBundled = [&] {
+        NewDisk();
+        Disk().Put(bundled + "/opt.tmb", kOldOptions);
+        Disk().Put(bundled + "/dlg/1.dlg", kDialogue1);
+        Disk().Put(bundled + "/path.tmb", kOldPathList);
+        Disk().Put(bundled + "/version", "3.0.0\n");
+        Disk().MakeFolders("/home/me");
+    };
+    const auto install = [&](int cutAt) {
+        finished = false;
+        Survive(cutAt, [&] {
+            finished = InstallBundledBase(bundled, folder, Disk()) == InstallResult::kInstalled &&
+                       !Disk().PowerWentOff();
+        });
+    };
+    const auto expectWhole = [&] {
+        EXPECT_EQ(Read("opt.tmb"), kOldOptions);
+        EXPECT_EQ(Read("dlg/1.dlg"), kDialogue1);
+        EXPECT_EQ(Read("path.tmb"), kOldPathList);
+        EXPECT_EQ(Read(".bundled-version"), "3.0.0\n");
+    };
+    const auto check = [&] {
+        if (finished || Disk().Exists(folder)) {
+            expectWhole();
+        }
+        EXPECT_NE(InstallBundledBase(bundled, folder, Disk()), InstallResult::kInstalling);
+        expectWhole();
+        EXPECT_EQ(Disk().Names("/home/me/.local/share"), std::set<std::string>{"tumbo3"})
+            << "nothing half-built is left beside it";
+        ExpectNoTemporaries();
+        ExpectNextStartLearns(false);
+    };
+    EXPECT_GT(CutAtEveryCall(writeBundled, install, check), 30);
 }
 
 }  // namespace

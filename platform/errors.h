@@ -29,8 +29,6 @@ inline constexpr int kAccessDenied = 5;
 inline constexpr int kFileInUse = 32;
 inline constexpr int kDiskFull = 112;
 inline constexpr int kFileNotOpen = 103;
-inline constexpr int kNotOpenForInput = 104;
-inline constexpr int kNotOpenForOutput = 105;
 inline constexpr int kInvalidNumericInput = 106;
 }  // namespace io_code
 

@@ -33,10 +33,14 @@ void LineWriter::Opened(int fd, const std::string& writtenPath, bool hold) {
     buffer_.clear();
 }
 
-void LineWriter::WriteLine(std::string_view text) {
+void LineWriter::RequireOpen(const char* operation) const {
     if (!IsOpen()) {
-        throw InOutError(io_code::kFileNotOpen, "write", systemPath_, 0, "the file is not open");
+        throw InOutError(io_code::kFileNotOpen, operation, systemPath_, 0, "the file is not open");
     }
+}
+
+void LineWriter::WriteLine(std::string_view text) {
+    RequireOpen("write");
     for (const char c : text) {
         Put(c == '\r' || c == '\n' || c == kEndOfFile ? ' ' : c);
     }
@@ -45,9 +49,7 @@ void LineWriter::WriteLine(std::string_view text) {
 }
 
 void LineWriter::WriteBytes(std::string_view bytes) {
-    if (!IsOpen()) {
-        throw InOutError(io_code::kFileNotOpen, "write", systemPath_, 0, "the file is not open");
-    }
+    RequireOpen("write");
     for (const char c : bytes) {
         Put(c);
     }

@@ -38,6 +38,7 @@ protected:
     // The file is open on `fd`, its bytes going to `writtenPath`. A writer that holds its
     // bytes writes nothing before Flush.
     void Opened(int fd, const std::string& writtenPath, bool hold);
+    void RequireOpen(const char* operation) const;
     void Flush();
     // Flushes, syncs and closes. Once a file is synced a failing close has nothing left to
     // lose: Linux reports write-back errors at the sync and releases the descriptor anyway.

@@ -5,7 +5,6 @@
 #include <cerrno>
 #include <utility>
 
-#include "platform/errors.h"
 #include "platform/file_access.h"
 
 namespace tumbo {
@@ -19,9 +18,7 @@ void ScratchFile::Rewrite(std::string_view path) {
 }
 
 void ScratchFile::Close() {
-    if (!IsOpen()) {
-        throw InOutError(io_code::kFileNotOpen, "close", systemPath_, 0, "the file is not open");
-    }
+    RequireOpen("close");
     Flush();
     if (calls_.Close(std::exchange(fd_, -1)) != 0) {
         Fail(errno, "close", systemPath_);

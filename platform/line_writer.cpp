@@ -90,4 +90,12 @@ void LineWriter::Release() noexcept {
     buffer_.clear();
 }
 
+void LineWriter::DropTemporary() noexcept {
+    Release();
+    if (!writtenPath_.empty() && writtenPath_ != systemPath_) {
+        calls_.Unlink(writtenPath_.c_str());
+    }
+    writtenPath_.clear();
+}
+
 }  // namespace tumbo

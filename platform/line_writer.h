@@ -47,6 +47,9 @@ protected:
     [[noreturn]] void Fail(int err, const char* operation, const std::string& path);
     virtual void Undo() noexcept = 0;
     void Release() noexcept;
+    // Releases, and removes the temporary beside the file that the bytes were going to,
+    // if there is one still; the file itself is never removed here.
+    void DropTemporary() noexcept;
 
     FileCalls& calls_;
     std::string path_;

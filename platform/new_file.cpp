@@ -62,12 +62,4 @@ void NewFile::Undo() noexcept {
     }
 }
 
-void NewFile::DropTemporary() noexcept {
-    Release();
-    if (!writtenPath_.empty()) {
-        calls_.Unlink(writtenPath_.c_str());
-        writtenPath_.clear();
-    }
-}
-
 }  // namespace tumbo

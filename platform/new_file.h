@@ -23,7 +23,6 @@ public:
 
 private:
     void Undo() noexcept override;
-    void DropTemporary() noexcept;
 
     bool committed_ = false;
 };

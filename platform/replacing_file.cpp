@@ -62,11 +62,7 @@ void ReplacingFile::Commit() {
 }
 
 void ReplacingFile::Abandon() noexcept {
-    Release();
-    if (!writtenPath_.empty()) {
-        calls_.Unlink(writtenPath_.c_str());
-        writtenPath_.clear();
-    }
+    DropTemporary();
 }
 
 }  // namespace tumbo

@@ -287,12 +287,9 @@ public:
         if (PowerIsOff()) {
             return Fail(EIO);
         }
-        const Where where = Find(path);
-        if (where.err != 0 || where.node < 0) {
-            return Fail(where.err != 0 ? where.err : ENOENT);
-        }
-        if (!nodes_[where.node].folder) {
-            return Fail(ENOTDIR);
+        Where where;
+        if (const int err = FolderAt(path, where); err != 0) {
+            return Fail(err);
         }
         if (!nodes_[where.node].entries.empty() || where.parent < 0) {
             return Fail(where.parent < 0 ? EBUSY : ENOTEMPTY);
@@ -310,12 +307,9 @@ public:
         if (PowerIsOff()) {
             return Fail(EIO);
         }
-        const Where where = Find(path);
-        if (where.err != 0 || where.node < 0) {
-            return Fail(where.err != 0 ? where.err : ENOENT);
-        }
-        if (!nodes_[where.node].folder) {
-            return Fail(ENOTDIR);
+        Where where;
+        if (const int err = FolderAt(path, where); err != 0) {
+            return Fail(err);
         }
         for (const auto& [name, node] : nodes_[where.node].entries) {
             each(name);
@@ -405,6 +399,14 @@ private:
             where.node = found == folder.entries.end() ? -1 : found->second;
         }
         return where;
+    }
+    // The folder `path` leads to, or the errno of a lookup that finds none.
+    int FolderAt(const char* path, Where& where) const {
+        where = Find(path);
+        if (where.err != 0 || where.node < 0) {
+            return where.err != 0 ? where.err : ENOENT;
+        }
+        return nodes_.at(where.node).folder ? 0 : ENOTDIR;
     }
     int NewNode(bool folder, mode_t mode) {
         const int id = static_cast<int>(nodes_.size());

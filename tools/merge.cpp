@@ -92,7 +92,7 @@ int Merge(const std::string& bundled, const std::string& user, std::ostream& out
           FileCalls& calls) {
     std::unique_ptr<BaseLock> lock;
     try {
-        lock = BaseLock::TryAcquire(DataFolderOf(user));
+        lock = BaseLock::TryAcquire(DataFolderOf(user), calls);
     } catch (const TumboError& error) {
         PrintFailure(err, kTool, error);
         return merge_status::kUnusable;

@@ -11,6 +11,7 @@
 
 #include "platform/base_lock.h"
 #include "platform/errors.h"
+#include "support/failing_file_calls.h"
 #include "support/temp_dir.h"
 
 namespace tumbo {
@@ -28,6 +29,24 @@ TEST(BaseLock, OneHolderPerFolderAndFoldersApart) {
     EXPECT_NE(BaseLock::TryAcquire(one.path().string()), nullptr);
     EXPECT_TRUE(one.Names().empty()) << "the lock writes nothing into the folder";
     EXPECT_THROW(BaseLock::TryAcquire(one.file("missing")), InOutError);
+}
+
+// A lock the system cannot give (no locks on this file system, say) is no lock: the start
+// is told so, never run as if it held one, and never taken for another holder's.
+TEST(BaseLock, ALockThatCannotBeHadIsAnError) {
+    test::TempDir dir;
+    test::FailingFileCalls calls;
+    calls.FailAt(test::FailingFileCalls::Call::kFlock, ENOLCK);
+    try {
+        BaseLock::TryAcquire(dir.path().string(), calls);
+        ADD_FAILURE() << "locked";
+    } catch (const InOutError& error) {
+        EXPECT_EQ(error.systemError(), ENOLCK);
+        EXPECT_NE(error.details().find("Operation: lock the data folder"), std::string::npos);
+    }
+    calls.Heal();
+    EXPECT_NE(BaseLock::TryAcquire(dir.path().string(), calls), nullptr)
+        << "taken once the system gives locks again";
 }
 
 TEST(BaseLock, AKilledHolderLetsGo) {

@@ -199,7 +199,8 @@ class LockProbe : public FileCalls {
 public:
     explicit LockProbe(std::string folder) : folder_(std::move(folder)) {}
     int Open(const char* path, int flags, mode_t mode) override {
-        if (std::string_view(path).starts_with(folder_)) {
+        // The folder itself is opened to take the lock.
+        if (std::string_view(path).starts_with(folder_) && path != folder_) {
             ++opens;
             freeAtSomeOpen = freeAtSomeOpen || BaseLock::TryAcquire(folder_) != nullptr;
         }

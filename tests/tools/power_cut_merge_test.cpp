@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <filesystem>
 #include <iostream>
 #include <optional>
 #include <sstream>
@@ -10,7 +9,6 @@
 #include "engine/engine.h"
 #include "support/durable_memory_file_calls.h"
 #include "support/engine_fixture.h"
-#include "support/temp_dir.h"
 #include "tools/merge.h"
 
 namespace tumbo {
@@ -34,12 +32,10 @@ std::string UserPathList(int merged) {
     return lines;
 }
 
-// The user's base lies in memory under the name of a real, empty folder, which the merge
-// locks; the bundled one adds two dialogues to it.
+// Both bases lie in memory, the lock with them; the bundled one adds two dialogues to the
+// user's.
 class PowerCutMerge : public testing::Test {
 protected:
-    PowerCutMerge() { std::filesystem::create_directory(user.path() / "dlg"); }
-
     void WriteBases() {
         disk.emplace();
         disk->Put(user.file("opt.tmb"), UserOptions(1));
@@ -52,9 +48,7 @@ protected:
     }
 
     int Merge() {
-        const std::string from = bundled.path().string();
-        const std::string to = user.path().string();
-        const char* argv[] = {"tumbo-merge", from.c_str(), to.c_str()};
+        const char* argv[] = {"tumbo-merge", bundled.path.c_str(), user.path.c_str()};
         std::ostringstream out;
         std::ostringstream err;
         return tools::RunMerge(3, argv, out, err, *disk);
@@ -63,8 +57,13 @@ protected:
         return disk->Read(user.file(name)).value_or("<missing>");
     }
 
-    test::TempDir user;
-    test::TempDir bundled;
+    struct Folder {
+        std::string path;
+        std::string file(const std::string& name) const { return path + "/" + name; }
+        std::string prefix() const { return path + "/"; }
+    };
+    const Folder user{"/home/me/base"};
+    const Folder bundled{"/usr/share/tumbo3/base"};
     std::optional<test::DurableMemoryFileCalls> disk;
 };
 

@@ -135,8 +135,14 @@ void TForm1::FocusTopmost() {
     if (!Frame61->isHidden()) {
         return;
     }
-    const Overlay* top = TopOverlay();
-    (top != nullptr ? top->firstControl : Edit1)->setFocus();
+    if (const Overlay* top = TopOverlay(); top != nullptr) {
+        top->firstControl->setFocus();
+        return;
+    }
+    // Back from a panel the field still shows the last phrase sent: the next one typed
+    // must replace it, not join it.
+    Edit1->setFocus();
+    Edit1->selectAll();
 }
 
 void TForm1::EscapeTopPanel() {

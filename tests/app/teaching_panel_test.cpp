@@ -100,6 +100,19 @@ TEST_F(TeachingPanel, LeavingSaysSoAndReturnsToTheChat) {
     EXPECT_EQ(dir.Read("path.tmb"), CrLfLines({"dlg\\1.dlg"}));
 }
 
+// Whether the lesson is kept or left, what is typed next is a new phrase.
+TEST_F(TeachingPanel, ThePhraseTypedAfterTheLessonReplacesTheLastOne) {
+    for (QPushButton* close : {panel()->BitBtn1, panel()->BitBtn2}) {
+        Type(close == panel()->BitBtn1 ? "kept one" : "left one");
+        panel()->Edit5->setText("reply");
+        QTest::mouseClick(close, Qt::LeftButton);
+        ASSERT_FALSE(panel()->isVisible());
+        ASSERT_TRUE(form->Edit1->hasFocus());
+        QTest::keyClicks(form->Edit1, "next");
+        EXPECT_EQ(form->Edit1->text(), "next");
+    }
+}
+
 TEST_F(TeachingPanel, AFailedConfirmKeepsThePanelWithWhatWasTyped) {
     Type("unknown");
     TypeInto(panel()->Edit5, "reply");

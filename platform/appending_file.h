@@ -10,7 +10,7 @@ namespace tumbo {
 
 // Appends lines to an existing file. The lines wait in memory until Commit writes them in
 // one go and syncs them; a failure on the way cuts the file back to what it held, and an
-// append never committed writes nothing. A link in the file's place is refused.
+// append never committed adds nothing. A link in the file's place is refused.
 class AppendingFile final : public LineWriter {
 public:
     explicit AppendingFile(FileCalls& calls = SystemFileCalls()) : LineWriter(calls) {}

@@ -1,6 +1,5 @@
 #include "platform/line_writer.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <utility>
 

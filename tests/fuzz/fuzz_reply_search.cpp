@@ -3,7 +3,6 @@
 // first byte picks what the user does next and whose rest is the text typed for it.
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -12,23 +11,13 @@
 #include "engine/phrase_fold.h"
 #include "fuzz_support.h"
 #include "platform/errors.h"
-#include "support/memory_file_calls.h"
+#include "support/durable_memory_file_calls.h"
 #include "support/null_window.h"
-#include "support/temp_dir.h"
 
 namespace {
 
 constexpr std::size_t kFirstEvent = 5;
 constexpr std::size_t kMaxEvents = 12;
-
-// The base lives in memory, at the path of a real empty folder, so that the error codes
-// that look at the disk for the folder answer as they would for real files.
-const tumbo::test::TempDir& Dir() {
-    static const tumbo::test::TempDir dir;
-    static const bool dialogueFolder = std::filesystem::create_directory(dir.path() / "dlg");
-    static_cast<void>(dialogueFolder);
-    return dir;
-}
 
 std::uint64_t CounterFrom(std::string_view bytes) {
     std::uint64_t counter = 0;
@@ -100,22 +89,19 @@ void Act(tumbo::Engine& engine, tumbo::test::NullWindow& window, std::string_vie
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const tumbo::fuzz::Sections sections(data, size);
-    const auto& dir = Dir();
-    static tumbo::test::MemoryFileCalls files;
-    files.Clear();
-    files.MakeFolder(dir.path().string());
-    files.MakeFolder(dir.file("dlg"));
-    files.Put(dir.prefix() + std::string(tumbo::base_format::kOptionFile),
-              std::string(sections[1]));
-    files.Put(dir.prefix() + std::string(tumbo::base_format::kPathList), std::string(sections[2]));
-    files.Put(dir.file("dlg/1.dlg"), std::string(sections[3]));
-    files.Put(dir.file("dlg/2.dlg"), std::string(sections[4]));
+    const std::string base = "/base/";
+    tumbo::test::DurableMemoryFileCalls files;
+    files.MakeFolders(base + "dlg");
+    files.Put(base + std::string(tumbo::base_format::kOptionFile), std::string(sections[1]));
+    files.Put(base + std::string(tumbo::base_format::kPathList), std::string(sections[2]));
+    files.Put(base + "dlg/1.dlg", std::string(sections[3]));
+    files.Put(base + "dlg/2.dlg", std::string(sections[4]));
 
     tumbo::test::NullClock clock;
     clock.counter = CounterFrom(sections[0]);
     tumbo::Engine engine(clock, files);
     tumbo::test::NullWindow window(engine);
-    engine.SetProgramDir(dir.prefix());
+    engine.SetProgramDir(base);
     engine.BindFiles();
     try {
         window.LoadOptions();

@@ -72,34 +72,6 @@ TEST_F(BaseInstall, AFirstStartInstallsTheWholeBaseOnce) {
     EXPECT_EQ(Read("opt.tmb"), "taught\r\n");
 }
 
-// Killed at each file call: no base, or a whole one; the next start installs it.
-TEST_F(BaseInstall, KilledAtEveryCallLeavesNoBaseOrAWholeOne) {
-    int crashes = 0;
-    for (int crashAt = 1;; ++crashAt) {
-        SCOPED_TRACE("crash at call " + std::to_string(crashAt));
-        ASSERT_LT(crashAt, 200);
-        home.Clear();
-        test::FailingFileCalls calls;
-        calls.FailAt(Call::kAny, EIO, crashAt);
-        try {
-            InstallBundledBase(bundled.path().string(), Folder(), calls);
-        } catch (const TumboError&) {
-        }
-        if (calls.Uses() < crashAt) {
-            ExpectWhole();
-            break;
-        }
-        ++crashes;
-        if (fs::exists(Folder())) {
-            ExpectWhole();
-        }
-        EXPECT_NE(InstallBundledBase(bundled.path().string(), Folder()),
-                  InstallResult::kInstalling);
-        ExpectWhole();
-    }
-    EXPECT_GT(crashes, 15);
-}
-
 TEST_F(BaseInstall, ASecondFirstStartWaitsForTheOneInstalling) {
     fs::create_directories(home.file("share/.tumbo3.install"));
     {

@@ -1,31 +1,28 @@
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <functional>
-#include <iostream>
 #include <optional>
 #include <string>
 
-#include "engine/base_editor.h"
 #include "engine/base_install.h"
 #include "platform/errors.h"
 #include "support/crash_scenario.h"
 #include "support/durable_memory_file_calls.h"
-#include "support/engine_fixture.h"
+#include "support/power_cuts.h"
 
 namespace tumbo {
 namespace {
 
 using test::CrLfLines;
+using test::Stop;
 
 using namespace test::crash_scenario;
 
 const std::string kSavedOptions = CrLfLines({"renamed", "false", "70", "1"});
 
-// Each scenario runs once whole to count its file calls, then on a fresh base with the
-// power cut at each call, and once more cut just after the last. The disk must then hold
-// the old base or the new one, with everything the scenario had finished, and a program
-// started on it must answer and learn.
+// Each scenario is stopped at each of its file calls, by a power cut and by a kill. The disk
+// must then hold the old base or the new one, with everything the scenario had finished, and
+// a program started on it must answer and learn.
 class PowerCut : public testing::Test {
 protected:
     // Where a first start installs the base: the folders above it are still to be made.
@@ -37,9 +34,8 @@ protected:
     }
     bool Exists(const std::string& name) { return Disk().Exists(base_ + name); }
 
-    void NewDisk() { disk_.emplace(); }
-
-    void WriteBase(bool twoDialogues = false) {
+    test::DurableMemoryFileCalls& NewDisk() { return disk_.emplace(); }
+    test::DurableMemoryFileCalls& WriteBase(bool twoDialogues = false) {
         NewDisk();
         Disk().Put(base_ + "opt.tmb", twoDialogues ? kLearntOptions : kOldOptions);
         Disk().Put(base_ + "dlg/1.dlg", kDialogue1);
@@ -47,42 +43,26 @@ protected:
             Disk().Put(base_ + "dlg/2.dlg", kDialogue2);
         }
         Disk().Put(base_ + "path.tmb", twoDialogues ? kNewPathList : kOldPathList);
+        return Disk();
     }
 
-    // `run` works on the disk with the power cut at the call it is given; `check` looks at
-    // what the disk kept. Returns the number of cut points.
-    int CutAtEveryCall(const std::function<void()>& write, const std::function<void(int)>& run,
-                       const std::function<void()>& check) {
-        write();
-        run(INT_MAX);
-        // Counted once the run's objects are gone, whose destructors may make calls too.
-        const int points = Disk().Calls() + 1;
-        for (int cutAt = 1; cutAt <= points && !HasFatalFailure(); ++cutAt) {
-            SCOPED_TRACE("power cut at call " + std::to_string(cutAt) + " of " +
-                         std::to_string(points - 1));
-            write();
-            run(cutAt);
-            Disk().Restart();
-            check();
-        }
-        RecordProperty("power_cut_points", points);
-        std::cout << "[ power cuts ] " << points << " cut points\n";
-        return points;
-    }
-
-    // Runs `steps` with the power cut at `cutAt`; only the cut may make a step fail.
-    void Survive(int cutAt, const std::function<void()>& steps) {
-        Disk().CutPowerAt(cutAt);
+    // Runs `steps` stopped at `stopAt`; only the stop may make a step fail.
+    void Survive(int stopAt, const std::function<void()>& steps) {
+        Disk().CutPowerAt(stopAt);
         try {
             steps();
         } catch (const TumboError& error) {
-            EXPECT_GE(Disk().Calls(), cutAt) << "only the cut may fail: " << error.what();
+            EXPECT_TRUE(Disk().PowerWentOff()) << "only the stop may fail: " << error.what();
         }
     }
 
     // A new version written beside a file becomes durable only if its folder is synced
-    // before the rename: nothing does that, so none may be left.
-    void ExpectNoTemporaries() {
+    // before the rename, which nothing does: a power cut leaves none. What a killed run left
+    // goes at the next start.
+    void ExpectNoTemporaries(Stop stop) {
+        if (stop == Stop::kKill) {
+            Engine::RemoveStaleTemporaries(base_, Disk());
+        }
         for (const std::string folder : {"", "dlg", "dlg/forgotten"}) {
             for (const std::string& name : Disk().Names(base_ + folder)) {
                 EXPECT_EQ(name.find(".tmp"), std::string::npos) << folder << "/" << name;
@@ -90,26 +70,18 @@ protected:
         }
     }
 
-    // The next start answers from the base, and the next lesson is stored and answers.
     void ExpectNextStartLearns(bool learnt) {
-        test::FakeClock clock;
-        Engine engine(clock, Disk());
-        test::FakeWindow window(engine);
-        ASSERT_NO_THROW(test::StartOnBase(engine, base_));
-        const auto say = [&](const std::string& phrase) { return window.Say(phrase); };
-        EXPECT_EQ(say("known"), "Tumbo:yes");
         if (learnt) {
-            EXPECT_EQ(say("unknown"), "Tumbo:first reply");
-            EXPECT_EQ(say("second"), "Tumbo:second reply");
+            ExpectAnswersAndLearns(Disk(), base_,
+                                   {{"known", "Tumbo:yes"},
+                                    {"unknown", "Tumbo:first reply"},
+                                    {"second", "Tumbo:second reply"}});
+        } else {
+            ExpectAnswersAndLearns(Disk(), base_, {{"known", "Tumbo:yes"}});
         }
-        say("later");
-        ASSERT_TRUE(window.teachPanelVisible);
-        window.teachFields[4] = "later reply";
-        ASSERT_NO_THROW(window.ConfirmTeaching());
-        EXPECT_EQ(say("later"), "Tumbo:later reply");
     }
 
-    // Set by a run: what it had finished before the cut. A step that ends after the cut
+    // Set by a run: what it had finished before the stop. A step that ends after the stop
     // has finished nothing the user could see.
     bool finished = false;
     bool forgetFinished = false;
@@ -119,24 +91,15 @@ private:
 };
 
 TEST_F(PowerCut, ALessonIsOnTheDiskWholeOrNotAtAll) {
-    const auto teach = [&](int cutAt) {
-        test::FakeClock clock;
-        Engine engine(clock, Disk());
-        test::FakeWindow window(engine);
-        test::StartOnBase(engine, base_);
+    const auto teach = [&](int stopAt) {
+        Program program(Disk(), base_);
         finished = false;
-        Survive(cutAt, [&] {
-            window.input = "unknown";
-            window.SendPhrase();
-            window.teachFields[4] = "first reply";
-            window.NextTurn();
-            window.teachFields[0] = "second";
-            window.teachFields[4] = "second reply";
-            window.ConfirmTeaching();
+        Survive(stopAt, [&] {
+            TeachTwoTurns(program.window);
             finished = !Disk().PowerWentOff();
         });
     };
-    const auto check = [&] {
+    const auto check = [&](Stop stop) {
         const std::string pathList = Read("path.tmb");
         ASSERT_TRUE(pathList == kOldPathList || pathList == kNewPathList) << pathList;
         const bool learnt = pathList == kNewPathList;
@@ -151,58 +114,54 @@ TEST_F(PowerCut, ALessonIsOnTheDiskWholeOrNotAtAll) {
         if (learnt || Exists("dlg/2.dlg")) {
             EXPECT_EQ(Read("dlg/2.dlg"), kDialogue2) << "a dialogue file is only ever whole";
         }
-        ExpectNoTemporaries();
+        ExpectNoTemporaries(stop);
         ExpectNextStartLearns(learnt);
     };
-    EXPECT_GT(CutAtEveryCall([&] { WriteBase(); }, teach, check), 30);
+    EXPECT_GT(test::StopAtEveryCall(
+                  [&]() -> auto& { return WriteBase(); }, teach, check),
+              30);
 }
 
 TEST_F(PowerCut, SavedSettingsAreTheOldOrTheNew) {
-    const auto save = [&](int cutAt) {
-        test::FakeClock clock;
-        Engine engine(clock, Disk());
-        test::FakeWindow window(engine);
-        test::StartOnBase(engine, base_);
-        window.LoadOptions();
+    const auto save = [&](int stopAt) {
+        Program program(Disk(), base_);
+        program.window.LoadOptions();
         finished = false;
-        Survive(cutAt, [&] {
-            window.controls.UserName = "renamed";
-            window.SaveOptions();
+        Survive(stopAt, [&] {
+            program.window.controls.UserName = "renamed";
+            program.window.SaveOptions();
             finished = !Disk().PowerWentOff();
         });
     };
-    const auto check = [&] {
+    const auto check = [&](Stop stop) {
         const std::string options = Read("opt.tmb");
         EXPECT_TRUE(options == kOldOptions || options == kSavedOptions) << options;
         if (finished) {
             EXPECT_EQ(options, kSavedOptions) << "saved settings are on the disk";
         }
-        ExpectNoTemporaries();
+        ExpectNoTemporaries(stop);
         ExpectNextStartLearns(false);
     };
-    EXPECT_GT(CutAtEveryCall([&] { WriteBase(); }, save, check), 10);
+    EXPECT_GT(test::StopAtEveryCall(
+                  [&]() -> auto& { return WriteBase(); }, save, check),
+              10);
 }
 
 // The base window forgets dialogue 2 (which the conversation is in), then saves dialogue 1
 // edited.
 TEST_F(PowerCut, ForgettingAndEditingLeaveTheOldOrTheNewBase) {
-    const auto forgetAndEdit = [&](int cutAt) {
-        test::FakeClock clock;
-        Engine engine(clock, Disk());
-        BaseEditor editor(engine, Disk());
-        test::FakeWindow window(engine);
-        test::StartOnBase(engine, base_);
-        window.input = "unknown";
-        window.SendPhrase();
+    const auto forgetAndEdit = [&](int stopAt) {
+        Program program(Disk(), base_);
+        program.window.Say("unknown");
         finished = forgetFinished = false;
-        Survive(cutAt, [&] {
-            editor.Forget("dlg\\2.dlg");
+        Survive(stopAt, [&] {
+            program.editor.Forget("dlg\\2.dlg");
             forgetFinished = !Disk().PowerWentOff();
-            editor.Save("dlg\\1.dlg", {"$known", "$ALSO", "#yes, edited"});
+            program.editor.Save("dlg\\1.dlg", {"$known", "$ALSO", "#yes, edited"});
             finished = !Disk().PowerWentOff();
         });
     };
-    const auto check = [&] {
+    const auto check = [&](Stop stop) {
         const std::string pathList = Read("path.tmb");
         ASSERT_TRUE(pathList == kNewPathList || pathList == kOldPathList) << pathList;
         const bool forgotten = pathList == kOldPathList;
@@ -229,45 +188,44 @@ TEST_F(PowerCut, ForgettingAndEditingLeaveTheOldOrTheNewBase) {
         if (finished) {
             EXPECT_EQ(dialogue1, kEditedDialogue1) << "a saved edit is on the disk";
         }
-        ExpectNoTemporaries();
+        ExpectNoTemporaries(stop);
 
         // The next start answers from what the base holds, and forgets and edits again.
-        test::FakeClock clock;
-        Engine engine(clock, Disk());
-        BaseEditor editor(engine, Disk());
-        test::FakeWindow window(engine);
-        ASSERT_NO_THROW(test::StartOnBase(engine, base_));
-        const auto say = [&](const std::string& phrase) { return window.SayOrLeave(phrase); };
+        Program next(Disk(), base_);
+        const auto say = [&](const std::string& phrase) { return next.window.SayOrLeave(phrase); };
         EXPECT_EQ(say("known"), dialogue1 == kDialogue1 ? "Tumbo:yes" : "Tumbo:yes, edited");
         EXPECT_EQ(say("unknown"), forgotten ? "<teach>" : "Tumbo:first reply");
         if (!forgotten) {
-            ASSERT_NO_THROW(editor.Forget("dlg\\2.dlg"));
+            ASSERT_NO_THROW(next.editor.Forget("dlg\\2.dlg"));
         }
-        ASSERT_NO_THROW(editor.Save("dlg\\1.dlg", {"$known", "#again"}));
+        ASSERT_NO_THROW(next.editor.Save("dlg\\1.dlg", {"$known", "#again"}));
         EXPECT_EQ(say("known"), "Tumbo:again");
         EXPECT_EQ(say("unknown"), "<teach>");
         EXPECT_EQ(Read("path.tmb"), kOldPathList);
     };
-    EXPECT_GT(CutAtEveryCall([&] { WriteBase(true); }, forgetAndEdit, check), 30);
+    EXPECT_GT(test::StopAtEveryCall(
+                  [&]() -> auto& { return WriteBase(true); }, forgetAndEdit, check),
+              30);
 }
 
-// A first start installs the bundled base. Cut anywhere, the disk holds no base or a whole
-// one, whole for good once the install said so; the next start installs what is missing
-// and answers and learns.
+// A first start installs the bundled base. Stopped anywhere, the disk holds no base or a
+// whole one, whole for good once the install said so; the next start installs what is
+// missing and answers and learns.
 TEST_F(PowerCut, AFirstInstallLeavesNoBaseOrAWholeOne) {
     const std::string bundled = "/usr/share/tumbo3/base";
     const std::string folder = base_.substr(0, base_.size() - 1);
-    const auto writeBundled = [&] {
+    const auto writeBundled = [&]() -> auto& {
         NewDisk();
         Disk().Put(bundled + "/opt.tmb", kOldOptions);
         Disk().Put(bundled + "/dlg/1.dlg", kDialogue1);
         Disk().Put(bundled + "/path.tmb", kOldPathList);
         Disk().Put(bundled + "/version", "3.0.0\n");
         Disk().MakeFolders("/home/me");
+        return Disk();
     };
-    const auto install = [&](int cutAt) {
+    const auto install = [&](int stopAt) {
         finished = false;
-        Survive(cutAt, [&] {
+        Survive(stopAt, [&] {
             finished = InstallBundledBase(bundled, folder, Disk()) == InstallResult::kInstalled &&
                        !Disk().PowerWentOff();
         });
@@ -278,7 +236,7 @@ TEST_F(PowerCut, AFirstInstallLeavesNoBaseOrAWholeOne) {
         EXPECT_EQ(Read("path.tmb"), kOldPathList);
         EXPECT_EQ(Read(".bundled-version"), "3.0.0\n");
     };
-    const auto check = [&] {
+    const auto check = [&](Stop stop) {
         if (finished || Disk().Exists(folder)) {
             expectWhole();
         }
@@ -286,10 +244,10 @@ TEST_F(PowerCut, AFirstInstallLeavesNoBaseOrAWholeOne) {
         expectWhole();
         EXPECT_EQ(Disk().Names("/home/me/.local/share"), std::set<std::string>{"tumbo3"})
             << "nothing half-built is left beside it";
-        ExpectNoTemporaries();
+        ExpectNoTemporaries(stop);
         ExpectNextStartLearns(false);
     };
-    EXPECT_GT(CutAtEveryCall(writeBundled, install, check), 30);
+    EXPECT_GT(test::StopAtEveryCall(writeBundled, install, check), 30);
 }
 
 }  // namespace

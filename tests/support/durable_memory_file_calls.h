@@ -75,6 +75,14 @@ public:
         calls_ = 0;
     }
 
+    // The program was killed at the cut instead: the page cache keeps everything it was
+    // given, synced or not, and only the descriptors are gone.
+    void Kill() {
+        open_.clear();
+        cutAt_ = INT_MAX;
+        calls_ = 0;
+    }
+
     // What the file system shows now (after Restart: what the disk kept).
     std::optional<std::string> Read(const std::string& path) const {
         const Where where = Find(path);

@@ -1,14 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <climits>
-#include <iostream>
 #include <optional>
 #include <sstream>
 #include <string>
 
 #include "engine/engine.h"
+#include "support/crash_scenario.h"
 #include "support/durable_memory_file_calls.h"
-#include "support/engine_fixture.h"
+#include "support/power_cuts.h"
 #include "tools/merge.h"
 
 namespace tumbo {
@@ -36,7 +35,7 @@ std::string UserPathList(int merged) {
 // user's.
 class PowerCutMerge : public testing::Test {
 protected:
-    void WriteBases() {
+    test::DurableMemoryFileCalls& WriteBases() {
         disk.emplace();
         disk->Put(user.file("opt.tmb"), UserOptions(1));
         disk->Put(user.file("path.tmb"), UserPathList(0));
@@ -45,6 +44,7 @@ protected:
         disk->Put(bundled.file("dlg/1.dlg"), kKnown);
         disk->Put(bundled.file("dlg/2.dlg"), kHello);
         disk->Put(bundled.file("dlg/3.dlg"), kBye);
+        return *disk;
     }
 
     int Merge() {
@@ -65,28 +65,22 @@ protected:
     const Folder user{"/home/me/base"};
     const Folder bundled{"/usr/share/tumbo3/base"};
     std::optional<test::DurableMemoryFileCalls> disk;
+    bool finished = false;
 };
 
 TEST_F(PowerCutMerge, AMergeCutAnywhereKeepsWholeDialoguesAndFinishesNextTime) {
-    WriteBases();
-    ASSERT_EQ(Merge(), tools::merge_status::kDone);
-    const int points = disk->Calls() + 1;
-    ASSERT_EQ(Read("path.tmb"), UserPathList(2));
-    for (int cutAt = 1; cutAt <= points && !HasFatalFailure(); ++cutAt) {
-        SCOPED_TRACE("power cut at call " + std::to_string(cutAt) + " of " +
-                     std::to_string(points - 1));
-        WriteBases();
-        disk->CutPowerAt(cutAt);
-        const bool finished = Merge() == tools::merge_status::kDone && !disk->PowerWentOff();
-        disk->Restart();
-
+    const auto merge = [&](int stopAt) {
+        disk->CutPowerAt(stopAt);
+        finished = Merge() == tools::merge_status::kDone && !disk->PowerWentOff();
+    };
+    const auto check = [&](test::Stop) {
         const std::string pathList = Read("path.tmb");
         int merged = 0;
         while (merged < 2 && pathList != UserPathList(merged)) {
             ++merged;
         }
         ASSERT_EQ(pathList, UserPathList(merged)) << "the path list gains whole lines in order";
-        // The count is raised after each line, so a cut between the two leaves it one short.
+        // The count is raised after each line, so a stop between the two leaves it one short.
         const std::string options = Read("opt.tmb");
         EXPECT_TRUE(options == UserOptions(merged + 1) ||
                     (merged > 0 && options == UserOptions(merged)))
@@ -102,27 +96,17 @@ TEST_F(PowerCutMerge, AMergeCutAnywhereKeepsWholeDialoguesAndFinishesNextTime) {
                 EXPECT_EQ(Read(name), bytes) << "a dialogue file is only ever whole";
             }
         }
-
-        // The next merge adds what is missing, and the program answers from all of it and
-        // learns more.
+        // The next merge adds what is missing, and the program answers from all of it.
         EXPECT_EQ(Merge(), tools::merge_status::kDone);
-        test::FakeClock clock;
-        Engine engine(clock, *disk);
-        test::FakeWindow window(engine);
-        ASSERT_NO_THROW(test::StartOnBase(engine, user.prefix()));
-        const auto say = [&](const std::string& phrase) { return window.Say(phrase); };
-        EXPECT_EQ(say("known"), "Tumbo:yes");
-        EXPECT_EQ(say("hello"), "Tumbo:hi there");
-        EXPECT_EQ(say("how are you"), "Tumbo:fine");
-        EXPECT_EQ(say("bye"), "Tumbo:see you");
-        say("later");
-        ASSERT_TRUE(window.teachPanelVisible);
-        window.teachFields[4] = "later reply";
-        ASSERT_NO_THROW(window.ConfirmTeaching());
-        EXPECT_EQ(say("later"), "Tumbo:later reply");
-    }
-    RecordProperty("power_cut_points", points);
-    std::cout << "[ power cuts ] " << points << " cut points\n";
+        test::crash_scenario::ExpectAnswersAndLearns(*disk, user.prefix(),
+                                                     {{"known", "Tumbo:yes"},
+                                                      {"hello", "Tumbo:hi there"},
+                                                      {"how are you", "Tumbo:fine"},
+                                                      {"bye", "Tumbo:see you"}});
+    };
+    const int points = test::StopAtEveryCall(
+        [&]() -> auto& { return WriteBases(); }, merge, check);
+    EXPECT_GT(points, 30);
 }
 
 }  // namespace

@@ -31,24 +31,6 @@ TEST(BaseLock, OneHolderPerFolderAndFoldersApart) {
     EXPECT_THROW(BaseLock::TryAcquire(one.file("missing")), InOutError);
 }
 
-// A lock the system cannot give (no locks on this file system, say) is no lock: the start
-// is told so, never run as if it held one, and never taken for another holder's.
-TEST(BaseLock, ALockThatCannotBeHadIsAnError) {
-    test::TempDir dir;
-    test::FailingFileCalls calls;
-    calls.FailAt(test::FailingFileCalls::Call::kFlock, ENOLCK);
-    try {
-        BaseLock::TryAcquire(dir.path().string(), calls);
-        ADD_FAILURE() << "locked";
-    } catch (const InOutError& error) {
-        EXPECT_EQ(error.systemError(), ENOLCK);
-        EXPECT_NE(error.details().find("Operation: lock the data folder"), std::string::npos);
-    }
-    calls.Heal();
-    EXPECT_NE(BaseLock::TryAcquire(dir.path().string(), calls), nullptr)
-        << "taken once the system gives locks again";
-}
-
 TEST(BaseLock, AKilledHolderLetsGo) {
     test::TempDir dir;
     int ready[2];
@@ -123,9 +105,21 @@ TEST(BaseLock, AFolderThatCannotBeListedIsLockedByAFileInside) {
     ::chmod(folder.c_str(), 0700);
 }
 
-// Neither the folder nor a file in it can be opened: no lock, and the caller is told.
+// No lock is an error the caller is told, never a run as if it held one nor another
+// holder's: neither the folder nor a file in it can be opened, or the system gives no
+// locks (a file system without them).
 TEST(BaseLock, NoLockAtAllIsAnError) {
     test::TempDir dir;
+    test::FailingFileCalls calls;
+    calls.FailAt(test::FailingFileCalls::Call::kFlock, ENOLCK);
+    try {
+        BaseLock::TryAcquire(dir.path().string(), calls);
+        ADD_FAILURE() << "locked";
+    } catch (const InOutError& error) {
+        EXPECT_EQ(error.systemError(), ENOLCK);
+        EXPECT_NE(error.details().find("Operation: lock the data folder"), std::string::npos);
+    }
+
     const std::string folder = dir.prefix() + "closed";
     ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
     ASSERT_EQ(::chmod(folder.c_str(), 0111), 0);

@@ -1,7 +1,5 @@
 #include "engine/base_editor.h"
 
-#include <fcntl.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <exception>
@@ -12,6 +10,7 @@
 #include "engine/phrase_fold.h"
 #include "platform/cp1251_literal.h"
 #include "platform/end_mark.h"
+#include "platform/file_access.h"
 #include "platform/replacing_file.h"
 
 namespace tumbo {
@@ -276,18 +275,10 @@ void BaseEditor::MoveAside(const std::string& entry) {
             throw InOutError(CodeFromErrno(err, from, calls_), "move to " + folder, from, err);
         }
     }
-    SyncFolder(folder);
-    SyncFolder(PathOf(base_format::kDialogueFolder));
-}
-
-// The move is done either way; a folder that cannot be synced now only makes it less sure
-// to outlast a power cut, as with every rewrite.
-void BaseEditor::SyncFolder(const std::string& folder) {
-    const int fd = calls_.Open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
-    if (fd >= 0) {
-        calls_.Fsync(fd);
-        calls_.Close(fd);
-    }
+    // The move is done either way; a folder that cannot be synced now only makes it less
+    // sure to outlast a power cut, as with every rewrite.
+    file_access::SyncFolder(calls_, folder);
+    file_access::SyncFolder(calls_, PathOf(base_format::kDialogueFolder));
 }
 
 std::optional<std::string> BaseEditor::NewestLesson() const {

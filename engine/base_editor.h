@@ -77,7 +77,6 @@ private:
     void RewriteLines(const std::string& path, const std::vector<std::string>& lines);
     void RecordForgotten(const std::vector<std::string>& openers);
     void MoveAside(const std::string& entry);
-    void SyncFolder(const std::string& folder);
     std::string PathOf(std::string_view name) const;
 
     Engine& engine_;

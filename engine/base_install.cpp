@@ -93,9 +93,8 @@ void WriteSynced(FileCalls& calls, const std::string& path, std::string_view byt
 }
 
 void SyncFolder(FileCalls& calls, const std::string& folder) {
-    Descriptor fd(calls, calls.Open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0));
-    if (fd.get() < 0 || calls.Fsync(fd.get()) != 0) {
-        Fail(calls, errno, "sync the folder", folder);
+    if (const int err = file_access::SyncFolder(calls, folder); err != 0) {
+        Fail(calls, err, "sync the folder", folder);
     }
 }
 

@@ -59,7 +59,11 @@ int LookAt(FileCalls& calls, const std::string& path, struct stat& info) {
 }
 
 int SyncFolderOf(FileCalls& calls, const std::string& path) {
-    const int fd = calls.Open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
+    return SyncFolder(calls, FolderOf(path));
+}
+
+int SyncFolder(FileCalls& calls, const std::string& folder) {
+    const int fd = calls.Open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0);
     if (fd < 0) {
         return errno;
     }

@@ -37,9 +37,11 @@ int Open(FileCalls& calls, const std::string& shownPath, const std::string& path
 // the errno of the failure (ENOENT: nothing has that name).
 int LookAt(FileCalls& calls, const std::string& path, struct stat& info);
 
-// Syncs the folder that holds `path`, so that a name made or changed in it is on the disk.
-// Returns 0 or the errno of the failure; a file system that cannot sync a folder counts as
-// synced, the data being as safe there as that file system makes it.
+// Syncs `folder`, so that a name made or changed in it is on the disk. Returns 0 or the
+// errno of the failure; a file system that cannot sync a folder counts as synced, the data
+// being as safe there as that file system makes it.
+int SyncFolder(FileCalls& calls, const std::string& folder);
+// Syncs the folder that holds `path`.
 int SyncFolderOf(FileCalls& calls, const std::string& path);
 
 // Writes all of `bytes` to `fd`; 0 or the errno of the failure (ENOSPC for a write of none).

@@ -30,8 +30,15 @@ namespace {
 
 const QString kTitle = QString::fromUtf8("База диалогов");
 constexpr int kEntryRole = Qt::UserRole;
+// Where the item's summary is in the list it was made from, so that filtering a long list
+// never looks summaries up one by one.
+constexpr int kSummaryRole = Qt::UserRole + 1;
 
 enum Column { kNumberColumn, kOpenerColumn, kReplyColumn };
+
+std::string EntryOf(const QTreeWidgetItem* item) {
+    return item->data(kNumberColumn, kEntryRole).toByteArray().toStdString();
+}
 
 bool Matches(const DialogueSummary& summary, const std::string& folded) {
     return std::any_of(summary.folded.begin(), summary.folded.end(),
@@ -265,7 +272,8 @@ void KnowledgeWindow::Fill() {
         DialogueList->clear();
         QList<QTreeWidgetItem*> items;
         items.reserve(static_cast<qsizetype>(summaries_.size()));
-        for (const DialogueSummary& summary : summaries_) {
+        for (std::size_t i = 0; i < summaries_.size(); ++i) {
+            const DialogueSummary& summary = summaries_[i];
             auto* item = new QTreeWidgetItem;
             item->setText(kNumberColumn, summary.number > 0 ? QString::number(summary.number)
                                                             : DecodeCp1251(summary.entry));
@@ -274,6 +282,7 @@ void KnowledgeWindow::Fill() {
                                              : QString::fromUtf8("(файл не читается)"));
             item->setText(kReplyColumn, DecodeCp1251(summary.reply));
             item->setData(kNumberColumn, kEntryRole, QByteArray::fromStdString(summary.entry));
+            item->setData(kNumberColumn, kSummaryRole, QVariant::fromValue(i));
             items.append(item);
         }
         // Lessons and updates go to the end of the path list, so the newest come last.
@@ -300,9 +309,8 @@ void KnowledgeWindow::ApplyFilter() {
         const QSignalBlocker blocker(DialogueList);
         for (int i = 0; i < DialogueList->topLevelItemCount(); ++i) {
             QTreeWidgetItem* item = DialogueList->topLevelItem(i);
-            const auto* summary =
-                SummaryOf(item->data(kNumberColumn, kEntryRole).toByteArray().toStdString());
-            const bool match = all || (summary != nullptr && Matches(*summary, wanted));
+            const auto index = item->data(kNumberColumn, kSummaryRole).value<std::size_t>();
+            const bool match = all || Matches(summaries_[index], wanted);
             item->setHidden(!match);
             shown += match ? 1 : 0;
         }
@@ -316,8 +324,7 @@ void KnowledgeWindow::ApplyFilter() {
 void KnowledgeWindow::SelectEntry(const std::string& entry) {
     for (int i = 0; i < DialogueList->topLevelItemCount(); ++i) {
         QTreeWidgetItem* item = DialogueList->topLevelItem(i);
-        if (!entry.empty() && !item->isHidden() &&
-            item->data(kNumberColumn, kEntryRole).toByteArray().toStdString() == entry) {
+        if (!entry.empty() && !item->isHidden() && EntryOf(item) == entry) {
             DialogueList->setCurrentItem(item);
             DialogueList->scrollToItem(item);
             return;
@@ -331,7 +338,7 @@ void KnowledgeWindow::ShowSelected() {
     if (item == nullptr) {
         return;
     }
-    const std::string entry = item->data(kNumberColumn, kEntryRole).toByteArray().toStdString();
+    const std::string entry = EntryOf(item);
     // Nothing is shown that could be saved over the wrong file, even if reading fails.
     shownEntry_.clear();
     DialogueText->clear();
@@ -360,8 +367,7 @@ std::string KnowledgeWindow::VisibleNeighbourOf(const std::string& entry) const 
     int at = -1;
     for (int i = 0; i < DialogueList->topLevelItemCount(); ++i) {
         const QTreeWidgetItem* item = DialogueList->topLevelItem(i);
-        const std::string itemEntry =
-            item->data(kNumberColumn, kEntryRole).toByteArray().toStdString();
+        const std::string itemEntry = EntryOf(item);
         if (itemEntry == entry) {
             at = static_cast<int>(visible.size());
         } else if (!item->isHidden()) {
@@ -432,7 +438,7 @@ void KnowledgeWindow::ForgetButtonClick() {
     if (item == nullptr) {
         return;
     }
-    const std::string entry = item->data(kNumberColumn, kEntryRole).toByteArray().toStdString();
+    const std::string entry = EntryOf(item);
     ForgetAfterAsking(entry, QString::fromUtf8("Забыть диалог «%1»? Тумбо больше не будет на "
                                                "него отвечать; файл останется в dlg/forgotten.")
                                  .arg(OpenerOf(entry)));
@@ -454,9 +460,7 @@ void KnowledgeWindow::ForgetAfterAsking(const std::string& entry, const QString&
     }
     const QString opener = OpenerOf(entry);
     const QTreeWidgetItem* current = DialogueList->currentItem();
-    const bool wasCurrent =
-        current != nullptr &&
-        current->data(kNumberColumn, kEntryRole).toByteArray().toStdString() == entry;
+    const bool wasCurrent = current != nullptr && EntryOf(current) == entry;
     const std::string neighbour = wasCurrent ? VisibleNeighbourOf(entry) : std::string();
     // The list and the count follow whatever part of the forgetting was done, and the
     // keyboard goes on from the dialogue that took the forgotten one's place.

@@ -69,13 +69,15 @@ const TOptions& Engine::LoadOptions(std::exception_ptr& problem) {
     return options_;
 }
 
-void Engine::WriteOptionFile(TOptions& options) {
+void Engine::WriteOptionFile(TOptions& options, std::optional<std::size_t> entries) {
     // The count is what the path list holds, so a count a crash left behind heals at the
     // next save. A path list that cannot be read keeps the count as it was.
     try {
-        const auto entries = CountPathListEntries();
+        if (!entries) {
+            entries = TallyPathList().entries;
+        }
         options.DialogueCount =
-            static_cast<int>(std::min<std::size_t>(entries, std::numeric_limits<int>::max()));
+            static_cast<int>(std::min<std::size_t>(*entries, std::numeric_limits<int>::max()));
     } catch (const TumboError&) {
     }
     if (optionFileUnreadable_) {
@@ -84,13 +86,14 @@ void Engine::WriteOptionFile(TOptions& options) {
     base_format::WriteOptionLines(calls_, optionPath_, options);
 }
 
-std::size_t Engine::CountPathListEntries() {
-    std::size_t count = 0;
+Engine::PathListTally Engine::TallyPathList() {
+    PathListTally tally;
     base_format::PathListEntries list(reader_, pathListPath_);
     for (std::string entry; list.Next(entry);) {
-        ++count;
+        tally.last = std::move(entry);
+        ++tally.entries;
     }
-    return count;
+    return tally;
 }
 
 void Engine::RemoveStaleTemporaries(const std::string& programDir, FileCalls& calls) {

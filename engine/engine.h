@@ -101,12 +101,16 @@ public:
     static constexpr int kExitPauseMs = 3000;
 
 private:
-    // Stores the path list's number of entries in `options` and writes them.
-    void WriteOptionFile(TOptions& options);
-    std::size_t CountPathListEntries();
+    // Stores the path list's number of entries, `entries` when it was just counted, in
+    // `options` and writes them.
+    void WriteOptionFile(TOptions& options, std::optional<std::size_t> entries = std::nullopt);
+    struct PathListTally {
+        std::optional<std::string> last;
+        std::size_t entries = 0;
+    };
+    PathListTally TallyPathList();
     void KeepUnreadableOptionFile();
     void TakeReply(Answer& answer);
-    std::optional<std::string> LastPathListEntry();
 
     Clock& clock_;
     FileCalls& calls_;

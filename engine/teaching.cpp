@@ -36,8 +36,10 @@ void Engine::LeaveLesson() {
 }
 
 Learnt Engine::Learn(const Lesson& lesson) {
-    const std::optional<std::string> last = LastPathListEntry();
-    const std::int64_t number = NextDialogueNumber(last ? &*last : nullptr, pathListPath_);
+    // The number of the next dialogue follows the last one the path list names now.
+    const PathListTally tally = TallyPathList();
+    const std::int64_t number =
+        NextDialogueNumber(tally.last ? &*tally.last : nullptr, pathListPath_);
     Learnt learnt;
     learnt.number = CommitNumberedDialogue(calls_, programDir_, number, lesson.DialogueLines());
     lessons_.push_back(learnt.number);
@@ -45,12 +47,9 @@ Learnt Engine::Learn(const Lesson& lesson) {
         onLearnt_();
     }
     // The dialogue is learnt from here on, even if the count cannot be saved: learning it
-    // again would only store it twice. Saving counts the path list again.
-    if (options_.DialogueCount < std::numeric_limits<int>::max()) {
-        ++options_.DialogueCount;
-    }
+    // again would only store it twice. The path list holds one entry more than it did.
     try {
-        WriteOptionFile(options_);
+        WriteOptionFile(options_, tally.entries + 1);
         LoadOptions();
     } catch (...) {
         learnt.optionsNotSaved = std::current_exception();
@@ -77,16 +76,6 @@ std::exception_ptr Engine::Forgotten(const std::string& entry) {
         return std::current_exception();
     }
     return nullptr;
-}
-
-// The number of the next dialogue follows the last one the path list names now.
-std::optional<std::string> Engine::LastPathListEntry() {
-    std::optional<std::string> last;
-    base_format::PathListEntries list(reader_, pathListPath_);
-    for (std::string entry; list.Next(entry);) {
-        last = std::move(entry);
-    }
-    return last;
 }
 
 }  // namespace tumbo

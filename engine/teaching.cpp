@@ -1,5 +1,4 @@
 #include <algorithm>
-#include <limits>
 #include <string>
 #include <vector>
 

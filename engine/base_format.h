@@ -26,6 +26,8 @@ inline constexpr std::string_view kDialogueFolder = "dlg";
 // one a line, so that an update never brings them back.
 inline constexpr std::string_view kForgottenFolder = "dlg/forgotten";
 inline constexpr std::string_view kForgottenOpeners = "forgotten.tmb";
+// Word substitutions for the tolerant comparisons, one `word=replacement` a line; optional.
+inline constexpr std::string_view kWordSubstitutions = "words.tmb";
 // The bundled base's version, and where a user's base records the bundled version it
 // was last installed or merged from.
 inline constexpr std::string_view kBundledVersion = "version";

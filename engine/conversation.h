@@ -11,6 +11,10 @@ struct Conversation {
     std::string CurrentDialogue;
     // The last phrase was answered, so the next one is first looked for in CurrentDialogue.
     bool AnswerFound = false;
+    // After one phrase that found nothing, the dialogue that answered before it: the
+    // tolerant comparisons still try its turns first, so a follow-up after a miss is met.
+    // A second miss in a row lets it go.
+    std::string KeptDialogue;
 };
 
 }  // namespace tumbo

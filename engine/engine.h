@@ -73,6 +73,9 @@ public:
     bool AnswerFound() const { return conversation_.AnswerFound; }
     // How the last answered phrase was matched.
     ReplySearch::Tier MatchedBy() const { return search_.FoundBy(); }
+    const ReplySearch::Match& LastMatch() const { return search_.LastMatch(); }
+    // What the search keeps of the base between phrases, in bytes, roughly.
+    std::size_t SearchMemoryBytes() const { return search_.KeptBytes(); }
 
     // Teaching, step by step as the teaching panel's buttons take it. The scratch
     // dialogue is started afresh when the panel opens.

@@ -1,5 +1,6 @@
 #include "engine/phrase_fold.h"
 
+#include <algorithm>
 #include <array>
 
 namespace tumbo {
@@ -104,6 +105,24 @@ bool OneTypoApart(std::string_view a, std::string_view b) {
     }
     return i + 1 < a.size() && a[i] == b[i + 1] && a[i + 1] == b[i] && !IsDigit(a[i + 1]) &&
            a.substr(i + 2) == b.substr(i + 2);
+}
+
+std::string_view WordAtFirstDifference(std::string_view phrase, std::string_view other) {
+    std::size_t at = 0;
+    while (at < phrase.size() && at < other.size() && phrase[at] == other[at]) {
+        ++at;
+    }
+    // At a blank or the end, the difference touches the word before it.
+    if (at > 0 && (at == phrase.size() || phrase[at] == ' ')) {
+        --at;
+    }
+    if (at >= phrase.size() || phrase[at] == ' ') {
+        return {};
+    }
+    const std::size_t blankBefore = phrase.rfind(' ', at);
+    const std::size_t start = blankBefore == std::string_view::npos ? 0 : blankBefore + 1;
+    const std::size_t end = std::min(phrase.find(' ', at), phrase.size());
+    return phrase.substr(start, end - start);
 }
 
 }  // namespace tumbo

@@ -22,4 +22,7 @@ std::size_t LetterCount(std::string_view text);
 // Equal phrases are no typo apart.
 bool OneTypoApart(std::string_view a, std::string_view b);
 
+// For two folded phrases one typo apart: the word of `phrase` where they first differ.
+std::string_view WordAtFirstDifference(std::string_view phrase, std::string_view other);
+
 }  // namespace tumbo

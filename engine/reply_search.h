@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <functional>
 #include <string>
@@ -7,6 +8,9 @@
 
 #include "engine/conversation.h"
 #include "engine/dialogue_reader.h"
+#include "engine/opener_cache.h"
+#include "engine/phrase_words.h"
+#include "engine/spelling_dictionary.h"
 #include "platform/file_calls.h"
 #include "platform/line_reader.h"
 
@@ -14,16 +18,31 @@ namespace tumbo {
 
 // Finds the trigger that answers a phrase. The exact comparison decides whenever it finds
 // anything: in context the current dialogue's triggers, then the openers of the whole base
-// in path-list order. Only when nothing is exactly the phrase does the same order give the
-// first trigger whose folded form is the folded phrase, and after that the first one a
-// typo away from it, for phrases of five letters or more. The base is read once a phrase.
+// in path-list order. Only when nothing is exactly the phrase do the tolerant tiers get a
+// turn, one after the other, each walking the current dialogue first and then the openers,
+// the first hit winning: the folded phrase; one typo in a word no dictionary knows; the
+// same words in any order; the patterns. Then each clause of the phrase through every
+// tier, and last the trigger closest in meaning. The files are read once a phrase; what
+// the tolerant tiers derive from the openers is kept until their file changes.
 class ReplySearch {
 public:
-    enum class Tier { kExact, kFolded, kOneTypo };
+    enum class Tier { kExact, kFolded, kOneTypo, kSameWords, kPattern, kClosestMeaning };
+    // How the last phrase was answered, for authors who ask why.
+    struct Match {
+        Tier tier = Tier::kExact;
+        std::string entry;
+        std::size_t line = 0;
+        // The clause that answered, or the whole phrase.
+        std::string part;
+        bool wholePhrase = true;
+        // Its words as compared: substituted and stemmed, UTF-8.
+        std::vector<std::string> words;
+    };
     // Told how many dialogues the walk of the base has read so far.
     using Progress = std::function<void(int dialogues)>;
 
-    explicit ReplySearch(FileCalls& calls);
+    explicit ReplySearch(FileCalls& calls, std::string dictionaryFolder =
+                                               std::string(SpellingDictionary::kSystemFolder));
 
     // The base is the one under `programDir`.
     void Bind(const std::string& programDir);
@@ -33,32 +52,68 @@ public:
     // True when a trigger answers; TakeReplyLines then gives the lines to choose from.
     bool Find(const std::string& phrase, Conversation& conversation, const Progress& progress);
     std::vector<std::string> TakeReplyLines();
-    Tier FoundBy() const { return foundBy_; }
+    Tier FoundBy() const { return match_.tier; }
+    const Match& LastMatch() const { return match_; }
+    // What the kept words of the base cost in memory, roughly.
+    std::size_t KeptBytes() const;
 
 private:
+    static constexpr std::size_t kTiers = 5;
+    enum class Reading { kOpeners, kAllTurns, kAllTurnsTolerantly };
     struct Candidate {
         std::string entry;
         std::size_t line = 0;
         bool found = false;
     };
+    // The whole phrase, or one of its clauses.
+    struct Query {
+        std::string text;
+        std::string folded;
+        std::vector<WordId> words;
+        bool typosAllowed = false;
+        std::size_t meaningfulWords = 0;
+        std::array<Candidate, kTiers> hits;
+    };
+    struct Walked {
+        const std::string* entry;
+        const DialogueWords* words;
+    };
 
-    bool SearchDialogue(const std::string& entry, bool openersOnly);
-    void ConsiderTolerantly(const std::string& entry);
+    void ReadSubstitutions();
+    void PrepareQueries(const std::string& phrase);
+    bool SearchDialogue(const std::string& entry, Reading reading);
+    void ConsiderTolerantly(const std::string& entry, std::string_view trigger);
+    bool IsTypo(std::string_view foldedPhrase);
+    void FindByWords(Query& query);
+    Candidate* Choose();
+    Candidate* ClosestMeaning(Query& query);
+    void Record(const Query& query, Tier tier, const Candidate& candidate);
     void OpenAt(const Candidate& candidate);
 
     std::string programDir_;
     std::string pathListPath_;
+    std::string wordsPath_;
     LineReader pathList_;
+    LineReader wordsFile_;
     DialogueReader reader_;
     std::string dialoguePath_;
 
-    std::string phrase_;
-    std::string foldedPhrase_;
+    PhraseWords analysis_;
+    SpellingDictionary dictionary_;
+    OpenerCache cache_;
+    LineReader::Identity substitutionsFile_;
+    bool substitutionsRead_ = false;
+
+    std::vector<Query> queries_;
     std::string foldedTrigger_;
-    bool typosAllowed_ = false;
-    Candidate folded_;
-    Candidate oneTypo_;
-    Tier foundBy_ = Tier::kExact;
+    std::size_t shortestFolded_ = 0;
+    std::vector<WordId> scratchIds_;
+    DialogueWords scratchWords_;
+    std::string contextEntry_;
+    DialogueWords contextWords_;
+    std::vector<Walked> walked_;
+    Candidate closest_;
+    Match match_;
 };
 
 }  // namespace tumbo

@@ -42,6 +42,8 @@ Learnt Engine::Learn(const Lesson& lesson) {
     Learnt learnt;
     learnt.number = CommitNumberedDialogue(calls_, programDir_, number, lesson.DialogueLines());
     lessons_.push_back(learnt.number);
+    // The miss was answered by the lesson; what came before it is over.
+    conversation_.KeptDialogue.clear();
     if (onLearnt_) {
         onLearnt_();
     }
@@ -64,6 +66,9 @@ std::exception_ptr Engine::Forgotten(const std::string& entry) {
     // A dialogue that is gone must not answer the next phrase in context.
     if (conversation_.CurrentDialogue == entry) {
         conversation_ = Conversation{};
+    }
+    if (conversation_.KeptDialogue == entry) {
+        conversation_.KeptDialogue.clear();
     }
     std::erase_if(lessons_,
                   [&](std::int64_t number) { return base_format::DialogueEntry(number) == entry; });

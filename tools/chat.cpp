@@ -21,16 +21,20 @@ namespace tumbo::tools {
 
 namespace {
 
-constexpr std::string_view kUsage = "usage: tumbo-chat [--base DIR] [--seed N]\n";
+constexpr std::string_view kUsage = "usage: tumbo-chat [--base DIR] [--seed N] [--explain]\n";
 constexpr std::string_view kHelp =
     "Reads phrases from standard input, one a line, and prints the chat log the window\n"
     "would show. Nothing in the base is written: where the window would ask to be taught,\n"
     "the no-answer line is printed and the chat goes on.\n"
     "  --base DIR  the dialogue base (default: the current folder)\n"
-    "  --seed N    make the choice among replies repeatable\n";
+    "  --seed N    make the choice among replies repeatable\n"
+    "  --explain   after each answer, say how the phrase was matched: the tier, the\n"
+    "              dialogue and line, the part of the phrase that answered, and its words\n"
+    "              as compared (after the base's substitutions and stemming)\n";
 
 struct ChatArgs {
     bool help = false;
+    bool explain = false;
     std::string baseDir;
     std::optional<std::uint64_t> seed;
 };
@@ -50,6 +54,8 @@ std::optional<ChatArgs> ParseArgs(int argc, const char* const* argv) {
         const std::string_view arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             args.help = true;
+        } else if (arg == "--explain") {
+            args.explain = true;
         } else if (arg == "--base" && i + 1 < argc) {
             args.baseDir = argv[++i];
         } else if (arg == "--seed" && i + 1 < argc) {
@@ -62,6 +68,34 @@ std::optional<ChatArgs> ParseArgs(int argc, const char* const* argv) {
         }
     }
     return args;
+}
+
+std::string_view TierName(ReplySearch::Tier tier) {
+    switch (tier) {
+        case ReplySearch::Tier::kExact:
+            return "exact";
+        case ReplySearch::Tier::kFolded:
+            return "folded";
+        case ReplySearch::Tier::kOneTypo:
+            return "one typo";
+        case ReplySearch::Tier::kSameWords:
+            return "same words";
+        case ReplySearch::Tier::kPattern:
+            return "pattern";
+        case ReplySearch::Tier::kClosestMeaning:
+            return "closest meaning";
+    }
+    return "?";
+}
+
+void Explain(std::ostream& out, const ReplySearch::Match& match) {
+    out << "  matched: " << TierName(match.tier) << ", " << match.entry << " line " << match.line
+        << ", " << (match.wholePhrase ? "whole phrase" : "part") << " \"" << Utf8(match.part)
+        << "\", words:";
+    for (const std::string& word : match.words) {
+        out << ' ' << word;
+    }
+    out << '\n';
 }
 
 }  // namespace
@@ -127,6 +161,8 @@ int RunChat(int argc, const char* const* argv, std::istream& in, std::ostream& o
         // Where the window would ask to be taught, the chat goes on.
         if (answer.teach) {
             out << Utf8(chat_lines::kNoAnswer) << '\n';
+        } else if (args->explain && !answer.failure && !answer.phrase.empty()) {
+            Explain(out, engine.LastMatch());
         }
         out.flush();
         if (answer.failure) {

@@ -63,7 +63,7 @@ TEST_F(TolerantSearch, PunctuationAloneShortWordsAndNumbersStayExact) {
     Reply("!!!");
     EXPECT_TRUE(window.teachPanelVisible) << "a phrase that folds to nothing";
     window.LeaveTeaching();
-    Reply(u8"поки"_cp);
+    Reply(u8"пака"_cp);
     EXPECT_EQ(window.teachPanelShown, 2) << "four letters are too few for a typo";
     window.LeaveTeaching();
     Reply(u8"пока"_cp);

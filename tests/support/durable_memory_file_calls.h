@@ -67,6 +67,7 @@ public:
     void Restart() {
         for (auto& [id, node] : nodes_) {
             node.bytes = node.durableBytes;
+            ++node.changes;
             node.mode = node.durableMode;
             node.entries = node.durableEntries;
         }
@@ -171,6 +172,7 @@ public:
             return Fail(EBADF);
         }
         std::string& bytes = nodes_[handle->node].bytes;
+        ++nodes_[handle->node].changes;
         if ((handle->flags & O_APPEND) != 0) {
             handle->pos = static_cast<off_t>(bytes.size());
         }
@@ -251,6 +253,7 @@ public:
             return Fail(handle == nullptr ? EBADF : EINVAL);
         }
         nodes_[handle->node].bytes.resize(static_cast<std::size_t>(length));
+        ++nodes_[handle->node].changes;
         return 0;
     }
     int Close(int fd) override {
@@ -333,6 +336,8 @@ private:
         mode_t mode = 0644;
         std::string bytes;
         std::map<std::string, int> entries;
+        // Stands for the time of the last change, so a reader can tell a changed file.
+        long changes = 0;
         // What a power cut keeps.
         mode_t durableMode = 0644;
         std::string durableBytes;
@@ -438,6 +443,7 @@ private:
         info->st_ino = static_cast<ino_t>(id + 1);
         info->st_mode = (node.folder ? S_IFDIR : S_IFREG) | node.mode;
         info->st_size = static_cast<off_t>(node.bytes.size());
+        info->st_mtim.tv_nsec = node.changes;
         return 0;
     }
     int Move(const char* from, const char* to, bool replace) {

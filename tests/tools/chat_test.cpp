@@ -145,9 +145,9 @@ TEST_F(ChatTool, Usage) {
                               Lines{"--base"}, Lines{"extra"}}) {
         const auto run = Chat("", args);
         EXPECT_EQ(run.status, 2) << args.front();
-        EXPECT_EQ(run.err, "usage: tumbo-chat [--base DIR] [--seed N]\n");
+        EXPECT_EQ(run.err, "usage: tumbo-chat [--base DIR] [--seed N] [--explain]\n");
     }
-    EXPECT_EQ(Chat("", {"--help"}).out.front(), "usage: tumbo-chat [--base DIR] [--seed N]");
+    EXPECT_EQ(Chat("", {"--help"}).out.front(), "usage: tumbo-chat [--base DIR] [--seed N] [--explain]");
 }
 
 class ChatToolCommand : public test::BaseTest {

@@ -257,6 +257,7 @@ def load_dialogues():
 
 
 NEGATIONS = {"не", "ни", "нет", "без"}
+MAX_WORDS_LINE = 4096
 
 
 def parse_words_text(name, text):
@@ -272,9 +273,11 @@ def parse_words_text(name, text):
             continue
         check_text(where, line)
         word, equals, replacement = line.partition("=")
-        if not equals or not word or " " in folded(word):
+        if not equals or not folded(word) or " " in folded(word):
             raise SourceError(f"{where}: a line is word=replacement, the replacement zero or "
                               "more words")
+        if len(line.encode("cp1251")) > MAX_WORDS_LINE:
+            raise SourceError(f"{where}: longer than the {MAX_WORDS_LINE} bytes the program reads")
         if line != f"{folded(word)}={folded(replacement)}":
             raise SourceError(f"{where}: write it folded, as the program reads it: "
                               f"{folded(word)}={folded(replacement)}")

@@ -63,6 +63,8 @@ class Words(unittest.TestCase):
                 ("вы ты\n", "words.txt:1: a line is word=replacement"),
                 ("вы вас=ты\n", "words.txt:1: a line is word=replacement"),
                 ("=ты\n", "words.txt:1: a line is word=replacement"),
+                ("!!=ты\n", "words.txt:1: a line is word=replacement"),
+                ("вы=" + "ты " * 2000 + "ты\n", "words.txt:1: longer than the 4096 bytes"),
                 ("# x\nживёте=живешь\n", "words.txt:2: write it folded, as the program reads it: "
                                           "живете=живешь"),
                 ("Вы=ты\n", "write it folded"),
@@ -71,7 +73,7 @@ class Words(unittest.TestCase):
                 ("ну=ну\n", "'ну' is replaced by itself"),
                 ("вы=ты\nвы=тебя\n", "words.txt:2: 'вы' is already given at line 1"),
                 ("а=б\nб=в г\nг=а\n", "words.txt:1: 'а' leads back to itself")):
-            with self.subTest(text=text):
+            with self.subTest(text=text[:20]):
                 with self.assertRaises(build_base.SourceError) as caught:
                     self.parse(text)
                 self.assertIn(message, str(caught.exception))

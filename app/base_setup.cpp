@@ -59,6 +59,9 @@ public:
     void Added(const std::string& file, const std::string& opener) override {
         std::cout << kProgram << ": added " << file << ": " << Utf8(opener) << '\n';
     }
+    void AddedWords(const std::string& line) override {
+        std::cout << kProgram << ": added to words.tmb: " << Utf8(line) << '\n';
+    }
     void Failed(Problem problem, const std::string& entry, const TumboError* error) override {
         if (error == nullptr) {
             std::cerr << kProgram << ": bundled " << Utf8(entry)
@@ -81,7 +84,11 @@ void Merge(const BaseSource& source, const std::string& folder) {
     }
     RecordBundledVersion(source.bundled, folder);
     std::cout << kProgram << ": the base in " << folder << " is up to date (" << counts.added
-              << " new dialogue(s) added)\n";
+              << " new dialogue(s) added";
+    if (counts.words > 0) {
+        std::cout << ", " << counts.words << " line(s) added to words.tmb";
+    }
+    std::cout << ")\n";
 }
 
 }  // namespace

@@ -28,6 +28,8 @@ inline constexpr std::string_view kForgottenFolder = "dlg/forgotten";
 inline constexpr std::string_view kForgottenOpeners = "forgotten.tmb";
 // Word substitutions for the tolerant comparisons, one `word=replacement` a line; optional.
 inline constexpr std::string_view kWordSubstitutions = "words.tmb";
+// Far beyond any line of words an author writes; a longer one is no substitution.
+inline constexpr std::size_t kMaxWordsLineLength = 4096;
 // The bundled base's version, and where a user's base records the bundled version it
 // was last installed or merged from.
 inline constexpr std::string_view kBundledVersion = "version";

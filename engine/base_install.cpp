@@ -182,6 +182,11 @@ void BuildBase(FileCalls& calls, const std::string& bundled, const std::string& 
     for (const std::string_view name : {base_format::kOptionFile, base_format::kPathList}) {
         WriteSynced(calls, Join(building, name), ReadBytes(calls, Join(bundled, name)));
     }
+    const std::string words = Join(bundled, base_format::kWordSubstitutions);
+    if (Exists(calls, words)) {
+        WriteSynced(calls, Join(building, base_format::kWordSubstitutions),
+                    ReadBytes(calls, words));
+    }
     const std::string version = Join(bundled, base_format::kBundledVersion);
     if (Exists(calls, version)) {
         WriteSynced(calls, Join(building, base_format::kRecordedVersion),

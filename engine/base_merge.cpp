@@ -1,6 +1,7 @@
 #include "engine/base_merge.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <exception>
@@ -15,7 +16,10 @@
 #include "engine/dialogue_commit.h"
 #include "engine/dialogue_reader.h"
 #include "engine/options.h"
+#include "engine/word_substitutions.h"
+#include "platform/appending_file.h"
 #include "platform/line_reader.h"
+#include "platform/new_file.h"
 
 namespace tumbo {
 
@@ -36,6 +40,28 @@ Lines ReadLines(LineReader& file, const std::string& path) {
     file.Open(path);
     while (!file.Eof()) {
         lines.push_back(file.ReadLine());
+    }
+    file.Close();
+    return lines;
+}
+
+// The lines of a words.tmb, each up to the length the program reads; none when there is no
+// such file.
+std::optional<Lines> ReadWordLines(LineReader& file, const std::string& path) {
+    try {
+        file.Open(path);
+    } catch (const InOutError& error) {
+        if (error.systemError() == ENOENT) {
+            return std::nullopt;
+        }
+        throw;
+    }
+    Lines lines;
+    std::string line;
+    while (!file.Eof()) {
+        if (file.ReadLine(line, base_format::kMaxWordsLineLength)) {
+            lines.push_back(line);
+        }
     }
     file.Close();
     return lines;
@@ -86,7 +112,7 @@ public:
         CollectUserOpeners();
         pathList_ = user_ + std::string(base_format::kPathList);
         optionFile_ = user_ + std::string(base_format::kOptionFile);
-        bool incomplete = false;
+        bool incomplete = !MergeWords();
         for (const std::string& entry : bundledEntries) {
             Lines lines;
             try {
@@ -133,6 +159,65 @@ private:
             } catch (const TumboError& error) {
                 report_.Failed(Problem::kUserDialogueUnreadable, entry, &error);
             }
+        }
+    }
+
+    // The bundled lines whose word the user's file does not give, added at once or not at
+    // all. False, with the failure reported, when they could not be.
+    bool MergeWords() {
+        const std::string name(base_format::kWordSubstitutions);
+        const std::string path = user_ + name;
+        try {
+            const std::optional<Lines> bundled = ReadWordLines(reader_, bundled_ + name);
+            if (!bundled) {
+                return true;
+            }
+            const std::optional<Lines> user = ReadWordLines(reader_, path);
+            std::unordered_set<std::string> given;
+            WordSubstitution substitution;
+            for (const std::string& line : user.value_or(Lines{})) {
+                // A faulty line of the user's still says the user has that word in hand.
+                if (ParseSubstitution(line, substitution) != SubstitutionFault::kMalformed) {
+                    given.insert(substitution.word);
+                }
+            }
+            Lines added;
+            for (const std::string& line : *bundled) {
+                if (ParseSubstitution(line, substitution) == SubstitutionFault::kNone &&
+                    given.insert(substitution.word).second) {
+                    added.push_back(line);
+                }
+            }
+            if (added.empty()) {
+                return true;
+            }
+            if (user) {
+                AppendingFile file(calls_);
+                file.Open(path);
+                WriteAll(file, added);
+                file.Commit();
+            } else {
+                NewFile file(calls_);
+                if (!file.Create(path)) {
+                    throw InOutError(CodeFromErrno(EEXIST, path, calls_), "create", path, EEXIST);
+                }
+                WriteAll(file, added);
+                file.Commit();
+            }
+            for (const std::string& line : added) {
+                report_.AddedWords(line);
+            }
+            counts_.words += static_cast<int>(added.size());
+        } catch (const TumboError& error) {
+            report_.Failed(Problem::kWordsNotAdded, name, &error);
+            return false;
+        }
+        return true;
+    }
+
+    static void WriteAll(LineWriter& file, const Lines& lines) {
+        for (const std::string& line : lines) {
+            file.WriteLine(line);
         }
     }
 

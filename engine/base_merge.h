@@ -26,11 +26,14 @@ public:
         kNotAdded,                // the merge stops there
         kCountNotRaised,          // the dialogue is added, the merge stops there
         kCountLeftAlone,          // `entry` is the option file the program cannot read
+        kWordsNotAdded,           // `entry` is words.tmb: none of its new lines were added
     };
 
     virtual ~MergeReport() = default;
     // `file` is the new dialogue's path below the base, "dlg/7.dlg".
     virtual void Added(const std::string& file, const std::string& opener) = 0;
+    // A bundled line of words.tmb added at the end of the user's, or to a new one.
+    virtual void AddedWords(const std::string& line) = 0;
     // `error` is null where nothing failed but the dialogue itself.
     virtual void Failed(Problem problem, const std::string& entry, const TumboError* error) = 0;
 };
@@ -39,12 +42,16 @@ struct MergeCounts {
     int added = 0;
     int present = 0;    // open with a phrase the user's base already has
     int forgotten = 0;  // the user forgot them in the base window
+    int words = 0;      // lines added to words.tmb
 };
 
 // Adds to the user's base every bundled dialogue none of whose openers is already an opener
 // there or was forgotten there, in the bundled order, each committed as a taught dialogue
-// is, and raises the stored count after each. The caller holds the user's base. Returns a
-// merge_status; `counts` says what was done, also when it stopped early.
+// is, and raises the stored count after each. Before them, the bundled words.tmb's lines
+// for words the user's words.tmb does not give are added at its end in the bundled order
+// (all of them to a new file when it has none), every line of the user's kept. The caller
+// holds the user's base. Returns a merge_status; `counts` says what was done, also when it
+// stopped early.
 int MergeBundledDialogues(const std::string& bundled, const std::string& user, MergeReport& report,
                           MergeCounts& counts, FileCalls& calls = SystemFileCalls());
 

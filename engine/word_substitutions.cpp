@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 
+#include "engine/base_format.h"
 #include "engine/phrase_fold.h"
 #include "platform/errors.h"
 #include "platform/line_reader.h"
@@ -11,8 +12,6 @@ namespace tumbo {
 
 namespace {
 
-// Far beyond any line of words an author writes; a longer one is no substitution.
-constexpr std::size_t kMaxLineLength = 4096;
 constexpr int kFileNotFound = 2;
 constexpr int kPathNotFound = 3;
 
@@ -131,7 +130,7 @@ WordSubstitutions ReadWordSubstitutions(LineReader& reader, std::string_view pat
     std::vector<std::string> lines;
     std::string line;
     while (!reader.Eof()) {
-        if (reader.ReadLine(line, kMaxLineLength)) {
+        if (reader.ReadLine(line, base_format::kMaxWordsLineLength)) {
             lines.push_back(line);
         }
     }

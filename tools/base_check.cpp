@@ -10,6 +10,7 @@
 
 #include "engine/base_format.h"
 #include "engine/options.h"
+#include "engine/word_substitutions.h"
 #include "tools/base_lines.h"
 #include "tools/check_text.h"
 #include "tools/dialogue_check.h"
@@ -49,6 +50,7 @@ public:
         }
         CheckUnlisted(paths);
         CheckForgotten();
+        CheckWords();
         return findings_.Take();
     }
 
@@ -244,6 +246,84 @@ private:
         if (fs::exists(fs::symlink_status(dir_ / openers, error))) {
             ReadListFile(openers, 1);
         }
+    }
+
+    // The word substitutions, when there: each line a substitution the program can use, and
+    // no word led back to itself.
+    void CheckWords() {
+        const std::string name(base_format::kWordSubstitutions);
+        std::error_code error;
+        if (!fs::exists(fs::symlink_status(dir_ / name, error))) {
+            return;
+        }
+        std::vector<std::string> usable;
+        std::map<std::string, std::size_t> givenAt;
+        try {
+            BaseFileLines lines(dir_ / name);
+            LineChecks checks(findings_, name);
+            StoredLine line;
+            while (lines.Next(line)) {
+                checks.Line(line, lines.Count());
+                if (CheckWordLine(name, line, lines.Count(), givenAt)) {
+                    usable.push_back(line.text);
+                }
+            }
+            checks.End(lines, lines.Count() > 0 ? &line : nullptr);
+        } catch (const FileTrouble& trouble) {
+            findings_.Unreadable(name, trouble.what());
+            return;
+        }
+        for (const std::string& word : WordSubstitutions::FromLines(usable).WordsInCycles()) {
+            findings_.Add(name, givenAt.at(word),
+                          Quote(word) +
+                              " leads back to itself through the replacements; the program "
+                              "stops where it would come round");
+        }
+    }
+
+    // Whether the line is one the program uses; each fault is a finding.
+    bool CheckWordLine(const std::string& name, const StoredLine& line, std::size_t number,
+                       std::map<std::string, std::size_t>& givenAt) {
+        if (line.text.empty()) {
+            return false;  // an empty line is a finding of its own
+        }
+        if (line.length > base_format::kMaxWordsLineLength) {
+            findings_.Add(name, number,
+                          "line of " + std::to_string(line.length) + " bytes, longer than " +
+                              std::to_string(base_format::kMaxWordsLineLength) +
+                              ": the program leaves it out");
+            return false;
+        }
+        WordSubstitution substitution;
+        switch (ParseSubstitution(line.text, substitution)) {
+            case SubstitutionFault::kMalformed:
+                findings_.Add(name, number,
+                              Quote(line.text) +
+                                  " is not word=replacement (one word, \"=\", then zero or more "
+                                  "words); the program leaves it out");
+                return false;
+            case SubstitutionFault::kNegation:
+                findings_.Add(name, number,
+                              Quote(substitution.word) +
+                                  " turns a phrase's meaning round and is never replaced or "
+                                  "dropped; the program leaves the line out");
+                return false;
+            case SubstitutionFault::kItself:
+                findings_.Add(name, number,
+                              Quote(substitution.word) +
+                                  " is replaced by itself; the program leaves the line out");
+                return false;
+            case SubstitutionFault::kNone:
+                break;
+        }
+        const auto [earlier, first] = givenAt.emplace(substitution.word, number);
+        if (!first) {
+            findings_.Add(name, number,
+                          Quote(substitution.word) + " is already given at line " +
+                              std::to_string(earlier->second) + ", which the program uses");
+            return false;
+        }
+        return true;
     }
 
     fs::path dir_;

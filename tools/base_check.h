@@ -16,7 +16,8 @@ public:
 };
 
 // Every problem in the base in `baseDir`, opt.tmb first, then path.tmb, then the
-// dialogues in path-list order. Reads only. Throws BaseUnreadable.
+// dialogues in path-list order, then forgotten.tmb and words.tmb. Reads only. Throws
+// BaseUnreadable.
 std::vector<Finding> CheckBase(const std::filesystem::path& baseDir);
 
 // The whole tumbo-check command: 0 clean, 1 findings, 2 a file that could not be read or

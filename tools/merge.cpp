@@ -23,6 +23,8 @@ constexpr std::string_view kHelp =
     "USER_BASE holds is changed, renamed or removed, and a second run adds nothing.\n"
     "A dialogue any of whose opening phrases USER_BASE lists in forgotten.tmb (the user\n"
     "forgot it in the base window) is never added.\n"
+    "The lines of BUNDLED_BASE's words.tmb for words USER_BASE's words.tmb does not give\n"
+    "are added at its end (the whole file when it has none); the user's lines stay.\n"
     "Exit status: 0 done, 1 some dialogue could not be added (those added are whole),\n"
     "2 bad usage or a base that cannot be read, 3 USER_BASE is in use by Tumbo.\n";
 
@@ -40,6 +42,10 @@ public:
 
     void Added(const std::string& file, const std::string& opener) override {
         out_ << "added " << file << ": " << Utf8(opener) << '\n';
+    }
+
+    void AddedWords(const std::string& line) override {
+        out_ << "added to words.tmb: " << Utf8(line) << '\n';
     }
 
     void Failed(Problem problem, const std::string& entry, const TumboError* error) override {
@@ -66,6 +72,9 @@ public:
             case Problem::kCountLeftAlone:
                 Print("the dialogue count in " + entry + " is left as it is", *error);
                 return;
+            case Problem::kWordsNotAdded:
+                Print("could not add the bundled word substitutions to " + user_ + entry, *error);
+                return;
         }
     }
 
@@ -74,6 +83,9 @@ public:
              << counts.present << " open with a phrase it already has";
         if (counts.forgotten > 0) {
             out_ << "; " << counts.forgotten << " were forgotten there";
+        }
+        if (counts.words > 0) {
+            out_ << "; " << counts.words << " line(s) added to words.tmb";
         }
         out_ << '\n';
     }

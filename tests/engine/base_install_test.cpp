@@ -28,6 +28,7 @@ const std::vector<std::pair<std::string, std::string>> kBundled = {
     {"path.tmb", CrLfLines({"dlg\\1.dlg", "dlg\\2.dlg"})},
 };
 const std::string kVersion = "v2\r\n";
+const std::string kWords = CrLfLines({"hey=hi", "well="});
 
 class BaseInstall : public testing::Test {
 protected:
@@ -36,6 +37,7 @@ protected:
             bundled.Write(name, bytes);
         }
         bundled.Write("version", kVersion);
+        bundled.Write("words.tmb", kWords);
     }
 
     std::string Folder() const { return home.prefix() + "share/tumbo3"; }
@@ -47,6 +49,7 @@ protected:
             EXPECT_EQ(Read(name), bytes) << name;
         }
         EXPECT_EQ(Read(".bundled-version"), kVersion);
+        EXPECT_EQ(Read("words.tmb"), kWords);
         EXPECT_FALSE(fs::exists(home.file("share/.tumbo3.install")));
     }
 

@@ -11,6 +11,7 @@
 
 #include "engine/dialogue_reader.h"
 #include "engine/phrase.h"
+#include "engine/phrase_fold.h"
 #include "support/engine_fixture.h"
 
 namespace tumbo {
@@ -132,21 +133,29 @@ TEST_F(BundledBaseChat, EveryOpenerIsAnsweredByItsOwnDialogue) {
 }
 
 #ifdef TUMBO_PYTHON
-// build-base.py keeps its own reading of dialogue files; over the whole bundled base it must
-// find exactly the openers the program's reader finds.
-TEST(BundledBaseReaders, TheBuildScriptReadsOpenersAsTheProgramDoes) {
+// What build-base.py prints about the bundled base when given `option`.
+std::string BuildScriptListing(const std::string& option) {
     const std::string command = std::string(TUMBO_PYTHON) + " '" + TUMBO_SOURCE_DIR +
-                                "/tools/base-source/build-base.py' --list-openers '" + BaseDir() +
+                                "/tools/base-source/build-base.py' " + option + " '" + BaseDir() +
                                 "'";
     FILE* pipe = ::popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
+    EXPECT_NE(pipe, nullptr) << command;
     std::string listed;
+    if (pipe == nullptr) {
+        return listed;
+    }
     std::array<char, 65536> buffer{};
     while (const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), pipe)) {
         listed.append(buffer.data(), got);
     }
-    ASSERT_EQ(::pclose(pipe), 0);
+    EXPECT_EQ(::pclose(pipe), 0) << command;
+    return listed;
+}
 
+// build-base.py keeps its own reading of dialogue files; over the whole bundled base it must
+// find exactly the openers the program's reader finds.
+TEST(BundledBaseReaders, TheBuildScriptReadsOpenersAsTheProgramDoes) {
+    const std::string listed = BuildScriptListing("--list-openers");
     std::string read;
     DialogueReader reader;
     for (const auto& entry : CrLfLinesOf(BaseDir() + "path.tmb")) {
@@ -156,6 +165,26 @@ TEST(BundledBaseReaders, TheBuildScriptReadsOpenersAsTheProgramDoes) {
     }
     EXPECT_GT(read.size(), 10'000u);
     EXPECT_TRUE(read == listed) << "the two readers differ";
+}
+
+// The script's checks of triggers that fold alike only hold while it folds as the program.
+TEST(BundledBaseReaders, TheBuildScriptFoldsEveryTriggerAsTheProgramDoes) {
+    std::istringstream listed(BuildScriptListing("--list-folded"));
+    std::size_t triggers = 0;
+    std::string listedLine;
+    for (const auto& entry : CrLfLinesOf(BaseDir() + "path.tmb")) {
+        for (const auto& line : CrLfLinesOf(BaseDir() + "dlg/" + entry.substr(4))) {
+            if (line.front() != '$') {
+                continue;
+            }
+            ++triggers;
+            const std::string phrase = line.substr(1);
+            ASSERT_TRUE(std::getline(listed, listedLine)) << "the script stops before " << entry;
+            ASSERT_EQ(listedLine, entry + "\t" + phrase + "\t" + FoldPhrase(phrase));
+        }
+    }
+    EXPECT_FALSE(std::getline(listed, listedLine)) << "the script lists more: " << listedLine;
+    EXPECT_GT(triggers, 10'000u);
 }
 #endif
 

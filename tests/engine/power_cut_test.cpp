@@ -220,6 +220,7 @@ TEST_F(PowerCut, AFirstInstallLeavesNoBaseOrAWholeOne) {
         Disk().Put(bundled + "/dlg/1.dlg", kDialogue1);
         Disk().Put(bundled + "/path.tmb", kOldPathList);
         Disk().Put(bundled + "/version", "3.0.0\n");
+        Disk().Put(bundled + "/words.tmb", "hey=hi\r\n");
         Disk().MakeFolders("/home/me");
         return Disk();
     };
@@ -235,6 +236,7 @@ TEST_F(PowerCut, AFirstInstallLeavesNoBaseOrAWholeOne) {
         EXPECT_EQ(Read("dlg/1.dlg"), kDialogue1);
         EXPECT_EQ(Read("path.tmb"), kOldPathList);
         EXPECT_EQ(Read(".bundled-version"), "3.0.0\n");
+        EXPECT_EQ(Read("words.tmb"), "hey=hi\r\n");
     };
     const auto check = [&](Stop stop) {
         if (finished || Disk().Exists(folder)) {

@@ -177,6 +177,63 @@ TEST_F(CheckTool, WhatTheBaseWindowForgotIsKeptAsideWithoutWarnings) {
         << "its lines keep the rules of every base file";
 }
 
+TEST_F(CheckTool, WordSubstitutionsTheProgramCannotUse) {
+    struct Row {
+        const char* name;
+        std::string words;
+        Lines found;
+    };
+    const std::string tooLong = u8"вы="_cp + std::string(5000, 'x');
+    const Row rows[] = {
+        {"sound", test::CrLfLines({u8"ну="_cp, u8"вы=ты"_cp, u8"др=день рождения"_cp}), {}},
+        {"malformed",
+         test::CrLfLines({u8"вы ты"_cp, u8"вы вас=ты"_cp, u8"=ты"_cp, " "}),
+         {"words.tmb:1: \"вы ты\" is not word=replacement (one word, \"=\", then zero or more "
+          "words); the program leaves it out",
+          "words.tmb:2: \"вы вас=ты\" is not word=replacement (one word, \"=\", then zero or "
+          "more words); the program leaves it out",
+          "words.tmb:3: \"=ты\" is not word=replacement (one word, \"=\", then zero or more "
+          "words); the program leaves it out",
+          "words.tmb:4: \" \" is not word=replacement (one word, \"=\", then zero or more "
+          "words); the program leaves it out"}},
+        {"negation",
+         test::CrLfLines({u8"не="_cp, u8"Нет=неа"_cp}),
+         {"words.tmb:1: \"не\" turns a phrase's meaning round and is never replaced or "
+          "dropped; the program leaves the line out",
+          "words.tmb:2: \"нет\" turns a phrase's meaning round and is never replaced or "
+          "dropped; the program leaves the line out"}},
+        {"itself",
+         test::CrLfLines({u8"Ёж=ёж!"_cp}),
+         {"words.tmb:1: \"еж\" is replaced by itself; the program leaves the line out"}},
+        {"twice",
+         test::CrLfLines({u8"вы=ты"_cp, u8"вас=тебя"_cp, u8"Вы=тебя"_cp}),
+         {"words.tmb:3: \"вы\" is already given at line 1, which the program uses"}},
+        {"cycle",
+         test::CrLfLines({u8"ну="_cp, u8"вас=тебя"_cp, u8"тебя=ты вас"_cp}),
+         {"words.tmb:2: \"вас\" leads back to itself through the replacements; the program "
+          "stops where it would come round",
+          "words.tmb:3: \"тебя\" leads back to itself through the replacements; the program "
+          "stops where it would come round"}},
+        {"line rules",
+         u8"вы=ты\r\n\r\nну=\n"_cp,
+         {"words.tmb:2: empty line", "words.tmb:3: warning: line ends with LF alone, not CR LF"}},
+        {"long",
+         test::CrLfLines({tooLong}),
+         {"words.tmb:1: line of 5003 bytes, longer than 4096: the program leaves it out"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        dir.Write("words.tmb", row.words);
+        EXPECT_EQ(Found(), row.found);
+    }
+    std::filesystem::remove(dir.file("words.tmb"));
+    std::filesystem::create_directory(dir.file("words.tmb"));
+    const auto found = tools::CheckBase(dir.path());
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_TRUE(found[0].unreadable);
+    EXPECT_EQ(tools::FormatFinding(found[0]), "words.tmb: is a folder, not a file");
+}
+
 TEST_F(CheckTool, StoredCountAgainstThePathList) {
     WriteOptions(u8"Аня"_cp, 5);
     EXPECT_EQ(Found(),

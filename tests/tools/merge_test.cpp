@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <set>
 #include <sstream>
 #include <string_view>
@@ -260,6 +261,130 @@ TEST_F(MergeTool, AFailureAddsWholeDialoguesOrNothing) {
         }
     }
     EXPECT_GT(faultsMet, 20);
+}
+
+// The user's words.tmb, or none, and the bundled one: what the user's holds after a merge
+// and what the merge says it added.
+TEST_F(MergeTool, WordsTheUserDoesNotGiveAreAddedAndTheUsersLinesStay) {
+    struct Row {
+        const char* name;
+        std::optional<std::string> user;
+        std::optional<std::string> bundled;
+        std::optional<std::string> merged;
+        Lines added;
+    };
+    const Row rows[] = {
+        {"none bundled", std::nullopt, std::nullopt, std::nullopt, {}},
+        {"created whole",
+         std::nullopt,
+         CrLfLines({u8"ну="_cp, u8"вы=ты"_cp}),
+         CrLfLines({u8"ну="_cp, u8"вы=ты"_cp}),
+         {"ну=", "вы=ты"}},
+        {"only new words, in order",
+         CrLfLines({u8"Вы=тебя"_cp, u8"щас="_cp}),
+         CrLfLines({u8"вы=ты"_cp, u8"ну="_cp, u8"щас=сейчас"_cp, u8"спс=спасибо"_cp}),
+         CrLfLines({u8"Вы=тебя"_cp, u8"щас="_cp, u8"ну="_cp, u8"спс=спасибо"_cp}),
+         {"ну=", "спс=спасибо"}},
+        {"a faulty line of the user's still gives its word",
+         CrLfLines({u8"ну=ну"_cp}),
+         CrLfLines({u8"ну="_cp, u8"вы=ты"_cp}),
+         CrLfLines({u8"ну=ну"_cp, u8"вы=ты"_cp}),
+         {"вы=ты"}},
+        {"bundled faults and repeats are left out",
+         std::nullopt,
+         CrLfLines({u8"не="_cp, u8"ну="_cp, u8"Ну=да"_cp, u8"а б=в"_cp}),
+         CrLfLines({u8"ну="_cp}),
+         {"ну="}},
+        {"after the end mark, on a line of its own",
+         u8"вы=ты\x1a"_cp,
+         CrLfLines({u8"ну="_cp}),
+         CrLfLines({u8"вы=ты"_cp, u8"ну="_cp}),
+         {"ну="}},
+        {"nothing new",
+         CrLfLines({u8"ну="_cp}),
+         CrLfLines({u8"ну="_cp}),
+         CrLfLines({u8"ну="_cp}),
+         {}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        WriteBases();
+        if (row.user) {
+            dir.Write("words.tmb", *row.user);
+        }
+        if (row.bundled) {
+            bundled.Write("words.tmb", *row.bundled);
+        }
+        const auto run = Merge();
+        EXPECT_EQ(run.status, 0) << run.err;
+        Lines added;
+        for (const std::string& line : run.out) {
+            if (line.starts_with("added to words.tmb: ")) {
+                added.push_back(line.substr(20));
+            }
+        }
+        EXPECT_EQ(added, row.added);
+        EXPECT_EQ(run.out.back().ends_with("; " + std::to_string(row.added.size()) +
+                                           " line(s) added to words.tmb"),
+                  !row.added.empty())
+            << run.out.back();
+        EXPECT_EQ(dir.Exists("words.tmb"), row.merged.has_value());
+        if (row.merged) {
+            EXPECT_EQ(dir.Read("words.tmb"), *row.merged);
+        }
+        const auto merged = Snapshot();
+        EXPECT_EQ(Merge().out, Lines{Summary(0, 5)});
+        EXPECT_EQ(Snapshot(), merged) << "a second run changes nothing";
+    }
+}
+
+// A failure on words.tmb leaves the user's file as it was, adds the dialogues all the same
+// and says the merge is incomplete; the next run completes it.
+TEST_F(MergeTool, AFailureOnWordsAddsAllOfThemOrNone) {
+    int faultsMet = 0;
+    for (const bool userHasWords : {false, true}) {
+        for (const Call call : {Call::kOpen, Call::kRead, Call::kWrite, Call::kFsync,
+                                Call::kRenameNoReplace, Call::kLseek, Call::kStat}) {
+            for (int use = 1;; ++use) {
+                SCOPED_TRACE(std::string(userHasWords ? "appending" : "creating") + ", call " +
+                             std::to_string(static_cast<int>(call)) + " failing from use " +
+                             std::to_string(use));
+                ASSERT_LT(use, 20);
+                WriteBases();
+                const std::string before = CrLfLines({u8"вы=тебя"_cp});
+                if (userHasWords) {
+                    dir.Write("words.tmb", before);
+                }
+                bundled.Write("words.tmb", CrLfLines({u8"вы=ты"_cp, u8"ну="_cp}));
+                const std::string merged = userHasWords ? CrLfLines({u8"вы=тебя"_cp, u8"ну="_cp})
+                                                        : bundled.Read("words.tmb");
+                test::FailingFileCalls failing;
+                failing.FailAt(call, EIO, use, "words.tmb");
+                const auto run = Merge(failing);
+                if (run.status == 0) {
+                    EXPECT_EQ(dir.Read("words.tmb"), merged);
+                    break;
+                }
+                ++faultsMet;
+                EXPECT_EQ(run.status, 1);
+                EXPECT_NE(run.err.find("could not add the bundled word substitutions to " +
+                                       dir.prefix() + "words.tmb"),
+                          std::string::npos)
+                    << run.err;
+                EXPECT_EQ(dir.Read("path.tmb"), kMergedPathList);
+                if (userHasWords) {
+                    EXPECT_EQ(dir.Read("words.tmb"), before);
+                } else {
+                    EXPECT_FALSE(dir.Exists("words.tmb"));
+                }
+                EXPECT_EQ(dir.Leftovers(), std::set<std::string>{});
+                failing.Heal();
+                EXPECT_EQ(Merge(failing).status, 0);
+                EXPECT_EQ(dir.Read("words.tmb"), merged);
+            }
+        }
+    }
+    EXPECT_GT(faultsMet, 8);
 }
 
 TEST_F(MergeTool, RunsAsACommand) {

@@ -18,6 +18,7 @@ using test::CrLfLines;
 const std::string kKnown = CrLfLines({"$known", "#yes", "#END"});
 const std::string kHello = CrLfLines({"$hello", "#hi there", "$how are you", "#fine", "#END"});
 const std::string kBye = CrLfLines({"$bye", "#see you", "#END"});
+const std::string kWords = CrLfLines({"hey=hello", "well="});
 
 std::string UserOptions(int count) {
     return CrLfLines({"me", "false", "70", std::to_string(count)});
@@ -32,7 +33,7 @@ std::string UserPathList(int merged) {
 }
 
 // Both bases lie in memory, the lock with them; the bundled one adds two dialogues to the
-// user's.
+// user's, and its words.tmb, which the user's base has none of.
 class PowerCutMerge : public testing::Test {
 protected:
     test::DurableMemoryFileCalls& WriteBases() {
@@ -44,6 +45,7 @@ protected:
         disk->Put(bundled.file("dlg/1.dlg"), kKnown);
         disk->Put(bundled.file("dlg/2.dlg"), kHello);
         disk->Put(bundled.file("dlg/3.dlg"), kBye);
+        disk->Put(bundled.file("words.tmb"), kWords);
         return *disk;
     }
 
@@ -96,8 +98,14 @@ TEST_F(PowerCutMerge, AMergeCutAnywhereKeepsWholeDialoguesAndFinishesNextTime) {
                 EXPECT_EQ(Read(name), bytes) << "a dialogue file is only ever whole";
             }
         }
+        const std::string words = Read("words.tmb");
+        EXPECT_TRUE(words == "<missing>" || words == kWords) << "words.tmb is only ever whole";
+        if (finished) {
+            EXPECT_EQ(words, kWords);
+        }
         // The next merge adds what is missing, and the program answers from all of it.
         EXPECT_EQ(Merge(), tools::merge_status::kDone);
+        EXPECT_EQ(Read("words.tmb"), kWords);
         test::crash_scenario::ExpectAnswersAndLearns(*disk, user.prefix(),
                                                      {{"known", "Tumbo:yes"},
                                                       {"hello", "Tumbo:hi there"},

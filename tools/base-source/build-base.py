@@ -1,25 +1,29 @@
 #!/usr/bin/env python3
 """Builds the bundled dialogue base (base/) from the topic files next to this script.
 
-Beside opt.tmb, path.tmb and dlg/ it writes "version", a digest of what they hold: the
-launcher merges a release's new dialogues into a user's copy when this changes.
+Beside opt.tmb, path.tmb, dlg/ and words.tmb it writes "version", a digest of what they
+hold: the launcher merges a release's new dialogues and word substitutions into a user's
+copy when this changes.
 
-Usage: build-base.py [--out DIR] [--check] [--list-openers BASE]
+Usage: build-base.py [--out DIR] [--check] [--list-openers BASE] [--list-folded BASE]
   --out DIR            write the base there instead of base/ of this source tree
   --check              write nothing; exit 1 when base/ differs from what the sources give
   --list-openers BASE  print each opener of a built base, read as the program reads it
+  --list-folded BASE   print each trigger of a built base and its folded form
 
 Topic files are NN-name.txt in UTF-8, read in name order; their dialogues are numbered in
 that order, which is also the order the program tries them in. In a topic file:
   ; comment
   (blank line)  ends a dialogue
-  $phrase       a trigger, lower case; the spellings people type are added (see below)
-  $=phrase      a trigger taken exactly as written
+  $phrase       a trigger, lower case, written into the base once, as it stands
   #reply        a reply; [n] is the user's name, [e] closes the program after the reply
 A dialogue is one or more turns, each a block of triggers then a block of replies.
 
-Each trigger also matches without its final punctuation and with ".", "!", "?", ")" or
-"..." instead, without commas, and with "е" for "ё", because matching is exact.
+The program tries every trigger exactly first and folded after (case, ё as е, any run of
+punctuation and blanks as one blank: see folded()), so the other spellings people type
+need no lines of their own; openers and turns must differ when folded.
+
+words.txt (UTF-8, "#" starts a comment line) becomes words.tmb, one word=replacement a line.
 
 Lints then look at what the dialogues say (see "Lints" below); on any finding the script
 prints them all as file:line: message and exits 1 without writing, with --check too.
@@ -36,8 +40,8 @@ DEFAULT_BASE = SOURCE_DIR.parent.parent / "base"
 USER_NAME = "Гость"
 TRANSPARENT = "false"
 OPACITY = "70"
-ENDINGS = ("", ".", "!", "?", ")", "...")
-TRAILING_PUNCTUATION = ".!?)"
+WORDS_SOURCE = "words.txt"
+WORDS_FILE = "words.tmb"
 
 
 class SourceError(Exception):
@@ -50,21 +54,36 @@ def lower_like_program(text):
         chr(ord(c) + 32) if "A" <= c <= "Z" or "А" <= c <= "Я" else c for c in text)
 
 
-def spellings(trigger):
-    if trigger.startswith("="):
-        return [trigger[1:]]
-    stem = trigger.rstrip(TRAILING_PUNCTUATION)
-    if not stem:
-        return [trigger]
-    forms = [trigger] + [stem + ending for ending in ENDINGS]
-    forms += [form.replace(",", "") for form in forms if "," in form]
-    forms += [form.replace("ё", "е") for form in forms if "ё" in form]
-    unique = []
-    for form in forms:
-        form = re.sub(" +", " ", form)
-        if form not in unique:
-            unique.append(form)
-    return unique
+# What each code page 1251 byte folds to, as the program's FoldPhrase has it (None: it only
+# separates words). Capitals A-Z and А-Я are lowered, Ё and ё read as е; the other Cyrillic
+# letters of the code page are letters as they stand.
+OTHER_CYRILLIC = bytes.fromhex("8081838A8C8D8E8F909A9C9D9E9FA1A2A3A5A8AAAFB2B3B4B8BABCBDBEBF")
+FOLDED_BYTE = [None] * 256
+for _byte in range(256):
+    if 0x41 <= _byte <= 0x5A or 0xC0 <= _byte <= 0xDF:
+        FOLDED_BYTE[_byte] = _byte + 32
+    elif _byte in (0xA8, 0xB8):
+        FOLDED_BYTE[_byte] = 0xE5
+    elif (0x30 <= _byte <= 0x39 or 0x61 <= _byte <= 0x7A or _byte >= 0xC0
+          or _byte in OTHER_CYRILLIC):
+        FOLDED_BYTE[_byte] = _byte
+
+
+def folded(text):
+    """A phrase as the program's tolerant search compares it: «Ёлка, привет!!» gives «елка
+    привет». Held to the program's own folding by a test over every trigger of the base."""
+    out = bytearray()
+    blank = False
+    for byte in text.encode("cp1251"):
+        to = FOLDED_BYTE[byte]
+        if to is None:
+            blank = bool(out)
+            continue
+        if blank:
+            out.append(0x20)
+            blank = False
+        out.append(to)
+    return out.decode("cp1251")
 
 
 class Dialogue:
@@ -82,23 +101,9 @@ class Dialogue:
     def lines(self):
         out = []
         for triggers, replies in self.turns:
-            seen = set()
-            for trigger in triggers:
-                for form in spellings(trigger):
-                    if form not in seen:
-                        seen.add(form)
-                        out.append("$" + form)
+            out += ["$" + trigger for trigger in triggers]
             out += ["#" + reply for reply in replies]
         return out + ["#END"]
-
-    def trigger_blocks(self):
-        blocks = []
-        for triggers, _ in self.turns:
-            block = []
-            for trigger in triggers:
-                block += [form for form in spellings(trigger) if form not in block]
-            blocks.append(block)
-        return blocks
 
 
 def check_text(where, text):
@@ -137,7 +142,7 @@ def parse_topic_text(name, text):
         if tag not in "$#":
             raise SourceError(f"{where}: a line starts with $, # or ;")
         check_text(where, text)
-        if not text.lstrip("="):
+        if not text:
             raise SourceError(f"{where}: empty {tag} line")
         if current is None:
             if tag != "$":
@@ -149,6 +154,8 @@ def parse_topic_text(name, text):
             if not current.turns or current.turns[-1][1]:
                 current.turns.append(([], []))
                 current.numbers.append(([], []))
+            if text in current.turns[-1][0]:
+                raise SourceError(f"{where}: trigger {text!r} is already in this turn")
             current.turns[-1][0].append(text)
             current.numbers[-1][0].append(number)
         else:
@@ -184,6 +191,23 @@ def list_openers(base):
     return bytes(out)
 
 
+def compared(trigger):
+    """What tells triggers apart once folded; punctuation alone is compared as it stands."""
+    return folded(trigger) or trigger
+
+
+def list_folded(base):
+    """Each trigger of a built base as "entry TAB trigger TAB folded", in code page 1251."""
+    out = bytearray()
+    entries = (base / "path.tmb").read_bytes().decode("cp1251").split("\r\n")[:-1]
+    for entry in entries:
+        path = base / entry.replace("\\", "/")
+        for line in path.read_bytes().decode("cp1251").split("\r\n")[:-1]:
+            if line.startswith("$"):
+                out += f"{entry}\t{line[1:]}\t{folded(line[1:])}\n".encode("cp1251")
+    return bytes(out)
+
+
 def load_dialogues():
     dialogues = []
     topics = sorted(SOURCE_DIR.glob("[0-9][0-9]-*.txt"))
@@ -191,72 +215,113 @@ def load_dialogues():
         raise SourceError(f"{SOURCE_DIR}: no topic files")
     for topic in topics:
         dialogues += parse_topic(topic)
+    # The folded tier answers every spelling of an opener or a turn from the first one
+    # that folds alike, so the later one would only ever answer its exact spelling.
     opened_by = {}
     for dialogue in dialogues:
-        blocks = dialogue.trigger_blocks()
-        for form in opener_block(dialogue.lines()):
-            if form in opened_by:
+        for trigger in opener_block(dialogue.lines()):
+            key = compared(trigger)
+            if opened_by.get(key, dialogue.where) != dialogue.where:
                 raise SourceError(
-                    f"{dialogue.where}: opener {form!r} already opens the dialogue at "
-                    f"{opened_by[form]}, which the program tries first")
-            opened_by[form] = dialogue.where
-        # In a dialogue the program answers from the first trigger that matches, so a
-        # trigger already in an earlier turn would never reach its own turn.
-        earlier = set()
-        for turn, block in enumerate(blocks, start=1):
-            for form in block:
-                if form in earlier:
+                    f"{dialogue.where}: opener {trigger!r} reads as {key!r}, like an opener "
+                    f"of the dialogue at {opened_by[key]}, which the program tries first")
+            opened_by[key] = dialogue.where
+    # Inside a dialogue the exact tier still tries every opener before the folded tier
+    # tries the dialogue's own turns: a turn's trigger spelled unlike an opener it folds
+    # alike with would lose that spelling to the other dialogue. A number alone is left
+    # out: «0» is an answer, «:0» a smiley, not its spelling.
+    openers = {}
+    for dialogue in dialogues:
+        for trigger in dialogue.turns[0][0]:
+            openers.setdefault(compared(trigger), []).append((trigger, dialogue.where))
+    for dialogue in dialogues:
+        for triggers, _ in dialogue.turns[1:]:
+            for trigger in (t for t in triggers if re.search("[^0-9 ]", folded(t))):
+                for opener, where in openers.get(compared(trigger), []):
+                    if opener not in triggers and where != dialogue.where:
+                        raise SourceError(
+                            f"{dialogue.where}: turn trigger {trigger!r} reads like the opener "
+                            f"{opener!r} of the dialogue at {where}, which takes that spelling "
+                            "even inside this dialogue: spell the two alike")
+    for dialogue in dialogues:
+        earlier = {}
+        for turn, (triggers, _) in enumerate(dialogue.turns, start=1):
+            for trigger in triggers:
+                key = compared(trigger)
+                if earlier.get(key, turn) != turn:
                     raise SourceError(
-                        f"{dialogue.where}: turn {turn} trigger {form!r} is answered by an "
-                        "earlier turn of the same dialogue")
-            earlier.update(block)
+                        f"{dialogue.where}: turn {turn} trigger {trigger!r} reads as {key!r}, "
+                        f"like a trigger of turn {earlier[key]}, which the program tries first")
+                earlier.setdefault(key, turn)
     return dialogues
+
+
+NEGATIONS = {"не", "ни", "нет", "без"}
+MAX_WORDS_LINE = 4096
+
+
+def parse_words_text(name, text):
+    """The word=replacement lines of a words source, comments and blank lines dropped. Both
+    sides are written folded, as the program compares them, so that what the file says is
+    what it does."""
+    lines = []
+    given = {}
+    for number, line in enumerate(text.split("\n"), start=1):
+        where = f"{name}:{number}"
+        line = line.rstrip("\r")
+        if not line.strip() or line.startswith("#"):
+            continue
+        check_text(where, line)
+        word, equals, replacement = line.partition("=")
+        if not equals or not folded(word) or " " in folded(word):
+            raise SourceError(f"{where}: a line is word=replacement, the replacement zero or "
+                              "more words")
+        if len(line.encode("cp1251")) > MAX_WORDS_LINE:
+            raise SourceError(f"{where}: longer than the {MAX_WORDS_LINE} bytes the program reads")
+        if line != f"{folded(word)}={folded(replacement)}":
+            raise SourceError(f"{where}: write it folded, as the program reads it: "
+                              f"{folded(word)}={folded(replacement)}")
+        if word in NEGATIONS:
+            raise SourceError(f"{where}: {word!r} turns a phrase's meaning round and is never "
+                              "replaced or dropped")
+        if replacement == word:
+            raise SourceError(f"{where}: {word!r} is replaced by itself")
+        if word in given:
+            raise SourceError(f"{where}: {word!r} is already given at line {given[word]}")
+        given[word] = number
+        lines.append(line)
+    replacements = {line.partition("=")[0]: line.partition("=")[2].split() for line in lines}
+    for word in replacements:
+        if leads_back(word, replacements):
+            raise SourceError(f"{name}:{given[word]}: {word!r} leads back to itself through "
+                              "the replacements")
+    return lines
+
+
+def leads_back(word, replacements):
+    seen = set()
+    stack = list(replacements[word])
+    while stack:
+        next_word = stack.pop()
+        if next_word == word:
+            return True
+        if next_word in replacements and next_word not in seen:
+            seen.add(next_word)
+            stack += replacements[next_word]
+    return False
+
+
+def load_words():
+    path = SOURCE_DIR / WORDS_SOURCE
+    if not path.is_file():
+        return None
+    return parse_words_text(path.name, path.read_text(encoding="utf-8"))
 
 
 # Lints: faults in what the dialogues say that the format itself allows. Each lint takes a
 # dialogue and returns (line, message) pairs; the build prints them all and writes nothing.
 
 WORD = r"[а-яё]+(?:-[а-яё]+)*"
-
-# Words and phrases always written with ё, comma-separated. The build adds the е spelling
-# of a trigger but not the reverse, so a trigger written with е misses everyone who types
-# ё. Only forms with no other reading when written with е belong here: not «все», «чем»,
-# «звезды», «черту», «поем», «узнаем», nor «и всё» («и все друзья»).
-ALWAYS_YO = [phrase.strip() for phrase in """
-    ещё, её, неё, моё, твоё, своё, чё, всё-таки, всё равно, всё хорошо, всё нормально,
-    всё норм, всё плохо, всё отлично, всё ок, всё в порядке, всё по-старому, всё так же,
-    всё ясно, всё понятно, всё будет, всё время, вот и всё, о чём, в чём, на чём, при чём,
-    к чёрту, дерёмся, дерёшься, идёт, идёшь, идём, пойдём, пойдёт, пойдёшь, придёт,
-    придёшь, найдёт, найдёшь, пройдёт, подойдёт, сойдёт, живёт, живёшь, живём, ждёт, ждёшь,
-    поёт, поёшь, пьёт, пьёшь, врёт, врёшь, бьёт, льёт, клюёт, зовёт, зовёшь, даёт, даёшь,
-    встаёт, встаёшь, устаёт, устаёшь, везёт, повезёт, растёт, начнём, берёт, берёшь,
-    несёшь, ведёшь, поймёшь, смеёшься, сдаёшься, шёл, пришёл, ушёл, пошёл, нашёл, прошёл,
-    зашёл, вошёл, дошёл, подошёл, произошёл, замёрз, принёс, ёж, ёжик, ёлка, ёлку, ёлки,
-    пёс, мёд, лёд, самолёт, самолёте, полёт, актёр, актёры, ребёнок, ребёнка, котёнок,
-    котёнка, учёба, учёбу, учёбы, учёбе, звёзд, пятёрка, пятёрку, четвёрка, четвёрку, днём,
-    вдвоём, вперёд, враньё, бельё, счёт, костёр, удалёнка, удалёнке, тёплый, тёплая,
-    тёплое, тёплые, лёгкий, лёгкая, лёгкое, жёлтый, жёлтая, жёлтое, жёлтые, зелёный,
-    зелёная, зелёное, зелёные, чёрный, чёрная, чёрное, чёрные, весёлый, весёлая, весёлое,
-    тяжёлый, тяжёлая, тяжёлое, тёмный, тёмная, солёный, солёное, клёвый, клёво, жёстко,
-    серьёзно, серьёзный, учёный, влюблён
-""".split(",")]
-WITHOUT_YO = re.compile(
-    "(?<![а-яё])(" + "|".join(re.escape(p.replace("ё", "е")) for p in ALWAYS_YO) + ")(?![а-яё])")
-WITH_YO = {phrase.replace("ё", "е"): phrase for phrase in ALWAYS_YO}
-
-
-def lint_missing_yo(dialogue):
-    findings = []
-    for triggers, _ in dialogue.numbered_turns():
-        for line, trigger in triggers:
-            if trigger.startswith("="):
-                continue  # taken exactly as written, on purpose
-            plain = re.sub(" +", " ", trigger.replace(",", ""))
-            for match in WITHOUT_YO.finditer(plain):
-                findings.append((line, f"write «{WITH_YO[match.group(1)]}» with ё in the trigger "
-                                       "(the build adds the е spelling itself)"))
-    return findings
-
 
 # Masculine forms a reply must not use for the user, whose gender is unknown. Tumbo's own
 # masculine («я рад», «я понял») is right and is not looked at.
@@ -358,11 +423,6 @@ SHORT_ANSWERS = {
 }
 
 
-def folded(trigger):
-    text = lower_like_program(trigger.lstrip("=")).replace("ё", "е")
-    return " ".join(re.findall("[а-яa-z0-9]+", text))
-
-
 def lint_shared_short_answer(dialogue):
     findings = []
     for kind, answers in SHORT_ANSWERS.items():
@@ -390,8 +450,7 @@ def lint_question_at_end(dialogue):
             for line, reply in replies if "?" in re.sub(r'«[^»]*»|"[^"]*"', "", reply)]
 
 
-LINTS = (lint_missing_yo, lint_masculine_for_user, lint_shared_short_answer,
-         lint_question_at_end)
+LINTS = (lint_masculine_for_user, lint_shared_short_answer, lint_question_at_end)
 
 
 def lint(dialogues):
@@ -402,7 +461,7 @@ def lint(dialogues):
     return [f"{file}:{line}: {message}" for file, line, message in findings]
 
 
-def base_files(dialogues):
+def base_files(dialogues, words=None):
     def crlf(lines):
         return "".join(line + "\r\n" for line in lines).encode("cp1251")
 
@@ -412,6 +471,8 @@ def base_files(dialogues):
     }
     for i, dialogue in enumerate(dialogues, start=1):
         files[f"dlg/{i}.dlg"] = crlf(dialogue.lines())
+    if words is not None:
+        files[WORDS_FILE] = crlf(words)
     files["version"] = crlf([version_of(files)])
     return files
 
@@ -439,6 +500,8 @@ def check(base, files):
             problems.append(f"{name}: differs")
     problems += [f"{name}: not built from the sources"
                  for name in sorted(existing_dialogue_files(base) - files.keys())]
+    if WORDS_FILE not in files and (base / WORDS_FILE).exists():
+        problems.append(f"{WORDS_FILE}: not built from the sources")
     return problems
 
 
@@ -447,6 +510,8 @@ def write(base, files):
     for name in existing_dialogue_files(base) - files.keys():
         if re.fullmatch(r"dlg/[0-9]+\.dlg", name):
             (base / name).unlink()
+    if WORDS_FILE not in files and (base / WORDS_FILE).is_file():
+        (base / WORDS_FILE).unlink()
     for name, content in files.items():
         path = base / name
         if not path.is_file() or path.read_bytes() != content:
@@ -459,12 +524,18 @@ def main():
     parser.add_argument("--check", action="store_true")
     parser.add_argument("--list-openers", type=pathlib.Path, metavar="BASE",
                         help="print the openers of a built base and exit")
+    parser.add_argument("--list-folded", type=pathlib.Path, metavar="BASE",
+                        help="print each trigger of a built base and its folded form and exit")
     args = parser.parse_args()
     if args.list_openers:
         sys.stdout.buffer.write(list_openers(args.list_openers))
         return 0
+    if args.list_folded:
+        sys.stdout.buffer.write(list_folded(args.list_folded))
+        return 0
     try:
         dialogues = load_dialogues()
+        words = load_words()
     except SourceError as error:
         print(f"build-base: {error}", file=sys.stderr)
         return 1
@@ -474,7 +545,7 @@ def main():
             print(finding, file=sys.stderr)
         print(f"build-base: {len(findings)} findings, so nothing was written", file=sys.stderr)
         return 1
-    files = base_files(dialogues)
+    files = base_files(dialogues, words)
     if args.check:
         problems = check(args.out, files)
         for problem in problems:
@@ -485,7 +556,9 @@ def main():
         return 1 if problems else 0
     write(args.out, files)
     multi = sum(1 for d in dialogues if len(d.turns) > 1)
-    print(f"{len(dialogues)} dialogues, {multi} with follow-up turns")
+    triggers = sum(len(triggers) for d in dialogues for triggers, _ in d.turns)
+    print(f"{len(dialogues)} dialogues, {multi} with follow-up turns, {triggers} triggers, "
+          f"{len(words or [])} word substitutions")
     return 0
 
 

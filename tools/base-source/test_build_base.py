@@ -26,12 +26,57 @@ def lines(lint, text):
     return [line for line, _ in findings(lint, text)]
 
 
-class MissingYo(unittest.TestCase):
-    def test_words_always_written_with_yo(self):
-        text = ("$еще раз\n$о чем думаешь\n$всё хорошо\n$все пришли\n$чем занимаешься\n"
-                "$=еще\n$ну, все равно\n$ёлка\n#Ответ.\n")
-        self.assertEqual(lines(build_base.lint_missing_yo, text), [1, 2, 7])
-        self.assertIn("«ещё»", findings(build_base.lint_missing_yo, text)[0][1])
+class Folding(unittest.TestCase):
+    def test_folded_as_the_program_folds(self):
+        for text, expected in (("Ёлка", "елка"), ("ПРИВЕТ!!", "привет"), ("  ну,   ёж...", "ну еж"),
+                               ("пока-пока)))", "пока пока"), ("мне 15", "мне 15"), (":)", ""),
+                               ("Hello, Мир", "hello мир"), ("Її", "Її"), ("a\u2014b", "a b")):
+            with self.subTest(text=text):
+                self.assertEqual(build_base.folded(text), expected)
+
+
+class Triggers(unittest.TestCase):
+    def error(self, text):
+        with self.assertRaises(build_base.SourceError) as caught:
+            build_base.parse_topic_text("01-test.txt", text)
+        return str(caught.exception)
+
+    def test_each_trigger_is_written_once_as_it_stands(self):
+        dialogue, = build_base.parse_topic_text("01-test.txt", "$ну, привет\n$ёлка)\n#Привет!\n")
+        self.assertEqual(dialogue.lines(), ["$ну, привет", "$ёлка)", "#Привет!", "#END"])
+
+    def test_a_trigger_twice_in_a_turn(self):
+        self.assertIn("01-test.txt:2: trigger 'да' is already in this turn",
+                      self.error("$да\n$да\n#Ага.\n"))
+
+
+class Words(unittest.TestCase):
+    def parse(self, text):
+        return build_base.parse_words_text("words.txt", text)
+
+    def test_comments_and_blank_lines_are_dropped(self):
+        self.assertEqual(self.parse("# «ну привет»\nну=\n\nвы=ты\nдр=день рождения\n"),
+                         ["ну=", "вы=ты", "др=день рождения"])
+
+    def test_faults_name_the_line(self):
+        for text, message in (
+                ("вы ты\n", "words.txt:1: a line is word=replacement"),
+                ("вы вас=ты\n", "words.txt:1: a line is word=replacement"),
+                ("=ты\n", "words.txt:1: a line is word=replacement"),
+                ("!!=ты\n", "words.txt:1: a line is word=replacement"),
+                ("вы=" + "ты " * 2000 + "ты\n", "words.txt:1: longer than the 4096 bytes"),
+                ("# x\nживёте=живешь\n", "words.txt:2: write it folded, as the program reads it: "
+                                          "живете=живешь"),
+                ("Вы=ты\n", "write it folded"),
+                ("не=\n", "words.txt:1: 'не' turns a phrase's meaning round"),
+                ("нет=неа\n", "'нет' turns a phrase's meaning round"),
+                ("ну=ну\n", "'ну' is replaced by itself"),
+                ("вы=ты\nвы=тебя\n", "words.txt:2: 'вы' is already given at line 1"),
+                ("а=б\nб=в г\nг=а\n", "words.txt:1: 'а' leads back to itself")):
+            with self.subTest(text=text[:20]):
+                with self.assertRaises(build_base.SourceError) as caught:
+                    self.parse(text)
+                self.assertIn(message, str(caught.exception))
 
 
 class MasculineForUser(unittest.TestCase):
@@ -86,27 +131,69 @@ class QuestionAtEnd(unittest.TestCase):
 
 
 class Build(unittest.TestCase):
+    def build(self, sources, *arguments):
+        """(status, stderr lines, the base folder) of a build from these topic files."""
+        folder = tempfile.TemporaryDirectory()
+        self.addCleanup(folder.cleanup)
+        source_dir = pathlib.Path(folder.name, "sources")
+        source_dir.mkdir()
+        for name, text in sources.items():
+            (source_dir / name).write_text(text, encoding="utf-8")
+        out = pathlib.Path(folder.name, "base")
+        errors = io.StringIO()
+        old = build_base.SOURCE_DIR, sys.argv
+        build_base.SOURCE_DIR = source_dir
+        sys.argv = ["build-base.py", "--out", str(out), *arguments]
+        try:
+            with contextlib.redirect_stderr(errors), contextlib.redirect_stdout(io.StringIO()):
+                status = build_base.main()
+        finally:
+            build_base.SOURCE_DIR, sys.argv = old
+        return status, errors.getvalue().splitlines(), out
+
     def test_the_build_reports_every_finding_and_writes_nothing(self):
-        with tempfile.TemporaryDirectory() as folder:
-            sources = pathlib.Path(folder, "sources")
-            sources.mkdir()
-            (sources / "01-a.txt").write_text("$еще\n#Ты готов?\n", encoding="utf-8")
-            (sources / "02-b.txt").write_text("$привет\n#Привет!\n", encoding="utf-8")
-            out = pathlib.Path(folder, "base")
-            errors = io.StringIO()
-            old = build_base.SOURCE_DIR, sys.argv
-            build_base.SOURCE_DIR = sources
-            sys.argv = ["build-base.py", "--out", str(out)]
-            try:
-                with contextlib.redirect_stderr(errors):
-                    status = build_base.main()
-            finally:
-                build_base.SOURCE_DIR, sys.argv = old
-            self.assertEqual(status, 1)
-            self.assertFalse(out.exists())
-            reported = errors.getvalue().splitlines()
-            self.assertEqual([line.split(" ")[0] for line in reported[:-1]],
-                             ["01-a.txt:1:", "01-a.txt:2:", "01-a.txt:2:"])
+        status, reported, out = self.build({"01-a.txt": "$привет\n#Ты готов?\n",
+                                            "02-b.txt": "$пока\n#Пока!\n"})
+        self.assertEqual(status, 1)
+        self.assertFalse(out.exists())
+        self.assertEqual([line.split(" ")[0] for line in reported[:-1]],
+                         ["01-a.txt:2:", "01-a.txt:2:"])
+
+    def test_triggers_that_fold_alike_where_the_earlier_one_answers(self):
+        for sources, message in (
+                ({"01-a.txt": "$ёлка\n#Да.\n", "02-b.txt": "$елка!\n#Нет.\n"},
+                 "02-b.txt:1: opener 'елка!' reads as 'елка', like an opener of the "
+                 "dialogue at 01-a.txt:1"),
+                ({"01-a.txt": "$как дела\n#Хорошо. А у тебя?\n$ёлки, плохо\n$елки плохо\n#Ох.\n"},
+                 None),
+                ({"01-a.txt": "$как дела\n$как дела?\n#А у тебя?\n$как дела!\n#Хорошо.\n"},
+                 "01-a.txt:1: turn 2 trigger 'как дела!' reads as 'как дела', like a trigger of "
+                 "turn 1"),
+                ({"01-a.txt": "$да\n#Чаю?\n$спасибо, нет\n#Ладно.\n",
+                  "02-b.txt": "$спасибо нет\n#Хорошо.\n"},
+                 "01-a.txt:1: turn trigger 'спасибо, нет' reads like the opener 'спасибо нет' "
+                 "of the dialogue at 02-b.txt:1"),
+                ({"01-a.txt": "$сколько будет 0+0\n#Сколько?\n$0\n#Верно.\n",
+                  "02-b.txt": "$:0\n#Ого.\n"},
+                 None)):
+            with self.subTest(sources=sources):
+                status, reported, _ = self.build(sources)
+                if message is None:
+                    self.assertEqual(reported, [])
+                else:
+                    self.assertEqual(status, 1)
+                    self.assertIn(message, reported[0])
+
+    def test_words_become_words_tmb_and_part_of_the_version(self):
+        topics = {"01-a.txt": "$привет\n#Привет!\n"}
+        status, _, without = self.build(topics)
+        self.assertEqual(status, 0)
+        self.assertFalse((without / "words.tmb").exists())
+        status, _, out = self.build({**topics, "words.txt": "# «ну привет»\nну=\nщас=сейчас\n"})
+        self.assertEqual(status, 0)
+        self.assertEqual((out / "words.tmb").read_bytes(),
+                         "ну=\r\nщас=сейчас\r\n".encode("cp1251"))
+        self.assertNotEqual((out / "version").read_bytes(), (without / "version").read_bytes())
 
 
 if __name__ == "__main__":

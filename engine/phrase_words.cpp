@@ -10,6 +10,7 @@ namespace {
 
 // The ids a run of memory costs, for the report of the cache's size.
 constexpr std::size_t kNodeBytes = 64;
+constexpr std::size_t kShortestStemmed = 4;
 
 bool IsNumberWord(std::string_view word) {
     return !word.empty() &&
@@ -50,7 +51,9 @@ void PhraseWords::SetSubstitutions(WordSubstitutions substitutions) {
 WordId PhraseWords::IdOf(std::string_view foldedWord) {
     const bool negation = tumbo::IsNegation(foldedWord);
     const bool number = IsNumberWord(foldedWord);
-    std::string text = negation || number ? utf8_(foldedWord) : stemmer_.Stem(foldedWord);
+    // A short word has too little ending to cut: «эхо» would become «эх».
+    const bool keepWhole = negation || number || foldedWord.size() <= kShortestStemmed - 1;
+    std::string text = keepWhole ? utf8_(foldedWord) : stemmer_.Stem(foldedWord);
     const auto [found, added] = byStem_.try_emplace(text, static_cast<WordId>(texts_.size()));
     if (added) {
         texts_.push_back(std::move(text));

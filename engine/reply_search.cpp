@@ -15,7 +15,7 @@ namespace {
 constexpr std::size_t kLettersForTypos = 5;
 // How much meaning a phrase must share with a trigger to be answered by it; an answer
 // that is off is worse than being asked to teach, so the bar is high.
-constexpr double kEnoughSharedMeaning = 0.6;
+constexpr double kEnoughSharedMeaning = 0.7;
 
 constexpr int kFileNotFound = 2;
 constexpr int kPathNotFound = 3;
@@ -295,6 +295,7 @@ ReplySearch::Candidate* ReplySearch::Choose() {
     }
     if (Candidate* closest = ClosestMeaning(whole)) {
         Record(whole, Tier::kClosestMeaning, *closest);
+        match_.shared = closestShared_;
         return closest;
     }
     return nullptr;
@@ -324,6 +325,7 @@ ReplySearch::Candidate* ReplySearch::ClosestMeaning(Query& query) {
     for (const Walked& dialogue : walked_) {
         walk(*dialogue.entry, *dialogue.words);
     }
+    closestShared_ = best;
     return best >= kEnoughSharedMeaning ? &closest_ : nullptr;
 }
 

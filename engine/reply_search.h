@@ -37,6 +37,8 @@ public:
         bool wholePhrase = true;
         // Its words as compared: substituted and stemmed, UTF-8.
         std::vector<std::string> words;
+        // For the closest meaning: how much of it the two share, from 0 to 1.
+        double shared = 0;
     };
     // Told how many dialogues the walk of the base has read so far.
     using Progress = std::function<void(int dialogues)>;
@@ -113,6 +115,7 @@ private:
     DialogueWords contextWords_;
     std::vector<Walked> walked_;
     Candidate closest_;
+    double closestShared_ = 0;
     Match match_;
 };
 

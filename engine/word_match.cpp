@@ -96,7 +96,7 @@ double SharedMeaning::Score(std::span<const WordId> trigger) const {
     double shared = 0;
     double triggerTotal = 0;
     bool rareShared = false;
-    const std::uint32_t rareAtMost = openers_.Openers() / kRareOneIn;
+    const std::uint32_t rareAtMost = std::max<std::uint32_t>(1, openers_.Openers() / kRareOneIn);
     for (std::size_t i = 0; i < trigger.size(); ++i) {
         const WordId word = trigger[i];
         if (std::find(trigger.begin(), trigger.begin() + static_cast<std::ptrdiff_t>(i), word) !=
@@ -108,7 +108,9 @@ double SharedMeaning::Score(std::span<const WordId> trigger) const {
             const double weight = phraseWeights_[static_cast<std::size_t>(at - phrase_.begin())];
             shared += weight;
             triggerTotal += weight;
-            rareShared = rareShared || openers_.OpenersWith(word) <= rareAtMost;
+            // A number alone says too little: «18» is an age in one dialogue, a time in another.
+            rareShared = rareShared ||
+                         (openers_.OpenersWith(word) <= rareAtMost && !analysis_.IsNumber(word));
         } else {
             triggerTotal += Weight(word);
         }

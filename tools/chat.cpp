@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <charconv>
+#include <cmath>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -89,8 +90,12 @@ std::string_view TierName(ReplySearch::Tier tier) {
 }
 
 void Explain(std::ostream& out, const ReplySearch::Match& match) {
-    out << "  matched: " << TierName(match.tier) << ", " << match.entry << " line " << match.line
-        << ", " << (match.wholePhrase ? "whole phrase" : "part") << " \"" << Utf8(match.part)
+    out << "  matched: " << TierName(match.tier);
+    if (match.tier == ReplySearch::Tier::kClosestMeaning) {
+        out << " (" << std::lround(match.shared * 100) << "% shared)";
+    }
+    out << ", " << match.entry << " line " << match.line << ", "
+        << (match.wholePhrase ? "whole phrase" : "part") << " \"" << Utf8(match.part)
         << "\", words:";
     for (const std::string& word : match.words) {
         out << ' ' << word;

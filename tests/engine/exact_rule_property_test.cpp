@@ -17,12 +17,14 @@ namespace {
 
 using Dialogue = std::vector<std::string>;
 
-// Few words, spelt a few ways, so that exact, folded and one-typo hits all come up.
+// Few words, spelt a few ways, so that every tolerant tier comes up: folded and one-typo
+// hits, the same words in another order, patterns, clauses and substitutions.
 const std::vector<std::string> kPhrases = {
-    "hello",       "hello!",   "Hello",   "helo", "hello  there",
-    "hello there", "bye-bye",  "bye bye", "bye",  "yes",
-    "yes!",        "no",       "?",       "!!!",  "ok ",
-    "ok",          "shall we", "shal we", "7",    "8",
+    "hello",     "hello!",  "Hello",   "helo",        "hello  there", "hello there",
+    "bye-bye",   "bye bye", "bye",     "yes",         "yes!",         "no",
+    "?",         "!!!",     "ok ",     "ok",          "shall we",     "shal we",
+    "7",         "8",       "* there", "there hello", "hello, bye",   "ok, no. yes",
+    "hi * we *", "well hi",
 };
 
 struct Hit {
@@ -109,6 +111,7 @@ protected:
             pathList += test::PathListLine(static_cast<int>(d + 1));
         }
         dir.Write("path.tmb", pathList);
+        dir.Write("words.tmb", "hi=hello\r\nwell=\r\nok=\r\nshal=shall\r\n");
         return base;
     }
 };

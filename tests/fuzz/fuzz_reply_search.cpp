@@ -1,5 +1,5 @@
 // A conversation with an arbitrary base. The input is split at NUL bytes into: the clock
-// counter, opt.tmb, path.tmb, dlg/1.dlg, dlg/2.dlg, then up to kMaxEvents events whose
+// counter, opt.tmb, path.tmb, dlg/1.dlg, dlg/2.dlg, words.tmb, then up to kMaxEvents events whose
 // first byte picks what the user does next and whose rest is the text typed for it.
 #include <cstddef>
 #include <cstdint>
@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr std::size_t kFirstEvent = 5;
+constexpr std::size_t kFirstEvent = 6;
 constexpr std::size_t kMaxEvents = 12;
 
 std::uint64_t CounterFrom(std::string_view bytes) {
@@ -96,6 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     files.Put(base + std::string(tumbo::base_format::kPathList), std::string(sections[2]));
     files.Put(base + "dlg/1.dlg", std::string(sections[3]));
     files.Put(base + "dlg/2.dlg", std::string(sections[4]));
+    files.Put(base + std::string(tumbo::base_format::kWordSubstitutions), std::string(sections[5]));
 
     tumbo::test::NullClock clock;
     clock.counter = CounterFrom(sections[0]);

@@ -19,7 +19,7 @@ cp base/opt.tmb "$out/text_file/base-opt"
 { printf 'name\r\r\ntrue\r\n70\r\n3\r\n\x1a\r\nafter the end\r\n'; } >"$out/text_file/ctrl-z"
 { crlf name true 123456789012345678901234567890123 1; } >"$out/text_file/long-number"
 
-# fuzz_reply_search: counter, opt.tmb, path.tmb, dlg/1.dlg, dlg/2.dlg, then events,
+# fuzz_reply_search: counter, opt.tmb, path.tmb, dlg/1.dlg, dlg/2.dlg, words.tmb, then events,
 # all separated by NUL. Without the teaching panel '0' sends, '1' saves the options with
 # a name and '2' reloads them; with it 'A' fills a field (next byte: field '4' is the
 # first reply), 'B' confirms, 'C' starts the next turn, 'D' extends it, 'E' leaves.
@@ -35,6 +35,8 @@ seed() {
         cat "$first"
         printf '\0'
         cat "$second"
+        printf '\0'
+        cat base/words.tmb
         for event in "$@"; do
             printf '\0'
             printf '%s' "$event"
@@ -53,6 +55,13 @@ seed teach-turns base/dlg/2.dlg base/dlg/1.dlg \
 seed leave base/dlg/1.dlg base/dlg/2.dlg \
     "0" "0$(w1251 'неизвестно')" "E" "1$(w1251 'Ваня')" "2" "0$(w1251 'здравствуй')"
 seed exit base/dlg/56.dlg base/dlg/1.dlg "0$(w1251 'пока')" "0$(w1251 'привет')"
+patterns=$(mktemp)
+crlf "$(w1251 '$* не хочу жить *')" "$(w1251 '$загадай загадку')" '#r1' "$(w1251 '$ещё')" '#r2' \
+    '#END' >"$patterns"
+seed patterns "$patterns" base/dlg/1.dlg \
+    "0$(w1251 'я больше не хочу жить')" "0$(w1251 'ну, загадку загадай')" "0qwerty" \
+    "0$(w1251 'ещё!')" "0$(w1251 'привет, как вас зовут')" "0$(w1251 'не хочу пить')"
+rm -f "$patterns"
 
 # fuzz_registry.
 key='[HKEY_LOCAL_MACHINE\SOFTWARE\tumbo3]'

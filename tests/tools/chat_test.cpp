@@ -147,7 +147,8 @@ TEST_F(ChatTool, Usage) {
         EXPECT_EQ(run.status, 2) << args.front();
         EXPECT_EQ(run.err, "usage: tumbo-chat [--base DIR] [--seed N] [--explain]\n");
     }
-    EXPECT_EQ(Chat("", {"--help"}).out.front(), "usage: tumbo-chat [--base DIR] [--seed N] [--explain]");
+    EXPECT_EQ(Chat("", {"--help"}).out.front(),
+              "usage: tumbo-chat [--base DIR] [--seed N] [--explain]");
 }
 
 class ChatToolCommand : public test::BaseTest {

@@ -102,6 +102,9 @@ bool ReplySearch::Find(const std::string& phrase, Conversation& conversation,
     match_ = {};
     closest_ = {};
     walked_.clear();
+    unworded_.clear();
+    unwordedLines_.clear();
+    unwordedText_.clear();
 
     const bool inContext = conversation.AnswerFound;
     const std::string answeredBefore = inContext ? conversation.CurrentDialogue : std::string();
@@ -142,6 +145,7 @@ bool ReplySearch::Find(const std::string& phrase, Conversation& conversation,
         pathList_.Close();
     }
 
+    WordTheWalked();
     const Candidate* found = Choose();
     if (found != nullptr) {
         OpenAt(*found);
@@ -162,32 +166,56 @@ bool ReplySearch::SearchDialogue(const std::string& entry, Reading reading) {
     const bool openersOnly = reading == Reading::kOpeners;
     OpenerCache::Found kept;
     LineReader::Identity file;
-    DialogueWords* deriving = &contextWords_;
     if (openersOnly) {
         file = reader_.FileIdentity();
         kept = cache_.Find(entry, file);
-        scratchWords_.Clear();
-        deriving = kept.words == nullptr ? &scratchWords_ : nullptr;
     }
+    const bool unworded = openersOnly && kept.words == nullptr;
+    const std::size_t firstLine = unwordedLines_.size();
     while (reader_.NextTrigger(openersOnly)) {
         const std::string_view trigger = reader_.Phrase();
         if (reading != Reading::kAllTurnsTolerantly && trigger == queries_.front().text) {
             return true;
         }
         ConsiderTolerantly(entry, trigger);
-        if (deriving != nullptr) {
-            deriving->Add(analysis_, static_cast<std::uint32_t>(reader_.LineNumber()), trigger,
-                          scratchIds_);
+        const auto line = static_cast<std::uint32_t>(reader_.LineNumber());
+        if (unworded) {
+            unwordedLines_.push_back({line, unwordedText_.size(), trigger.size()});
+            unwordedText_.append(trigger);
+        } else if (!openersOnly) {
+            contextWords_.Add(analysis_, line, trigger, scratchIds_);
         }
     }
     reader_.Close();
     if (openersOnly) {
-        if (kept.words == nullptr) {
-            kept = cache_.Store(entry, file, std::move(scratchWords_));
-        }
         walked_.push_back({kept.entry, kept.words});
+        if (unworded) {
+            unworded_.push_back(
+                {walked_.size() - 1, entry, file, firstLine, unwordedLines_.size()});
+        }
     }
     return false;
+}
+
+void ReplySearch::WordTheWalked() {
+    for (const Unworded& dialogue : unworded_) {
+        DialogueWords words;
+        for (std::size_t i = dialogue.firstLine; i < dialogue.endLine; ++i) {
+            const UnwordedLine& line = unwordedLines_[i];
+            words.Add(analysis_, line.number,
+                      std::string_view(unwordedText_).substr(line.at, line.size), scratchIds_);
+        }
+        const OpenerCache::Found kept =
+            cache_.Store(dialogue.entry, dialogue.file, std::move(words));
+        walked_[dialogue.walked] = {kept.entry, kept.words};
+    }
+    // A first walk of a large base holds every opener here; later ones hold few.
+    unworded_.clear();
+    unworded_.shrink_to_fit();
+    unwordedLines_.clear();
+    unwordedLines_.shrink_to_fit();
+    unwordedText_.clear();
+    unwordedText_.shrink_to_fit();
 }
 
 void ReplySearch::ConsiderTolerantly(const std::string& entry, std::string_view trigger) {

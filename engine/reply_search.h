@@ -80,11 +80,26 @@ private:
         const std::string* entry;
         const DialogueWords* words;
     };
+    // A dialogue the walk found new or changed: its openers as read, worded only when the
+    // tolerant tiers come to need them, so an exact answer never pays for it.
+    struct Unworded {
+        std::size_t walked = 0;
+        std::string entry;
+        LineReader::Identity file;
+        std::size_t firstLine = 0;
+        std::size_t endLine = 0;
+    };
+    struct UnwordedLine {
+        std::uint32_t number = 0;
+        std::size_t at = 0;
+        std::size_t size = 0;
+    };
 
     void ReadSubstitutions();
     void PrepareQueries(const std::string& phrase);
     bool SearchDialogue(const std::string& entry, Reading reading);
     void ConsiderTolerantly(const std::string& entry, std::string_view trigger);
+    void WordTheWalked();
     bool IsTypo(std::string_view foldedPhrase);
     void FindByWords(Query& query);
     Candidate* Choose();
@@ -110,7 +125,9 @@ private:
     std::string foldedTrigger_;
     std::size_t shortestFolded_ = 0;
     std::vector<WordId> scratchIds_;
-    DialogueWords scratchWords_;
+    std::vector<Unworded> unworded_;
+    std::vector<UnwordedLine> unwordedLines_;
+    std::string unwordedText_;
     std::string contextEntry_;
     DialogueWords contextWords_;
     std::vector<Walked> walked_;

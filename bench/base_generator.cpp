@@ -7,8 +7,11 @@
 
 #include <cerrno>
 #include <stdexcept>
+#include <string_view>
 #include <system_error>
+#include <vector>
 
+#include "platform/cp1251_literal.h"
 #include "support/base_writer.h"
 
 namespace tumbo::bench {
@@ -18,10 +21,57 @@ namespace {
 constexpr int kMaxTurns = 3;
 constexpr int kMaxTriggers = 4;
 constexpr int kMaxReplies = 4;
-constexpr int kTriggerSlots = kMaxTurns * kMaxTriggers;
+// Slots past the turns' triggers number the words that keep the Russian openers unique.
+constexpr int kExtraSlots = 2;
+constexpr int kTriggerSlots = kMaxTurns * kMaxTriggers + kExtraSlots;
 // Trigger numbers must stay below 2^32 to stay unique.
 constexpr int kMaxDialogues = 100'000'000;
 constexpr std::size_t kFlushSize = 64 * 1024;
+
+// How often a dialogue's opener block also holds Russian words, and a pattern.
+constexpr int kWordsEvery = 3;
+constexpr int kPatternEvery = 25;
+constexpr int kMaxRussianWords = 4;
+
+// The words of the Russian openers: everyday words, and words that words.tmb replaces or
+// drops, so that the tolerant search stems, substitutes and matches patterns over them.
+constexpr auto kOpenerWords = Cp1251(
+    u8"привет пока как дела что делаешь тебя вас зовут сколько лет любишь музыку погода "
+    u8"сегодня работа начальник устала спать хочу кино книгу читаешь гулять друг мама "
+    u8"школа вкусно скучно весело спасибо хорошо сейчас завтра вчера играть чай кофе "
+    u8"собака море лето зима не ну короче типа блин щас чё норм прив оч пасиб плиз спс "
+    u8"ок инет комп вы тебе ща");
+
+// words.tmb: `word=replacement` lines, the fillers with nothing after the "=".
+constexpr auto kSubstitutions = Cp1251(
+    u8"вас=тебя|тебя=ты|вы=ты|тебе=ты|щас=сейчас|ща=сейчас|счас=сейчас|чё=что|чо=что|"
+    u8"шо=что|норм=нормально|нормуль=нормально|прив=привет|приветик=привет|здарова=привет|"
+    u8"оч=очень|пасиб=спасибо|спс=спасибо|плиз=пожалуйста|пжл=пожалуйста|ок=хорошо|"
+    u8"окей=хорошо|инет=интернет|комп=компьютер|ну=|короче=|типа=|вообще=|блин=|слушай=|"
+    u8"кстати=|просто=|значит=|вот=");
+
+// Three clauses none of whose words, stems or substitutions any generated opener holds.
+constexpr auto kUnmatched = Cp1251(
+    u8"почему жёлтый трамвай опоздал, где спрятался рыжий кот, когда зацветёт старая яблоня");
+
+std::vector<std::string_view> Split(std::string_view text, char separator) {
+    std::vector<std::string_view> parts;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find(separator, start);
+        if (end == std::string_view::npos) {
+            end = text.size();
+        }
+        parts.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return parts;
+}
+
+const std::vector<std::string_view>& OpenerWords() {
+    static const std::vector<std::string_view> words = Split(kOpenerWords.view(), ' ');
+    return words;
+}
 
 // splitmix64: a good spread from any seed, including neighbouring ones.
 std::uint64_t Mix64(std::uint64_t x) {
@@ -53,14 +103,52 @@ private:
     std::uint64_t state_;
 };
 
+std::uint32_t SlotWord(const BaseShape& shape, int dialogue, int slot) {
+    const auto number =
+        static_cast<std::uint32_t>(static_cast<std::uint64_t>(dialogue - 1) * kTriggerSlots + slot);
+    return Permute32(number + static_cast<std::uint32_t>(Mix64(shape.seed)));
+}
+
 void AppendTrigger(std::string& out, const BaseShape& shape, int dialogue, int turn, int index) {
-    const auto number = static_cast<std::uint32_t>(
-        static_cast<std::uint64_t>(dialogue - 1) * kTriggerSlots + turn * kMaxTriggers + index);
-    const std::uint32_t word = Permute32(number + static_cast<std::uint32_t>(Mix64(shape.seed)));
+    const std::uint32_t word = SlotWord(shape, dialogue, turn * kMaxTriggers + index);
     out += 'w';
     out += std::to_string(word & 0xFFFFu);
     out += " w";
     out += std::to_string(word >> 16);
+}
+
+// A word of this trigger's own, numbered as the w-triggers are: a Russian opener is as
+// unique as they are, so a merge of two generated bases finds none in both.
+void AppendUniqueWord(std::string& out, const BaseShape& shape, int dialogue, int extra) {
+    out += " w";
+    out += std::to_string(SlotWord(shape, dialogue, kMaxTurns * kMaxTriggers + extra));
+}
+
+std::string_view AnyOpenerWord(Random& random) {
+    const std::vector<std::string_view>& words = OpenerWords();
+    return words[static_cast<std::size_t>(random.Between(0, static_cast<int>(words.size()) - 1))];
+}
+
+// After the opener block's w-triggers: some Russian words, and now and then a pattern
+// holding one of them among stars.
+void AppendRussianOpeners(std::string& out, const BaseShape& shape, int dialogue, Random& random) {
+    if (dialogue % kWordsEvery == 0) {
+        out += '$';
+        const int words = random.Between(2, kMaxRussianWords);
+        for (int word = 0; word < words; ++word) {
+            out += word == 0 ? "" : " ";
+            out += AnyOpenerWord(random);
+        }
+        AppendUniqueWord(out, shape, dialogue, 0);
+        out += "\r\n";
+    }
+    if (dialogue % kPatternEvery == 0) {
+        out += "$* ";
+        out += AnyOpenerWord(random);
+        out += " *";
+        AppendUniqueWord(out, shape, dialogue, 1);
+        out += "\r\n";
+    }
 }
 
 void AppendDialogue(std::string& out, const BaseShape& shape, int dialogue) {
@@ -72,6 +160,9 @@ void AppendDialogue(std::string& out, const BaseShape& shape, int dialogue) {
             out += '$';
             AppendTrigger(out, shape, dialogue, turn, index);
             out += "\r\n";
+        }
+        if (turn == 0) {
+            AppendRussianOpeners(out, shape, dialogue, random);
         }
         const int replies = random.Between(1, kMaxReplies);
         for (int reply = 0; reply < replies; ++reply) {
@@ -149,6 +240,11 @@ void WriteBase(const std::filesystem::path& folder, const BaseShape& shape) {
     const std::string prefix = folder.string() + "/";
     WriteWholeFile(prefix + std::string(base_format::kOptionFile),
                    test::OptionFile("Bench", shape.dialogueCount));
+    std::string substitutions;
+    for (const std::string_view line : Split(kSubstitutions.view(), '|')) {
+        substitutions.append(line).append("\r\n");
+    }
+    WriteWholeFile(prefix + std::string(base_format::kWordSubstitutions), substitutions);
 
     OutFile pathList(prefix + std::string(base_format::kPathList));
     std::string listBytes;
@@ -174,8 +270,7 @@ std::string OpenerOf(const BaseShape& shape, int dialogue) {
 }
 
 std::string UnmatchedPhrase() {
-    // Every trigger is "w<digits> w<digits>".
-    return "no such phrase";
+    return kUnmatched.str();
 }
 
 }  // namespace tumbo::bench

@@ -12,9 +12,12 @@ struct BaseShape {
     std::uint64_t seed = 1;
 };
 
-// Writes opt.tmb, path.tmb and dlg/1.dlg to dlg/<count>.dlg into an existing folder, with
-// CR LF line ends. Each dialogue has 1 to 3 turns of 1 to 4 triggers and 1 to 4 replies,
-// then "#END". Triggers are two lower-case ASCII words, unique across the whole base.
+// Writes opt.tmb, path.tmb, words.tmb and dlg/1.dlg to dlg/<count>.dlg into an existing
+// folder, code page 1251 with CR LF line ends. Each dialogue has 1 to 3 turns of 1 to 4
+// triggers and 1 to 4 replies, then "#END". Those triggers are two lower-case ASCII words,
+// unique across the whole base. Every third opener block also holds 2 to 4 Russian words
+// (some of which words.tmb replaces or drops) and every 25th a pattern, a Russian word
+// between stars; each with a word of its own, so they are unique too.
 // Throws std::system_error when a file cannot be written.
 void WriteBase(const std::filesystem::path& folder, const BaseShape& shape);
 
@@ -25,7 +28,8 @@ inline std::string LastOpener(const BaseShape& shape) {
     return OpenerOf(shape, shape.dialogueCount);
 }
 
-// A phrase that equals no generated trigger.
+// A phrase of three Russian clauses that no tier answers, whole or in parts: none of its
+// words is in a generated trigger. Code page 1251.
 std::string UnmatchedPhrase();
 
 }  // namespace tumbo::bench

@@ -8,9 +8,6 @@
 #include <fstream>
 #include <stdexcept>
 
-#include "engine/engine.h"
-#include "support/null_window.h"
-
 namespace tumbo::bench {
 
 namespace {
@@ -33,20 +30,25 @@ bool ResetPeak() {
 
 }  // namespace
 
-EngineResult EngineSearch(const std::string& prefix, const std::string& phrase) {
-    test::NullClock clock;
-    // A fresh engine is out of context, as a search of the whole base needs.
-    Engine engine(clock);
-    engine.SetProgramDir(prefix);
-    engine.BindFiles();
+KeptEngine::KeptEngine(const std::string& prefix) : engine_(clock_) {
+    engine_.SetProgramDir(prefix);
+    engine_.BindFiles();
+}
+
+EngineResult KeptEngine::Search(const std::string& phrase) {
     EngineResult result;
-    const Answer answer = engine.Reply(phrase, [&result](int walked) { result.files = walked; });
+    const Answer answer = engine_.Reply(phrase, [&result](int walked) { result.files = walked; });
     if (answer.failure) {
         std::rethrow_exception(answer.failure);
     }
-    result.found = engine.AnswerFound();
+    result.found = engine_.AnswerFound();
+    result.exact = result.found && engine_.MatchedBy() == ReplySearch::Tier::kExact;
     result.teachPanels = answer.teach ? 1 : 0;
     return result;
+}
+
+bool KeptEngine::OutOfContext() const {
+    return !engine_.AnswerFound() && engine_.State().KeptDialogue.empty();
 }
 
 void SyncFolder(const std::filesystem::path& folder) {

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "bench/base_generator.h"
+#include "engine/engine.h"
+#include "support/null_window.h"
 #include "support/temp_dir.h"
 
 namespace tumbo::bench {
@@ -16,12 +18,28 @@ namespace tumbo::bench {
 struct EngineResult {
     long files = 0;
     bool found = false;
+    // Found by the exact comparison rather than a tolerant tier.
+    bool exact = false;
     long teachPanels = 0;
 };
 
-// Sends phrase through a fresh engine reading the base at prefix. Throws what the search
-// met.
-EngineResult EngineSearch(const std::string& prefix, const std::string& phrase);
+// One engine over many phrases, as a window keeps its own: the first phrase fills what
+// the search keeps of the base, and the later ones find it there.
+class KeptEngine {
+public:
+    // Reads the base at prefix.
+    explicit KeptEngine(const std::string& prefix);
+
+    // Throws what the search met.
+    EngineResult Search(const std::string& phrase);
+    // Neither in a dialogue nor keeping one, so the next phrase walks the whole base.
+    bool OutOfContext() const;
+    std::size_t SearchMemoryBytes() const { return engine_.SearchMemoryBytes(); }
+
+private:
+    test::NullClock clock_;
+    Engine engine_;
+};
 
 // Writes back the file system holding the folder, so that it does not happen during
 // timed searches.

@@ -29,6 +29,8 @@ struct Outcome {
     PairedMedians medians;
     Memory start;
     Memory end;
+    // What the engine kept of the base between phrases, as it counts it.
+    std::size_t keptBytes = 0;
 };
 
 // Times `measured` and `other` once each per iteration in alternating order: load from

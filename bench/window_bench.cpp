@@ -2,7 +2,10 @@
 // against a plain POSIX loop that opens, reads and closes the same files (and truncates
 // the scratch dialogue, as the teaching panel's opening does), both walking the same
 // generated base in this one process. The engine alone, with no window, is paired with
-// the same loop, so the two ratios show what the window adds.
+// the same loop, so the two ratios show what the window adds. The phrase is search_bench's
+// three clauses that no tier answers. The window keeps its engine, and so does the engine
+// alone; each is sent the phrase before the timed sends, so both are timed in the steady
+// state, with what the search keeps of the base already kept.
 //
 // Time: as in search_bench, each iteration runs one send and one plain search in
 // alternating order, so drifting load hits both alike, and the ratio is that of their
@@ -42,6 +45,7 @@
 #include "bench/paired_runs.h"
 #include "bench/plain_search.h"
 #include "engine/engine.h"
+#include "platform/qt/codepage.h"
 #include "platform/qt/message_box.h"
 #include "ui/tframe2.h"
 #include "ui/tframe6.h"
@@ -72,18 +76,21 @@ std::vector<tumbo::MessageBoxRequest> boxes;
 // The program's own clock: the window may pace what it shows by it.
 tumbo::SystemClock windowClock;
 
-// The one window, reading the one base kept.
+// The one window and the one engine alone, reading the one base kept.
 class Setup {
 public:
     const std::string& Prefix() const { return base_.Prefix(); }
     TForm1& Form() { return *form_; }
+    bench::KeptEngine& EngineAlone() { return *engine_; }
 
     void For(int size) {
         if (form_ != nullptr && base_.Shape().dialogueCount == size) {
             return;
         }
         form_.reset();
+        engine_.reset();
         base_.Use(size);
+        engine_ = std::make_unique<bench::KeptEngine>(base_.Prefix());
         form_ = std::make_unique<TForm1>(base_.RegistryFile().string(), windowClock);
         form_->show();
         form_->StartLoading();
@@ -94,12 +101,14 @@ public:
     }
     void Clear() {
         form_.reset();
+        engine_.reset();
         base_.Clear();
     }
 
 private:
     bench::BaseCache base_;
     std::unique_ptr<TForm1> form_;
+    std::unique_ptr<bench::KeptEngine> engine_;
 };
 
 Setup setup;
@@ -139,32 +148,34 @@ bool WindowMissesAll(TForm1& form, const QString& phrase, long& sends, int size)
 std::map<Key, bench::Outcome> outcomes;
 
 void RunSearch(benchmark::State& state, Key key) {
-    const QString phrase = QString::fromStdString(bench::UnmatchedPhrase());
+    const std::string phrase = bench::UnmatchedPhrase();
+    const QString typed = tumbo::DecodeCp1251(phrase);
     long sends = 0;
     bench::EngineResult engineCheck;
     bool windowChecked = false;
     try {
         setup.For(key.size);
         // Untimed searches check that both walk the whole base, and warm the caches.
-        engineCheck = bench::EngineSearch(setup.Prefix(), bench::UnmatchedPhrase());
-        windowChecked = WindowMissesAll(setup.Form(), phrase, sends, key.size);
+        engineCheck = setup.EngineAlone().Search(phrase);
+        windowChecked = WindowMissesAll(setup.Form(), typed, sends, key.size);
     } catch (const std::exception& error) {
         state.SkipWithError(error.what());
         return;
     }
     if (engineCheck.found || engineCheck.files != key.size || engineCheck.teachPanels != 1 ||
-        !windowChecked) {
+        !setup.EngineAlone().OutOfContext() || !windowChecked) {
         state.SkipWithError("a search did not walk the base as expected");
         return;
     }
     TForm1& form = setup.Form();
+    bench::KeptEngine& engine = setup.EngineAlone();
     const auto engineSearch = [&] {
-        bench::EngineResult result = bench::EngineSearch(setup.Prefix(), bench::UnmatchedPhrase());
+        bench::EngineResult result = engine.Search(phrase);
         benchmark::DoNotOptimize(result);
     };
     const auto plainSearch = [&] {
         bench::PlainResult result =
-            bench::PlainSearch(setup.Prefix(), bench::UnmatchedPhrase(), key.impl == Impl::kWindow);
+            bench::PlainSearch(setup.Prefix(), phrase, key.impl == Impl::kWindow);
         benchmark::DoNotOptimize(result);
     };
     const auto windowSend = [&] { WindowSend(form); };
@@ -173,14 +184,17 @@ void RunSearch(benchmark::State& state, Key key) {
     bench::Outcome& outcome = outcomes[key];
     if (key.impl == Impl::kEngine) {
         outcome.medians = bench::RunPaired(state, engineSearch, plainSearch);
+        outcome.keptBytes = engine.SearchMemoryBytes();
     } else {
         outcome.medians = bench::RunPaired(state, windowSend, plainSearch,
-                                           [&] { PrepareSend(form, phrase, sends); });
+                                           [&] { PrepareSend(form, typed, sends); });
+        outcome.keptBytes = form.engine().SearchMemoryBytes();
     }
     const bench::Memory end = bench::ReadMemory();
     outcome.start = start;
     outcome.end = end;
     state.counters["plain_ms"] = outcome.medians.otherMs;
+    state.counters["kept_kB"] = static_cast<double>(outcome.keptBytes) / 1024;
     bench::SetRatioCounters(state, outcome.medians);
     bench::SetMemoryCounters(state, start, end);
     if (!boxes.empty()) {
@@ -207,10 +221,10 @@ void PrintSummary() {
     }
     std::printf(
         "\nA phrase that matches nothing: median ms per send, each interleaved with the plain "
-        "loop; RSS in kB, the peak %s\n",
+        "loop; kept kB as the engine counts it; RSS in kB, the peak %s\n",
         peakMeter.Since());
-    std::printf("%-7s %8s %9s %9s %7s %9s %8s %8s\n", "send", "size", "send ms", "plain ms",
-                "ratio", "cpu ratio", "RSS", "peak");
+    std::printf("%-7s %8s %9s %9s %7s %9s %9s %8s %8s\n", "send", "size", "send ms", "plain ms",
+                "ratio", "cpu ratio", "kept kB", "RSS", "peak");
     for (const Impl impl : {Impl::kWindow, Impl::kEngine}) {
         for (const int size : kSizes) {
             const auto found = outcomes.find({impl, size});
@@ -218,10 +232,10 @@ void PrintSummary() {
                 continue;
             }
             const bench::Outcome& o = found->second;
-            std::printf("%-7s %8d %9.2f %9.2f %7.3f %9.3f %8ld %8ld\n",
+            std::printf("%-7s %8d %9.2f %9.2f %7.3f %9.3f %9zu %8ld %8ld\n",
                         impl == Impl::kWindow ? "window" : "engine", size, o.medians.measuredMs,
                         o.medians.otherMs, o.medians.measuredMs / o.medians.otherMs,
-                        o.medians.cpuRatio, o.start.rssKb, o.end.peakKb);
+                        o.medians.cpuRatio, o.keptBytes / 1024, o.start.rssKb, o.end.peakKb);
         }
     }
 }

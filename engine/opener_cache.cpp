@@ -1,15 +1,9 @@
 #include "engine/opener_cache.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace tumbo {
-
-namespace {
-
-// A hash node's own cost beside the key and value it holds.
-constexpr std::size_t kNodeBytes = 32;
-
-}  // namespace
 
 void DialogueWords::Add(PhraseWords& analysis, std::uint32_t line, std::string_view trigger,
                         std::vector<WordId>& scratch) {
@@ -25,29 +19,42 @@ void DialogueWords::Add(PhraseWords& analysis, std::uint32_t line, std::string_v
     words.insert(words.end(), scratch.begin(), scratch.end());
 }
 
-OpenerCache::Found OpenerCache::Find(const std::string& entry, const LineReader::Identity& file) {
-    const auto found = dialogues_.find(entry);
-    if (found == dialogues_.end() || !(found->second.file == file)) {
-        return {};
-    }
-    found->second.walk = walk_;
-    return {&found->first, &found->second.words};
+void OpenersPrint::Mix(unsigned char byte) {
+    value_ = (value_ ^ byte) * 1099511628211ULL;
 }
 
-OpenerCache::Found OpenerCache::Store(const std::string& entry, const LineReader::Identity& file,
-                                      DialogueWords words) {
-    auto [found, added] = dialogues_.try_emplace(entry);
-    if (!added) {
-        Count(found->second.words, -1);
+void OpenersPrint::Add(std::uint32_t line, std::string_view trigger) {
+    for (int shift = 0; shift < 32; shift += 8) {
+        Mix(static_cast<unsigned char>(line >> shift));
+    }
+    for (const char c : trigger) {
+        Mix(static_cast<unsigned char>(c));
+    }
+}
+
+const DialogueWords* OpenerCache::Find(std::size_t place, std::string_view entry,
+                                       std::uint64_t openers) const {
+    if (place >= kept_.size() || kept_[place].openers != openers || kept_[place].entry != entry) {
+        return nullptr;
+    }
+    return &kept_[place].words;
+}
+
+void OpenerCache::Store(std::size_t place, std::string_view entry, std::uint64_t openers,
+                        DialogueWords words) {
+    if (place >= kept_.size()) {
+        kept_.resize(place + 1);
+    } else {
+        Count(kept_[place].words, -1);
     }
     words.triggers.shrink_to_fit();
     words.words.shrink_to_fit();
-    found->second = Kept{file, std::move(words), walk_};
-    Count(found->second.words, +1);
-    return {&found->first, &found->second.words};
+    kept_[place] = Kept{std::string(entry), openers, std::move(words)};
+    Count(kept_[place].words, +1);
 }
 
 void OpenerCache::Count(const DialogueWords& words, int sign) {
+    rarity_.clear();
     for (const DialogueWords::Trigger& trigger : words.triggers) {
         if (trigger.pattern) {
             continue;
@@ -68,36 +75,37 @@ void OpenerCache::Count(const DialogueWords& words, int sign) {
     }
 }
 
-void OpenerCache::BeginWalk() {
-    ++walk_;
+double OpenerCache::Rarity(WordId word) const {
+    if (word >= rarity_.size()) {
+        rarity_.resize(std::max<std::size_t>(word + 1, openersWith_.size()), -1);
+    }
+    double& rarity = rarity_[word];
+    if (rarity < 0) {
+        rarity = std::log((static_cast<double>(openers_) + 1) /
+                          (static_cast<double>(OpenersWith(word)) + 1));
+    }
+    return rarity;
 }
 
-void OpenerCache::EndWalk(bool wholeBase) {
-    if (!wholeBase) {
-        return;
-    }
-    for (auto kept = dialogues_.begin(); kept != dialogues_.end();) {
-        if (kept->second.walk != walk_) {
-            Count(kept->second.words, -1);
-            kept = dialogues_.erase(kept);
-        } else {
-            ++kept;
-        }
+void OpenerCache::EndWalk(std::size_t dialogues) {
+    while (kept_.size() > dialogues) {
+        Count(kept_.back().words, -1);
+        kept_.pop_back();
     }
 }
 
 void OpenerCache::Clear() {
-    dialogues_.clear();
+    kept_.clear();
     openersWith_.clear();
     openers_ = 0;
+    rarity_.clear();
 }
 
 std::size_t OpenerCache::MemoryBytes() const {
-    std::size_t bytes =
-        openersWith_.capacity() * sizeof(std::uint32_t) + dialogues_.bucket_count() * sizeof(void*);
-    for (const auto& [entry, kept] : dialogues_) {
-        bytes += kNodeBytes + sizeof(entry) + sizeof(kept) +
-                 (entry.capacity() > 15 ? entry.capacity() : 0) +
+    std::size_t bytes = openersWith_.capacity() * sizeof(std::uint32_t) +
+                        rarity_.capacity() * sizeof(double) + kept_.capacity() * sizeof(Kept);
+    for (const Kept& kept : kept_) {
+        bytes += (kept.entry.capacity() > 15 ? kept.entry.capacity() : 0) +
                  kept.words.triggers.capacity() * sizeof(DialogueWords::Trigger) +
                  kept.words.words.capacity() * sizeof(WordId);
     }

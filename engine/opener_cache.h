@@ -4,11 +4,10 @@
 #include <cstdint>
 #include <span>
 #include <string>
-#include <unordered_map>
+#include <string_view>
 #include <vector>
 
 #include "engine/phrase_words.h"
-#include "platform/line_reader.h"
 
 namespace tumbo {
 
@@ -35,27 +34,38 @@ struct DialogueWords {
              std::vector<WordId>& scratch);
 };
 
+// A fingerprint of an opener block as read, to tell whether what was derived from it
+// still holds: FNV-1a over each trigger and its line number.
+class OpenersPrint {
+public:
+    void Add(std::uint32_t line, std::string_view trigger);
+    std::uint64_t Value() const { return value_; }
+
+private:
+    void Mix(unsigned char byte);
+    std::uint64_t value_ = 14695981039346656037ULL;
+};
+
 // What each dialogue's opener block gives the tolerant comparisons, kept between phrases
-// and taken afresh when the file is no longer the one it was made from (a lesson, the
-// base window or an edit by hand). It also counts in how many openers each word stands,
-// which tells a rare word from a common one.
+// by the dialogue's place in the walk, and taken afresh when the entry there or the
+// openers it read are not the ones it was made from (a lesson, a forget, the base window or
+// an edit by hand). Telling it by what the walk reads anyway costs no call to the system.
+// It also counts in how many openers each word stands, which tells a rare word from a
+// common one.
 class OpenerCache {
 public:
-    // The kept entry and the words of its openers, both valid until Clear or the end of the
-    // next walk.
-    struct Found {
-        const std::string* entry = nullptr;
-        const DialogueWords* words = nullptr;
-    };
-    // The words of `entry`'s openers if they were made from this very file; else none.
-    Found Find(const std::string& entry, const LineReader::Identity& file);
-    // Keeps the words of `entry`'s openers, made from `file`.
-    Found Store(const std::string& entry, const LineReader::Identity& file, DialogueWords words);
+    // The words kept for the dialogue at `place` in the walk, if they were made from this
+    // entry and these openers; else nullptr.
+    const DialogueWords* Find(std::size_t place, std::string_view entry,
+                              std::uint64_t openers) const;
+    // Keeps the words of the dialogue at `place`.
+    void Store(std::size_t place, std::string_view entry, std::uint64_t openers,
+               DialogueWords words);
+    const std::string& EntryAt(std::size_t place) const { return kept_[place].entry; }
+    const DialogueWords& WordsAt(std::size_t place) const { return kept_[place].words; }
 
-    // Every walk of the whole base marks what it meets; what a whole walk did not meet is
-    // no longer in the base and is let go.
-    void BeginWalk();
-    void EndWalk(bool wholeBase);
+    // A walk of the whole base that met `dialogues` lets go of what lies beyond them.
+    void EndWalk(std::size_t dialogues);
     void Clear();
 
     // In how many openers of the base a word stands, and how many openers there are.
@@ -63,22 +73,25 @@ public:
         return word < openersWith_.size() ? openersWith_[word] : 0;
     }
     std::uint32_t Openers() const { return openers_; }
-    std::size_t Dialogues() const { return dialogues_.size(); }
+    // How rare a word is among the openers: the more, the fewer hold it.
+    double Rarity(WordId word) const;
+    std::size_t Dialogues() const { return kept_.size(); }
     std::size_t MemoryBytes() const;
 
 private:
     struct Kept {
-        LineReader::Identity file;
+        std::string entry;
+        std::uint64_t openers = 0;
         DialogueWords words;
-        std::uint64_t walk = 0;
     };
     void Count(const DialogueWords& words, int sign);
 
-    std::unordered_map<std::string, Kept> dialogues_;
+    std::vector<Kept> kept_;
     std::vector<std::uint32_t> openersWith_;
     std::uint32_t openers_ = 0;
-    std::uint64_t walk_ = 0;
     std::vector<WordId> seen_;
+    // Rarity by word, worked out once for as long as the counts stay as they are.
+    mutable std::vector<double> rarity_;
 };
 
 }  // namespace tumbo

@@ -74,6 +74,8 @@ void ReplySearch::PrepareQueries(const std::string& phrase) {
         query.text = std::move(text);
         FoldPhrase(query.text, query.folded);
         analysis_.Analyze(query.folded, query.words);
+        query.sortedWords = query.words;
+        std::sort(query.sortedWords.begin(), query.sortedWords.end());
         query.typosAllowed = LetterCount(query.folded) >= kLettersForTypos;
         query.meaningfulWords = analysis_.MeaningfulWords(query.folded);
     };
@@ -101,10 +103,8 @@ bool ReplySearch::Find(const std::string& phrase, Conversation& conversation,
     PrepareQueries(phrase);
     match_ = {};
     closest_ = {};
-    walked_.clear();
+    walked_ = 0;
     unworded_.clear();
-    unwordedLines_.clear();
-    unwordedText_.clear();
 
     const bool inContext = conversation.AnswerFound;
     const std::string answeredBefore = inContext ? conversation.CurrentDialogue : std::string();
@@ -125,16 +125,14 @@ bool ReplySearch::Find(const std::string& phrase, Conversation& conversation,
                        inContext ? Reading::kAllTurns : Reading::kAllTurnsTolerantly)) {
         return answered({contextEntry_, reader_.LineNumber(), true});
     }
-    cache_.BeginWalk();
     base_format::PathListEntries list(pathList_, pathListPath_);
-    int walked = 0;
     std::string entry;
     while (list.Next(entry)) {
         conversation.CurrentDialogue = entry;
         if (progress) {
-            progress(++walked);
+            progress(static_cast<int>(walked_ + 1));
         }
-        if (SearchDialogue(entry, Reading::kOpeners)) {
+        if (SearchDialogue(entry, Reading::kOpeners, walked_++)) {
             if (pathList_.IsOpen()) {
                 pathList_.Close();
             }
@@ -155,23 +153,16 @@ bool ReplySearch::Find(const std::string& phrase, Conversation& conversation,
     } else {
         conversation.KeptDialogue = answeredBefore;
     }
-    cache_.EndWalk(true);
+    cache_.EndWalk(walked_);
     return found != nullptr;
 }
 
-bool ReplySearch::SearchDialogue(const std::string& entry, Reading reading) {
+bool ReplySearch::SearchDialogue(const std::string& entry, Reading reading, std::size_t place) {
     dialoguePath_.assign(programDir_);
     dialoguePath_.append(entry);
     reader_.Open(dialoguePath_);
     const bool openersOnly = reading == Reading::kOpeners;
-    OpenerCache::Found kept;
-    LineReader::Identity file;
-    if (openersOnly) {
-        file = reader_.FileIdentity();
-        kept = cache_.Find(entry, file);
-    }
-    const bool unworded = openersOnly && kept.words == nullptr;
-    const std::size_t firstLine = unwordedLines_.size();
+    OpenersPrint print;
     while (reader_.NextTrigger(openersOnly)) {
         const std::string_view trigger = reader_.Phrase();
         if (reading != Reading::kAllTurnsTolerantly && trigger == queries_.front().text) {
@@ -179,20 +170,15 @@ bool ReplySearch::SearchDialogue(const std::string& entry, Reading reading) {
         }
         ConsiderTolerantly(entry, trigger);
         const auto line = static_cast<std::uint32_t>(reader_.LineNumber());
-        if (unworded) {
-            unwordedLines_.push_back({line, unwordedText_.size(), trigger.size()});
-            unwordedText_.append(trigger);
-        } else if (!openersOnly) {
+        if (openersOnly) {
+            print.Add(line, trigger);
+        } else {
             contextWords_.Add(analysis_, line, trigger, scratchIds_);
         }
     }
     reader_.Close();
-    if (openersOnly) {
-        walked_.push_back({kept.entry, kept.words});
-        if (unworded) {
-            unworded_.push_back(
-                {walked_.size() - 1, entry, file, firstLine, unwordedLines_.size()});
-        }
+    if (openersOnly && cache_.Find(place, entry, print.Value()) == nullptr) {
+        unworded_.push_back({place, entry, print.Value()});
     }
     return false;
 }
@@ -200,22 +186,27 @@ bool ReplySearch::SearchDialogue(const std::string& entry, Reading reading) {
 void ReplySearch::WordTheWalked() {
     for (const Unworded& dialogue : unworded_) {
         DialogueWords words;
-        for (std::size_t i = dialogue.firstLine; i < dialogue.endLine; ++i) {
-            const UnwordedLine& line = unwordedLines_[i];
-            words.Add(analysis_, line.number,
-                      std::string_view(unwordedText_).substr(line.at, line.size), scratchIds_);
+        std::uint64_t openers = dialogue.openers;
+        try {
+            dialoguePath_.assign(programDir_);
+            dialoguePath_.append(dialogue.entry);
+            reader_.Open(dialoguePath_);
+            while (reader_.NextTrigger(true)) {
+                words.Add(analysis_, static_cast<std::uint32_t>(reader_.LineNumber()),
+                          reader_.Phrase(), scratchIds_);
+            }
+            reader_.Close();
+        } catch (const InOutError&) {
+            // Gone since the walk read it: it takes no part now, and is read again next time.
+            reader_.Close();
+            words.Clear();
+            openers = 0;
         }
-        const OpenerCache::Found kept =
-            cache_.Store(dialogue.entry, dialogue.file, std::move(words));
-        walked_[dialogue.walked] = {kept.entry, kept.words};
+        cache_.Store(dialogue.place, dialogue.entry, openers, std::move(words));
     }
-    // A first walk of a large base holds every opener here; later ones hold few.
+    // A first walk of a large base lists every dialogue here; later ones list few.
     unworded_.clear();
     unworded_.shrink_to_fit();
-    unwordedLines_.clear();
-    unwordedLines_.shrink_to_fit();
-    unwordedText_.clear();
-    unwordedText_.shrink_to_fit();
 }
 
 void ReplySearch::ConsiderTolerantly(const std::string& entry, std::string_view trigger) {
@@ -254,31 +245,32 @@ bool ReplySearch::IsTypo(std::string_view foldedPhrase) {
     return !word.empty() && !dictionary_.Knows(word);
 }
 
-void ReplySearch::FindByWords(Query& query) {
-    if (query.words.empty()) {
-        return;
-    }
-    Candidate& same = query.hits[Index(Tier::kSameWords)];
-    Candidate& pattern = query.hits[Index(Tier::kPattern)];
+void ReplySearch::FindByWords() {
+    // One pass over every kept trigger serves the whole phrase and all its clauses.
     const auto walk = [&](const std::string& entry, const DialogueWords& words) {
         for (const DialogueWords::Trigger& trigger : words.triggers) {
-            if (trigger.pattern) {
-                if (!pattern.found && MatchesPattern(words.Of(trigger), query.words)) {
-                    pattern = {entry, trigger.line, true};
+            const std::span<const WordId> triggerWords = words.Of(trigger);
+            for (Query& query : queries_) {
+                if (query.words.empty()) {
+                    continue;
                 }
-            } else if (!same.found && SameWords(query.words, words.Of(trigger))) {
-                same = {entry, trigger.line, true};
+                Candidate& hit =
+                    query.hits[Index(trigger.pattern ? Tier::kPattern : Tier::kSameWords)];
+                if (hit.found) {
+                    continue;
+                }
+                if (trigger.pattern ? MatchesPattern(triggerWords, query.words)
+                                    : SameWords(query.sortedWords, triggerWords, scratchIds_)) {
+                    hit = {entry, trigger.line, true};
+                }
             }
         }
     };
     if (!contextEntry_.empty()) {
         walk(contextEntry_, contextWords_);
     }
-    for (const Walked& dialogue : walked_) {
-        if (same.found && pattern.found) {
-            break;
-        }
-        walk(*dialogue.entry, *dialogue.words);
+    for (std::size_t place = 0; place < walked_; ++place) {
+        walk(cache_.EntryAt(place), cache_.WordsAt(place));
     }
 }
 
@@ -287,9 +279,6 @@ ReplySearch::Candidate* ReplySearch::Choose() {
                                           Tier::kSameWords, Tier::kPattern};
     const auto firstHit = [&](Query& query, std::size_t from) -> Candidate* {
         for (std::size_t tier = from; tier < kOrder.size(); ++tier) {
-            if (kOrder[tier] == Tier::kSameWords) {
-                FindByWords(query);
-            }
             Candidate& candidate = query.hits[Index(kOrder[tier])];
             if (candidate.found) {
                 match_.tier = kOrder[tier];
@@ -298,6 +287,7 @@ ReplySearch::Candidate* ReplySearch::Choose() {
         }
         return nullptr;
     };
+    FindByWords();
     Query& whole = queries_.front();
     if (Candidate* hit = firstHit(whole, 1)) {
         Record(whole, match_.tier, *hit);
@@ -350,8 +340,8 @@ ReplySearch::Candidate* ReplySearch::ClosestMeaning(Query& query) {
     if (!contextEntry_.empty()) {
         walk(contextEntry_, contextWords_);
     }
-    for (const Walked& dialogue : walked_) {
-        walk(*dialogue.entry, *dialogue.words);
+    for (std::size_t place = 0; place < walked_; ++place) {
+        walk(cache_.EntryAt(place), cache_.WordsAt(place));
     }
     closestShared_ = best;
     return best >= kEnoughSharedMeaning ? &closest_ : nullptr;

@@ -72,36 +72,26 @@ private:
         std::string text;
         std::string folded;
         std::vector<WordId> words;
+        std::vector<WordId> sortedWords;
         bool typosAllowed = false;
         std::size_t meaningfulWords = 0;
         std::array<Candidate, kTiers> hits;
     };
-    struct Walked {
-        const std::string* entry;
-        const DialogueWords* words;
-    };
-    // A dialogue the walk found new or changed: its openers as read, worded only when the
-    // tolerant tiers come to need them, so an exact answer never pays for it.
+    // A dialogue the walk found new or changed, worded only when the tolerant tiers come to
+    // need it, so an exact answer never pays for it.
     struct Unworded {
-        std::size_t walked = 0;
+        std::size_t place = 0;
         std::string entry;
-        LineReader::Identity file;
-        std::size_t firstLine = 0;
-        std::size_t endLine = 0;
-    };
-    struct UnwordedLine {
-        std::uint32_t number = 0;
-        std::size_t at = 0;
-        std::size_t size = 0;
+        std::uint64_t openers = 0;
     };
 
     void ReadSubstitutions();
     void PrepareQueries(const std::string& phrase);
-    bool SearchDialogue(const std::string& entry, Reading reading);
+    bool SearchDialogue(const std::string& entry, Reading reading, std::size_t place = 0);
     void ConsiderTolerantly(const std::string& entry, std::string_view trigger);
     void WordTheWalked();
     bool IsTypo(std::string_view foldedPhrase);
-    void FindByWords(Query& query);
+    void FindByWords();
     Candidate* Choose();
     Candidate* ClosestMeaning(Query& query);
     void Record(const Query& query, Tier tier, const Candidate& candidate);
@@ -126,11 +116,9 @@ private:
     std::size_t shortestFolded_ = 0;
     std::vector<WordId> scratchIds_;
     std::vector<Unworded> unworded_;
-    std::vector<UnwordedLine> unwordedLines_;
-    std::string unwordedText_;
     std::string contextEntry_;
     DialogueWords contextWords_;
-    std::vector<Walked> walked_;
+    std::size_t walked_ = 0;
     Candidate closest_;
     double closestShared_ = 0;
     Match match_;

@@ -22,17 +22,22 @@ std::vector<WordId> Only(std::span<const WordId> words, Test test) {
     return kept;
 }
 
+// Whether the word at `i` stood earlier in the trigger, so that it counts once.
+bool IsRepeated(std::span<const WordId> trigger, std::size_t i) {
+    return std::find(trigger.begin(), trigger.begin() + static_cast<std::ptrdiff_t>(i),
+                     trigger[i]) != trigger.begin() + static_cast<std::ptrdiff_t>(i);
+}
+
 }  // namespace
 
-bool SameWords(std::span<const WordId> phrase, std::span<const WordId> trigger) {
-    if (phrase.size() != trigger.size() || phrase.empty()) {
+bool SameWords(std::span<const WordId> sortedPhrase, std::span<const WordId> trigger,
+               std::vector<WordId>& scratch) {
+    if (sortedPhrase.size() != trigger.size() || trigger.empty()) {
         return false;
     }
-    std::vector<WordId> a(phrase.begin(), phrase.end());
-    std::vector<WordId> b(trigger.begin(), trigger.end());
-    std::sort(a.begin(), a.end());
-    std::sort(b.begin(), b.end());
-    return a == b;
+    scratch.assign(trigger.begin(), trigger.end());
+    std::sort(scratch.begin(), scratch.end());
+    return std::equal(scratch.begin(), scratch.end(), sortedPhrase.begin());
 }
 
 bool MatchesPattern(std::span<const WordId> pattern, std::span<const WordId> phrase) {
@@ -74,9 +79,7 @@ SharedMeaning::SharedMeaning(std::span<const WordId> phrase, const PhraseWords& 
 }
 
 double SharedMeaning::Weight(WordId word) const {
-    const double openers = openers_.Openers();
-    const double with = openers_.OpenersWith(word);
-    return std::log((openers + 1) / (with + 1));
+    return openers_.Rarity(word);
 }
 
 bool SharedMeaning::Agrees(std::span<const WordId> trigger) const {
@@ -93,30 +96,29 @@ double SharedMeaning::Score(std::span<const WordId> trigger) const {
     if (trigger.empty() || phraseTotal_ <= 0) {
         return 0;
     }
+    // Most triggers share no rare word with the phrase: they cost one look each.
     double shared = 0;
-    double triggerTotal = 0;
     bool rareShared = false;
     const std::uint32_t rareAtMost = std::max<std::uint32_t>(1, openers_.Openers() / kRareOneIn);
     for (std::size_t i = 0; i < trigger.size(); ++i) {
         const WordId word = trigger[i];
-        if (std::find(trigger.begin(), trigger.begin() + static_cast<std::ptrdiff_t>(i), word) !=
-            trigger.begin() + static_cast<std::ptrdiff_t>(i)) {
+        const auto at = std::lower_bound(phrase_.begin(), phrase_.end(), word);
+        if (at == phrase_.end() || *at != word || IsRepeated(trigger, i)) {
             continue;
         }
-        const auto at = std::lower_bound(phrase_.begin(), phrase_.end(), word);
-        if (at != phrase_.end() && *at == word) {
-            const double weight = phraseWeights_[static_cast<std::size_t>(at - phrase_.begin())];
-            shared += weight;
-            triggerTotal += weight;
-            // A number alone says too little: «18» is an age in one dialogue, a time in another.
-            rareShared = rareShared ||
-                         (openers_.OpenersWith(word) <= rareAtMost && !analysis_.IsNumber(word));
-        } else {
-            triggerTotal += Weight(word);
-        }
+        shared += phraseWeights_[static_cast<std::size_t>(at - phrase_.begin())];
+        // A number alone says too little: «18» is an age in one dialogue, a time in another.
+        rareShared =
+            rareShared || (openers_.OpenersWith(word) <= rareAtMost && !analysis_.IsNumber(word));
     }
     if (!rareShared || shared <= 0 || !Agrees(trigger)) {
         return 0;
+    }
+    double triggerTotal = 0;
+    for (std::size_t i = 0; i < trigger.size(); ++i) {
+        if (!IsRepeated(trigger, i)) {
+            triggerTotal += Weight(trigger[i]);
+        }
     }
     return shared / std::max(phraseTotal_, triggerTotal);
 }

@@ -8,8 +8,10 @@
 
 namespace tumbo {
 
-// The same words, each as often, in any order.
-bool SameWords(std::span<const WordId> phrase, std::span<const WordId> trigger);
+// The same words, each as often, in any order: `sortedPhrase` in order, `scratch` room to
+// sort the trigger's in.
+bool SameWords(std::span<const WordId> sortedPhrase, std::span<const WordId> trigger,
+               std::vector<WordId>& scratch);
 
 // Whether a pattern's words, kAnyWords standing for any run of words, cover the phrase.
 bool MatchesPattern(std::span<const WordId> pattern, std::span<const WordId> phrase);

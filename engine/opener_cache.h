@@ -35,14 +35,13 @@ struct DialogueWords {
 };
 
 // A fingerprint of an opener block as read, to tell whether what was derived from it
-// still holds: FNV-1a over each trigger and its line number.
+// still holds: each trigger's hash and line number, mixed in order.
 class OpenersPrint {
 public:
     void Add(std::uint32_t line, std::string_view trigger);
     std::uint64_t Value() const { return value_; }
 
 private:
-    void Mix(unsigned char byte);
     std::uint64_t value_ = 14695981039346656037ULL;
 };
 

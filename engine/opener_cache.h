@@ -74,7 +74,6 @@ public:
     std::uint32_t Openers() const { return openers_; }
     // How rare a word is among the openers: the more, the fewer hold it.
     double Rarity(WordId word) const;
-    std::size_t Dialogues() const { return kept_.size(); }
     std::size_t MemoryBytes() const;
 
 private:

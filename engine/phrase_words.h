@@ -25,7 +25,6 @@ public:
 
     // New substitutions give every word afresh.
     void SetSubstitutions(WordSubstitutions substitutions);
-    const WordSubstitutions& Substitutions() const { return substitutions_; }
 
     // The words of a folded text, in order.
     void Analyze(std::string_view folded, std::vector<WordId>& words);

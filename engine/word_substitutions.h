@@ -45,7 +45,6 @@ public:
     // What `word` stands for, or nullptr when no line names it; empty for a filler.
     const std::vector<std::string>* Find(std::string_view word) const;
     bool IsFiller(std::string_view word) const;
-    bool Empty() const { return resolved_.empty(); }
 
     // The words whose replacement leads back to themselves.
     std::vector<std::string> WordsInCycles() const;

@@ -450,7 +450,32 @@ def lint_question_at_end(dialogue):
             for line, reply in replies if "?" in re.sub(r'«[^»]*»|"[^"]*"', "", reply)]
 
 
-LINTS = (lint_masculine_for_user, lint_shared_short_answer, lint_question_at_end)
+# The help dialogues are read by people in danger: every reply gives a number to call, is
+# short enough to read in a panic, and gives each number once.
+HELP_FILE = "00-help.txt"
+HELP_NUMBERS = ("112", "8-800-2000-122", "8-800-7000-600")
+HELP_MAX_CHARS = 300
+
+
+def lint_help_reply(dialogue):
+    if dialogue.file != HELP_FILE:
+        return []
+    findings = []
+    for _, replies in dialogue.numbered_turns():
+        for line, reply in replies:
+            counts = {number: len(re.findall(rf"(?<![0-9-]){re.escape(number)}(?![0-9-])", reply))
+                      for number in HELP_NUMBERS}
+            if not any(counts.values()):
+                findings.append((line, "a help reply gives 112 or a helpline number"))
+            findings += [(line, f"a help reply gives {number} {count} times: once is enough")
+                         for number, count in counts.items() if count > 1]
+            if len(reply) > HELP_MAX_CHARS:
+                findings.append((line, f"a help reply of {len(reply)} characters: at most "
+                                       f"{HELP_MAX_CHARS}, to be read in a panic"))
+    return findings
+
+
+LINTS = (lint_masculine_for_user, lint_shared_short_answer, lint_question_at_end, lint_help_reply)
 
 
 def lint(dialogues):

@@ -130,6 +130,24 @@ class QuestionAtEnd(unittest.TestCase):
         self.assertEqual(lines(build_base.lint_question_at_end, text), [4])
 
 
+class HelpReply(unittest.TestCase):
+    def help_lines(self, text, name="00-help.txt"):
+        dialogues = build_base.parse_topic_text(name, text)
+        return [line for dialogue in dialogues for line, _ in build_base.lint_help_reply(dialogue)]
+
+    def test_every_help_reply_gives_a_number_once_and_is_short(self):
+        text = ("$помогите\n#Звони 112.\n#Позвони 8-800-7000-600.\n#Просто подыши.\n"
+                "#Звони 112, а если не ответят — 112.\n#8-800-2000-122 или 8-800-2000-122.\n"
+                "#Звони 112. " + "а" * 290 + "\n#Звони 112. " + "а" * 289 + "\n")
+        self.assertEqual(self.help_lines(text), [4, 5, 6, 7])
+
+    def test_a_number_inside_another_is_not_a_number(self):
+        self.assertEqual(self.help_lines("$помогите\n#Код 1123.\n"), [2])
+
+    def test_other_files_are_not_looked_at(self):
+        self.assertEqual(self.help_lines("$привет\n#Привет!\n", "01-test.txt"), [])
+
+
 class Build(unittest.TestCase):
     def build(self, sources, *arguments):
         """(status, stderr lines, the base folder) of a build from these topic files."""

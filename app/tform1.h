@@ -140,7 +140,7 @@ private:
     // The teaching panel opens with the phrase nobody answered as its first trigger.
     void OpenTeaching(const std::string& phrase);
     void ClearTeachFields();
-    tumbo::TeachFields TeachFieldTexts() const;
+    tumbo::LessonFields TeachFieldTexts() const;
     void ShowTeachPanel();
     void HideTeachPanel();
     void FinishLesson(const tumbo::Learnt& learnt);

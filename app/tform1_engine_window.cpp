@@ -140,17 +140,16 @@ void TForm1::OpenTeaching(const std::string& phrase) {
 }
 
 void TForm1::ClearTeachFields() {
-    for (int number = 1; number <= 2 * tumbo::TeachFields::kEach; ++number) {
+    for (int number = 1; number <= 2 * TFrame2::kFieldsEach; ++number) {
         Frame21->Field(number)->clear();
     }
 }
 
-tumbo::TeachFields TForm1::TeachFieldTexts() const {
-    tumbo::TeachFields fields;
-    for (int i = 0; i < tumbo::TeachFields::kEach; ++i) {
-        fields.triggers.at(i) = EncodeCp1251(Frame21->Field(1 + i)->text());
-        fields.replies.at(i) =
-            EncodeCp1251(Frame21->Field(1 + tumbo::TeachFields::kEach + i)->text());
+tumbo::LessonFields TForm1::TeachFieldTexts() const {
+    tumbo::LessonFields fields;
+    for (int i = 1; i <= TFrame2::kFieldsEach; ++i) {
+        fields.triggers.push_back(EncodeCp1251(Frame21->Field(i)->text()));
+        fields.replies.push_back(EncodeCp1251(Frame21->Field(TFrame2::kFieldsEach + i)->text()));
     }
     return fields;
 }

@@ -80,11 +80,11 @@ public:
     // Teaching, step by step as the teaching panel's buttons take it. The scratch
     // dialogue is started afresh when the panel opens.
     void StartLesson();
-    void ExtendLesson(const TeachFields& fields);
-    void NextLessonTurn(const TeachFields& fields);
+    void ExtendLesson(const LessonFields& fields);
+    void NextLessonTurn(const LessonFields& fields);
     // Finishes the lesson and learns it, unless it lacks a trigger or a reply. A failure before the
     // path list names the new dialogue leaves the lesson and the scratch dialogue as they were.
-    Learnt ConfirmLesson(const TeachFields& fields);
+    Learnt ConfirmLesson(const LessonFields& fields);
     void LeaveLesson();
     // True while the scratch dialogue is open for the teaching panel.
     bool ScratchOpen() const { return draft_.ScratchOpen(); }

@@ -16,7 +16,8 @@ namespace tumbo::test {
 // engine tests, fuzz targets and benchmarks; FakeWindow records more.
 class NullWindow {
 public:
-    static constexpr int kTeachFieldCount = 2 * TeachFields::kEach;
+    static constexpr int kEach = 4;
+    static constexpr int kTeachFieldCount = 2 * kEach;
 
     explicit NullWindow(Engine& engine) : engine_(&engine) {}
     virtual ~NullWindow() = default;
@@ -103,11 +104,11 @@ protected:
     virtual void ApplyOptions(const TOptions& options) { controls = options; }
 
 private:
-    TeachFields Fields() const {
-        TeachFields fields;
-        for (int i = 0; i < TeachFields::kEach; ++i) {
-            fields.triggers.at(i) = teachFields.at(i);
-            fields.replies.at(i) = teachFields.at(TeachFields::kEach + i);
+    LessonFields Fields() const {
+        LessonFields fields;
+        for (int i = 0; i < kEach; ++i) {
+            fields.triggers.push_back(teachFields.at(i));
+            fields.replies.push_back(teachFields.at(kEach + i));
         }
         return fields;
     }

@@ -57,15 +57,6 @@ void SyncFolder(const std::filesystem::path& folder) {
     }
 }
 
-void WriteRegistryFile(const std::filesystem::path& file, const std::string& programDir) {
-    std::ofstream out(file, std::ios::binary);
-    out << "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\tumbo3]\r\n\"programdir\"=\""
-        << programDir << "\"\r\n";
-    if (!out.flush()) {
-        throw std::runtime_error("cannot write " + file.string());
-    }
-}
-
 void BaseCache::Use(int dialogueCount) {
     if (folder_ != nullptr && shape_.dialogueCount == dialogueCount) {
         return;
@@ -74,7 +65,6 @@ void BaseCache::Use(int dialogueCount) {
     folder_ = std::make_unique<test::TempDir>();
     const BaseShape shape{dialogueCount, 1};
     WriteBase(folder_->path(), shape);
-    WriteRegistryFile(folder_->path() / "tumbo3.reg", folder_->prefix());
     SyncFolder(folder_->path());
     shape_ = shape;
     prefix_ = folder_->prefix();
@@ -84,10 +74,6 @@ void BaseCache::Clear() {
     folder_.reset();
     shape_ = {};
     prefix_.clear();
-}
-
-std::filesystem::path BaseCache::RegistryFile() const {
-    return folder_ == nullptr ? std::filesystem::path() : folder_->path() / "tumbo3.reg";
 }
 
 Memory ReadMemory() {

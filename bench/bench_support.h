@@ -27,12 +27,8 @@ EngineResult EngineSearch(const std::string& prefix, const std::string& phrase);
 // timed searches.
 void SyncFolder(const std::filesystem::path& folder);
 
-// A registry export naming programDir as the program's directory, as a window reads it.
-// Throws std::runtime_error when the file cannot be written.
-void WriteRegistryFile(const std::filesystem::path& file, const std::string& programDir);
-
 // Keeps one generated base on disk at a time: 100,000 dialogues take some 400 MB of
-// blocks. Each base has tumbo3.reg beside it for a window, and is synced once written.
+// blocks. Each base is synced once written.
 class BaseCache {
 public:
     // Replaces the kept base by one of this many dialogues unless it has that many.
@@ -41,7 +37,6 @@ public:
 
     const BaseShape& Shape() const { return shape_; }
     const std::string& Prefix() const { return prefix_; }
-    std::filesystem::path RegistryFile() const;
 
 private:
     std::unique_ptr<test::TempDir> folder_;

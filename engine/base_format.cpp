@@ -6,6 +6,7 @@
 #include "platform/errors.h"
 #include "platform/integer_text.h"
 #include "platform/line_reader.h"
+#include "platform/registry.h"
 #include "platform/replacing_file.h"
 
 namespace tumbo::base_format {
@@ -134,6 +135,10 @@ void WriteOptionLines(FileCalls& calls, std::string_view path, const TOptions& o
     file.WriteLine(std::to_string(options.Opacity));
     file.WriteLine(std::to_string(options.DialogueCount));
     file.Commit();
+}
+
+std::string ProgramDirIn(const std::string& registryFile) {
+    return ReadRegistryString(registryFile, "HKEY_LOCAL_MACHINE\\SOFTWARE\\tumbo3", "programdir");
 }
 
 }  // namespace tumbo::base_format

@@ -40,9 +40,6 @@ public:
     explicit Engine(Clock& clock, FileCalls& calls = SystemFileCalls());
 
     // Data files.
-    void ReadProgramDir(const std::string& registryFile);
-    // The program directory a registry file names, read as ReadProgramDir reads it.
-    static std::string ProgramDirIn(const std::string& registryFile);
     void SetProgramDir(std::string programDir) { programDir_ = std::move(programDir); }
     const std::string& ProgramDir() const { return programDir_; }
     // Binds the option file, path list and scratch dialogue to ProgramDir + their names.

@@ -178,9 +178,7 @@ Opened Session::Open(const std::string& folder, const OpenSettings& settings) {
     impl->engine.SetProgramDir(folder.empty() ? std::string() : folder + "/");
     impl->engine.BindFiles();
     opened.session.reset(new Session(std::move(impl)));
-    if (auto failure = opened.session->ReloadOptions()) {
-        opened.warnings.push_back(std::move(*failure));
-    }
+    opened.badOptions = opened.session->ReloadOptions().failure;
     return opened;
 }
 
@@ -262,12 +260,12 @@ const TOptions& Session::Options() const {
     return impl_->engine.Options();
 }
 
-std::optional<Failure> Session::ReloadOptions() {
+Outcome<bool> Session::ReloadOptions() {
     std::exception_ptr badLine;
     if (auto failure = Impl::Try([&] { impl_->engine.LoadOptions(badLine); })) {
-        return failure;
+        return {false, std::move(failure)};
     }
-    return FailureOf(badLine);
+    return {true, FailureOf(badLine)};
 }
 
 std::optional<Failure> Session::SaveOptions(const TOptions& settings) {

@@ -96,6 +96,8 @@ struct Opened {
     std::vector<std::string> notes;
     // What failed without keeping the base from being used.
     std::vector<Failure> warnings;
+    // The option file could not be read whole; the lines that could are used.
+    std::optional<Failure> badOptions;
     // Not every new dialogue of the bundled base could be added; tried again next time.
     bool mergeFailed = false;
 };
@@ -126,8 +128,9 @@ public:
     bool Teaching() const;
 
     const TOptions& Options() const;
-    // Reads the option file again; the lines that could be read are used.
-    std::optional<Failure> ReloadOptions();
+    // Reads the option file again; the lines that could be read are used. The value is
+    // false when the file could not be read at all, and the options are as they were.
+    Outcome<bool> ReloadOptions();
     // Saves the name, the transparency and the opacity with the base's count.
     std::optional<Failure> SaveOptions(const TOptions& settings);
 

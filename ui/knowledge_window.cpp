@@ -40,6 +40,19 @@ std::string EntryOf(const QTreeWidgetItem* item) {
     return item->data(kNumberColumn, kEntryRole).toByteArray().toStdString();
 }
 
+// The window's handlers show a failure through their guard.
+void ThrowIfFailed(const std::optional<Failure>& failure) {
+    if (failure) {
+        throw TumboError(failure->message, failure->details);
+    }
+}
+
+template <typename T>
+T Value(Outcome<T> outcome) {
+    ThrowIfFailed(outcome.failure);
+    return std::move(outcome.value);
+}
+
 bool Matches(const DialogueSummary& summary, const std::string& folded) {
     return std::any_of(summary.folded.begin(), summary.folded.end(),
                        [&](const std::string& text) { return text.find(folded) != text.npos; });
@@ -47,19 +60,15 @@ bool Matches(const DialogueSummary& summary, const std::string& folded) {
 
 }  // namespace
 
-KnowledgeWindow::KnowledgeWindow(Engine& engine, FileCalls& calls, Guard guard,
-                                 std::function<void()> countChanged)
-    : engine_(engine),
-      editor_(engine, calls),
-      guard_(std::move(guard)),
-      countChanged_(std::move(countChanged)) {
+KnowledgeWindow::KnowledgeWindow(Session& session, Guard guard, std::function<void()> countChanged)
+    : session_(session), guard_(std::move(guard)), countChanged_(std::move(countChanged)) {
     createControls();
     createLayout();
     connectHandlers();
     createShortcuts();
     // A lesson taught while the window is open joins its list once the lesson's handler
     // is over.
-    engine_.OnLearnt([this] {
+    watch_ = session_.Watch([this] {
         QTimer::singleShot(0, this, [this] {
             if (isVisible()) {
                 guard_([this] { Refresh(); });
@@ -69,7 +78,7 @@ KnowledgeWindow::KnowledgeWindow(Engine& engine, FileCalls& calls, Guard guard,
 }
 
 KnowledgeWindow::~KnowledgeWindow() {
-    engine_.OnLearnt({});
+    session_.Unwatch(watch_);
 }
 
 void KnowledgeWindow::createControls() {
@@ -257,7 +266,7 @@ void KnowledgeWindow::Refresh() {
     // Whatever fails, the list never shows dialogues that may be gone.
     summaries_.clear();
     try {
-        summaries_ = editor_.List();
+        summaries_ = Value(session_.List());
     } catch (...) {
         Fill();
         throw;
@@ -348,7 +357,7 @@ void KnowledgeWindow::ShowSelected() {
 
 void KnowledgeWindow::ShowText(const std::string& entry) {
     QStringList lines;
-    for (const std::string& line : editor_.ReadText(entry)) {
+    for (const std::string& line : Value(session_.ReadText(entry))) {
         lines.append(DecodeCp1251(line));
     }
     DialogueText->setPlainText(lines.join('\n'));
@@ -359,7 +368,7 @@ void KnowledgeWindow::ShowText(const std::string& entry) {
 void KnowledgeWindow::UpdateButtons() {
     SaveButton->setEnabled(!shownEntry_.empty());
     ForgetButton->setEnabled(DialogueList->currentItem() != nullptr);
-    UndoLessonButton->setEnabled(editor_.NewestLesson().has_value());
+    UndoLessonButton->setEnabled(session_.NewestLesson().has_value());
 }
 
 std::string KnowledgeWindow::VisibleNeighbourOf(const std::string& entry) const {
@@ -392,41 +401,16 @@ QString KnowledgeWindow::OpenerOf(const std::string& entry) const {
                                                           : DecodeCp1251(entry);
 }
 
-std::vector<std::string> KnowledgeWindow::TextLines() const {
-    std::vector<std::string> lines;
-    const QStringList typed = DialogueText->toPlainText().split('\n');
-    for (qsizetype i = 0; i < typed.size(); ++i) {
-        const QString& line = typed[i];
-        std::string bytes = EncodeCp1251(line);
-        // A character the code page has no place for would be stored as "?".
-        const QString back = DecodeCp1251(bytes);
-        if (back != line) {
-            qsizetype at = 0;
-            while (at < line.size() && at < back.size() && line[at] == back[at]) {
-                ++at;
-            }
-            const char32_t character =
-                line.toUcs4().value(QStringView(line).left(at).toUcs4().size());
-            throw TumboError(
-                Cp1251(u8"Строка ").str() + std::to_string(i + 1) + Cp1251(u8", знак ").str() +
-                    std::to_string(at + 1) +
-                    Cp1251(u8": такого знака нет в кодировке базы (1251), диалог не сохранён")
-                        .str(),
-                "Character: " + QString::fromUcs4(&character, 1).toStdString() + " (U+" +
-                    QString::number(static_cast<uint>(character), 16).toUpper().toStdString() +
-                    ")");
-        }
-        lines.push_back(std::move(bytes));
-    }
-    return lines;
-}
-
 void KnowledgeWindow::SaveButtonClick() {
     if (shownEntry_.empty()) {
         return;
     }
     const std::string entry = shownEntry_;
-    editor_.Save(entry, TextLines());
+    std::vector<std::string> lines;
+    for (const QString& line : DialogueText->toPlainText().split('\n')) {
+        lines.push_back(line.toStdString());
+    }
+    ThrowIfFailed(session_.Save(entry, lines));
     Refresh();
     // The stored form, lower-cased triggers and all.
     ShowText(entry);
@@ -445,7 +429,7 @@ void KnowledgeWindow::ForgetButtonClick() {
 }
 
 void KnowledgeWindow::UndoLessonButtonClick() {
-    const std::optional<std::string> entry = editor_.NewestLesson();
+    const std::optional<std::string> entry = session_.NewestLesson();
     if (!entry) {
         return;
     }
@@ -473,7 +457,7 @@ void KnowledgeWindow::ForgetAfterAsking(const std::string& entry, const QString&
         }
     };
     try {
-        editor_.Forget(entry);
+        ThrowIfFailed(session_.Forget(entry));
     } catch (...) {
         afterChange();
         throw;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "engine/base_format.h"
 #include "platform/errors.h"
 #include "support/engine_fixture.h"
 #include "support/failing_file_calls.h"
@@ -203,11 +204,8 @@ TEST_F(Options, TheProgramDirComesFromTheRegistry) {
               "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\tumbo3]\r\n"
               "\"programdir\"=\"" +
                   dir.prefix() + "\"\r\n");
-    engine.SetProgramDir("stale");
-    engine.ReadProgramDir(dir.file("tumbo3.reg"));
-    EXPECT_EQ(engine.ProgramDir(), dir.prefix());
-    engine.ReadProgramDir(dir.file("absent.reg"));
-    EXPECT_EQ(engine.ProgramDir(), "");
+    EXPECT_EQ(base_format::ProgramDirIn(dir.file("tumbo3.reg")), dir.prefix());
+    EXPECT_EQ(base_format::ProgramDirIn(dir.file("absent.reg")), "");
 }
 
 }  // namespace

@@ -44,18 +44,23 @@ protected:
     WindowTest() {
         previousHandler_ = SetMessageBoxHandler(
             [this](QWidget*, const MessageBoxRequest& request) { boxes.push_back(request); });
-        dir.Write("tumbo3.reg",
-                  "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\tumbo3]\r\n"
-                  "\"programdir\"=\"" +
-                      dir.prefix() + "\"\r\n");
     }
-    ~WindowTest() override {
+    ~WindowTest() override { SetMessageBoxHandler(previousHandler_); }
+    // Before the fixtures' file calls go, which the session's lock is given back through.
+    void TearDown() override {
         form.reset();
-        SetMessageBoxHandler(previousHandler_);
+        opening = {};
     }
 
     void Open(FileCalls& files = SystemFileCalls()) {
-        form = std::make_unique<TForm1>(dir.file("tumbo3.reg"), clock, files);
+        form.reset();
+        opening = {};
+        OpenSettings settings;
+        settings.clock = &clock;
+        settings.calls = &files;
+        opening = Session::Open(dir.path().string(), settings);
+        ASSERT_TRUE(opening.session);
+        form = std::make_unique<TForm1>(*opening.session, clock);
         form->show();
         // Focus moves only within the active window.
         form->activateWindow();
@@ -85,6 +90,7 @@ protected:
 
     FakeClock clock;
     std::vector<MessageBoxRequest> boxes;
+    Opened opening;
     std::unique_ptr<TForm1> form;
 
 private:

@@ -20,20 +20,6 @@ namespace {
 
 constexpr std::string_view kProgram = "tumbo3";
 
-void PrintFailure(const Failure& failure) {
-    std::cerr << kProgram << ": " << failure.context;
-    if (!failure.message.empty()) {
-        std::cerr << ": " << DecodeCp1251(failure.message).toStdString();
-    }
-    std::cerr << '\n';
-    std::string_view details = failure.details;
-    while (!details.empty()) {
-        const auto end = details.find('\n');
-        std::cerr << "  " << details.substr(0, end) << '\n';
-        details = end == std::string_view::npos ? std::string_view() : details.substr(end + 1);
-    }
-}
-
 }  // namespace
 
 BaseSource BaseSourceFrom(const QStringList& arguments) {
@@ -77,7 +63,7 @@ void PrintOpening(const Opened& opened) {
         std::cout << kProgram << ": " << note << '\n';
     }
     for (const Failure& warning : opened.warnings) {
-        PrintFailure(warning);
+        std::cerr << warning.Printed(kProgram);
     }
 }
 

@@ -146,6 +146,23 @@ Failure Failure::Of(const TumboError& error, std::string context) {
     return {std::move(context), error.what(), error.details()};
 }
 
+std::string Failure::Printed(std::string_view program) const {
+    std::string printed = std::string(program);
+    for (const std::string& part : {context, Utf8(message)}) {
+        if (!part.empty()) {
+            printed += ": " + part;
+        }
+    }
+    printed += '\n';
+    std::string_view rest = details;
+    while (!rest.empty()) {
+        const auto end = rest.find('\n');
+        printed += "  " + std::string(rest.substr(0, end)) + '\n';
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
+    }
+    return printed;
+}
+
 Session::Session(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 Session::~Session() = default;
 
@@ -201,6 +218,7 @@ Turn Session::Say(std::string_view typed, const Progress& progress) {
         }
         turn.lines.push_back(chat_lines::kNoAnswer);
     }
+    turn.answered = !answer.teach && !turn.phrase.empty();
     if (answer.closeAfterPause) {
         turn.state = SessionState::kClosing;
     }

@@ -25,6 +25,8 @@ struct Failure {
     std::string details;
 
     static Failure Of(const TumboError& error, std::string context = {});
+    // "program: context: message", then the details one a line, indented; UTF-8.
+    std::string Printed(std::string_view program) const;
 };
 
 // A value, or what kept it from being had.
@@ -50,6 +52,8 @@ struct Turn {
     SessionState state = SessionState::kChatting;
     // The phrase as it was matched, lower case; empty when nothing was typed.
     std::string phrase;
+    // The base answered the phrase.
+    bool answered = false;
     // A lesson that was not learnt: what it lacks. The lesson stays open.
     LessonGap missing = LessonGap::kNone;
     // What stopped the step, after the lines said before it.

@@ -17,7 +17,6 @@
 
 #include <algorithm>
 
-#include "engine/engine.h"
 #include "engine/phrase_fold.h"
 #include "platform/cp1251_literal.h"
 #include "platform/errors.h"

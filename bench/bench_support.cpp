@@ -9,7 +9,7 @@
 #include <stdexcept>
 
 #include "engine/engine.h"
-#include "support/null_window.h"
+#include "support/fake_clock.h"
 
 namespace tumbo::bench {
 
@@ -34,7 +34,7 @@ bool ResetPeak() {
 }  // namespace
 
 EngineResult EngineSearch(const std::string& prefix, const std::string& phrase) {
-    test::NullClock clock;
+    test::FakeClock clock;
     // A fresh engine is out of context, as a search of the whole base needs.
     Engine engine(clock);
     engine.SetProgramDir(prefix);

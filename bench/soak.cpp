@@ -28,7 +28,6 @@ using tumbo::bench::ReadMemory;
 class InstantClock : public tumbo::Clock {
 public:
     std::uint64_t Counter() override { return ++counter_; }
-    void Sleep(int) override {}
 
 private:
     std::uint64_t counter_ = 0;

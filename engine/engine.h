@@ -65,7 +65,6 @@ public:
     // The answer to a typed phrase. A failure of the search is in the answer, after the
     // lines that were said before it.
     Answer Reply(std::string_view typed, const ReplySearch::Progress& progress = {});
-    const Conversation& State() const { return conversation_; }
     const std::string& CurrentDialogue() const { return conversation_.CurrentDialogue; }
     bool AnswerFound() const { return conversation_.AnswerFound; }
     // How the last answered phrase was matched.
@@ -97,8 +96,6 @@ public:
     // The base no longer lists `entry`: the conversation leaves it, it is no lesson of this
     // run any more, and the count is lowered and saved. Returns the failure of that save.
     std::exception_ptr Forgotten(const std::string& entry);
-
-    static constexpr int kExitPauseMs = 3000;
 
 private:
     // Stores the path list's number of entries, `entries` when it was just counted, in

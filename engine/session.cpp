@@ -50,7 +50,7 @@ public:
     void Failed(Problem problem, const std::string& entry, const TumboError* error) override {
         if (error == nullptr) {
             opened_.warnings.push_back(
-                {"bundled " + Utf8(entry) + " has no opener; it is left out", {}, {}});
+                {"bundled " + Utf8(entry) + " has no opener; it is left out", {}, {}, 0});
             return;
         }
         const std::string subject = problem == Problem::kCountLeftAlone ? entry : Utf8(entry);
@@ -76,7 +76,7 @@ void Install(const std::string& bundled, const std::string& folder, FileCalls& c
             opened.notes.push_back("first start: the dialogue base is installed in " + folder);
         } else if (result == InstallResult::kInstalling) {
             opened.warnings.push_back(
-                {"another start is still installing the base in " + folder, {}, {}});
+                {"another start is still installing the base in " + folder, {}, {}, 0});
         }
     } catch (const TumboError& error) {
         opened.warnings.push_back(
@@ -94,7 +94,8 @@ void Merge(const std::string& bundled, const std::string& folder, FileCalls& cal
                                        "; Tumbo starts with the base as it is and tries again "
                                        "at the next start",
                                    {},
-                                   {}});
+                                   {},
+                                   0});
         return;
     }
     RecordBundledVersion(bundled, folder, calls);
@@ -143,7 +144,8 @@ bool Lock(const std::string& folder, FileCalls& calls, Session::Impl& impl, Open
 }  // namespace
 
 Failure Failure::Of(const TumboError& error, std::string context) {
-    return {std::move(context), error.what(), error.details()};
+    const auto* inOut = dynamic_cast<const InOutError*>(&error);
+    return {std::move(context), error.what(), error.details(), inOut ? inOut->code() : 0};
 }
 
 std::string Failure::Printed(std::string_view program) const {
@@ -166,7 +168,11 @@ std::string Failure::Printed(std::string_view program) const {
 Session::Session(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 Session::~Session() = default;
 
-Opened Session::Open(const std::string& folder, const OpenSettings& settings) {
+Opened Session::Open(const std::string& folderAsGiven, const OpenSettings& settings) {
+    std::string folder = folderAsGiven;
+    while (folder.size() > 1 && folder.back() == '/') {
+        folder.pop_back();
+    }
     Opened opened;
     FileCalls& calls = settings.calls != nullptr ? *settings.calls : SystemFileCalls();
     std::unique_ptr<Clock> ownClock;
@@ -300,6 +306,10 @@ void Session::Unwatch(int id) {
 
 const std::string& Session::ProgramDir() const {
     return impl_->engine.ProgramDir();
+}
+
+const std::string& Session::CurrentDialogue() const {
+    return impl_->engine.CurrentDialogue();
 }
 
 std::size_t Session::SearchMemoryBytes() const {

@@ -23,6 +23,8 @@ struct Failure {
     std::string context;
     std::string message;
     std::string details;
+    // The file error's code (which picks the box's text), 0 for other failures.
+    int code = 0;
 
     static Failure Of(const TumboError& error, std::string context = {});
     // "program: context: message", then the details one a line, indented; UTF-8.
@@ -160,6 +162,8 @@ public:
     // How the last answered phrase was matched: the tier, the dialogue and line, the part
     // of the phrase that answered and its words as compared (UTF-8).
     std::string ExplainLastMatch() const;
+    // The path-list entry of the dialogue the conversation is in, empty for none.
+    const std::string& CurrentDialogue() const;
     std::size_t SearchMemoryBytes() const;
 
     class Impl;

@@ -13,10 +13,11 @@
 #include <vector>
 
 #include "app/tform1.h"
+#include "platform/file_calls.h"
 #include "platform/qt/message_box.h"
 #include "support/base_writer.h"
 #include "support/cp1251.h"
-#include "support/fake_window.h"
+#include "support/fake_clock.h"
 #include "ui/tframe6.h"
 
 namespace tumbo::test {
@@ -38,7 +39,7 @@ inline void LoadNow(TForm1& form) {
     EXPECT_TRUE(WaitUntil([&form] { return form.Frame61->isHidden(); }));
 }
 
-// A TForm1 on a base in a fresh folder, with boxes recorded and sleeps only counted.
+// A TForm1 on a base in a fresh folder, with boxes recorded.
 class WindowTest : public testing::Test, protected BaseFolder {
 protected:
     WindowTest() {
@@ -72,7 +73,6 @@ protected:
         // The new border recreates the native window, which must be made active again.
         QApplication::processEvents();
         QApplication::setActiveWindow(form.get());
-        clock.sleeps.clear();
     }
 
     // Types text as a person would, one character at a time, then presses Enter.

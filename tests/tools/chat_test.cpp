@@ -10,7 +10,7 @@
 #include "engine/engine.h"
 #include "platform/errors.h"
 #include "support/engine_fixture.h"
-#include "support/fake_window.h"
+#include "support/test_window.h"
 #include "tool_support.h"
 
 namespace tumbo {

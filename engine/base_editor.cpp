@@ -259,7 +259,7 @@ void BaseEditor::MoveAside(const std::string& entry) {
     const std::string folder = PathOf(base_format::kForgottenFolder);
     if (calls_.Mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST) {
         const int err = errno;
-        throw InOutError(CodeFromErrno(err, folder, calls_), "create the folder", folder, err);
+        file_access::Fail(calls_, err, "create the folder", folder);
     }
     const std::string from = PathOf(base_format::DialogueFilePath(entry));
     const std::string name = from.substr(from.find_last_of('/') + 1);
@@ -272,7 +272,7 @@ void BaseEditor::MoveAside(const std::string& entry) {
         }
         if (errno != EEXIST || copy == kMaxForgottenCopies) {
             const int err = errno;
-            throw InOutError(CodeFromErrno(err, from, calls_), "move to " + folder, from, err);
+            file_access::Fail(calls_, err, "move to " + folder, from);
         }
     }
     // The move is done either way; a folder that cannot be synced now only makes it less

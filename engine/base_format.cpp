@@ -4,6 +4,7 @@
 
 #include "platform/cp1251_literal.h"
 #include "platform/errors.h"
+#include "platform/file_access.h"
 #include "platform/integer_text.h"
 #include "platform/line_reader.h"
 #include "platform/registry.h"
@@ -52,9 +53,7 @@ bool IsUsualDialogueEntry(std::string_view entry) {
 }
 
 std::string DialogueFilePath(std::string_view entry) {
-    std::string path(entry);
-    std::replace(path.begin(), path.end(), '\\', '/');
-    return path;
+    return file_access::SystemPath(entry);
 }
 
 bool IsBlankEntry(std::string_view line) {
@@ -135,6 +134,13 @@ void WriteOptionLines(FileCalls& calls, std::string_view path, const TOptions& o
     file.WriteLine(std::to_string(options.Opacity));
     file.WriteLine(std::to_string(options.DialogueCount));
     file.Commit();
+}
+
+std::string FolderPrefix(std::string folder) {
+    if (folder.empty() || folder.back() != '/') {
+        folder += '/';
+    }
+    return folder;
 }
 
 std::string ProgramDirIn(const std::string& registryFile) {

@@ -104,6 +104,9 @@ private:
 // Every entry of the path list at `path`, as PathListEntries gives them.
 std::vector<std::string> ReadPathList(LineReader& reader, std::string_view path);
 
+// The prefix the files of a base in `folder` are named with: the folder and one "/".
+std::string FolderPrefix(std::string folder);
+
 // The program directory a machine-wide registry file names; empty when it names none.
 // Throws TumboError when the file or its value cannot be read.
 std::string ProgramDirIn(const std::string& registryFile);

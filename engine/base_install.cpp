@@ -22,9 +22,7 @@ namespace {
 
 constexpr std::size_t kChunk = 64 * 1024;
 
-[[noreturn]] void Fail(FileCalls& calls, int err, const char* operation, const std::string& path) {
-    throw InOutError(CodeFromErrno(err, path, calls), operation, path, err);
-}
+using file_access::Fail;
 
 std::string Join(const std::string& folder, std::string_view name) {
     return folder + "/" + std::string(name);

@@ -18,6 +18,7 @@
 #include "engine/options.h"
 #include "engine/word_substitutions.h"
 #include "platform/appending_file.h"
+#include "platform/file_access.h"
 #include "platform/line_reader.h"
 #include "platform/new_file.h"
 
@@ -27,13 +28,6 @@ namespace {
 
 using Lines = std::vector<std::string>;
 using Problem = MergeReport::Problem;
-
-std::string PrefixOf(std::string folder) {
-    if (folder.empty() || folder.back() != '/') {
-        folder += '/';
-    }
-    return folder;
-}
 
 Lines ReadLines(LineReader& file, const std::string& path) {
     Lines lines;
@@ -87,8 +81,8 @@ class Merge {
 public:
     Merge(const std::string& bundled, const std::string& user, MergeReport& report,
           MergeCounts& counts, FileCalls& calls)
-        : bundled_(PrefixOf(bundled)),
-          user_(PrefixOf(user)),
+        : bundled_(base_format::FolderPrefix(bundled)),
+          user_(base_format::FolderPrefix(user)),
           report_(report),
           counts_(counts),
           calls_(calls),
@@ -199,7 +193,7 @@ private:
             } else {
                 NewFile file(calls_);
                 if (!file.Create(path)) {
-                    throw InOutError(CodeFromErrno(EEXIST, path, calls_), "create", path, EEXIST);
+                    file_access::Fail(calls_, EEXIST, "create", path);
                 }
                 WriteAll(file, added);
                 file.Commit();

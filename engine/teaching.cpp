@@ -72,7 +72,6 @@ std::exception_ptr Engine::Forgotten(const std::string& entry) {
     }
     std::erase_if(lessons_,
                   [&](std::int64_t number) { return base_format::DialogueEntry(number) == entry; });
-    options_.DialogueCount = std::max(options_.DialogueCount - 1, 0);
     try {
         WriteOptionFile(options_);
         LoadOptions();

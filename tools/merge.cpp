@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/base_format.h"
 #include "engine/base_merge.h"
 #include "engine/engine.h"
 #include "platform/base_lock.h"
@@ -27,13 +28,6 @@ constexpr std::string_view kHelp =
     "are added at its end (the whole file when it has none); the user's lines stay.\n"
     "Exit status: 0 done, 1 some dialogue could not be added (those added are whole),\n"
     "2 bad usage or a base that cannot be read, 3 USER_BASE is in use by Tumbo.\n";
-
-std::string PrefixOf(std::string folder) {
-    if (folder.empty() || folder.back() != '/') {
-        folder += '/';
-    }
-    return folder;
-}
 
 class PrintedReport : public MergeReport {
 public:
@@ -137,7 +131,7 @@ int RunMerge(int argc, const char* const* argv, std::ostream& out, std::ostream&
         err << kUsage;
         return merge_status::kUnusable;
     }
-    return Merge(argv[1], PrefixOf(argv[2]), out, err, calls);
+    return Merge(argv[1], base_format::FolderPrefix(argv[2]), out, err, calls);
 }
 
 }  // namespace tumbo::tools

@@ -54,8 +54,15 @@ public:
     QPushButton* UndoLessonButton = nullptr;
     QLabel* Status = nullptr;
 
+    // The list's columns.
+    enum Column { kNumberColumn, kOpenerColumn, kReplyColumn };
+
 private:
+    static QString Title();
+
     void createControls();
+    void createListControls();
+    void createEditControls();
     void createLayout();
     void connectHandlers();
     void createShortcuts();

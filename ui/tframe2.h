@@ -46,6 +46,11 @@ public:
     QLabel* Label6;
 
 private:
+    void createFields();
+    void createButtons();
+    // The tab chain, the hint on the keys, and what Enter and Ctrl+Enter do.
+    void createKeys();
+
     std::array<QLineEdit*, 2 * kFieldsEach> fields_{};
 };
 

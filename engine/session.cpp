@@ -6,9 +6,11 @@
 #include <exception>
 #include <thread>
 
+#include "engine/base_format.h"
 #include "engine/base_install.h"
 #include "engine/base_merge.h"
 #include "engine/chat_lines.h"
+#include "engine/merge_notes.h"
 #include "engine/session_impl.h"
 #include "engine/utf8_text.h"
 
@@ -36,32 +38,6 @@ std::optional<Failure> FailureOf(const std::exception_ptr& failure) {
     }
 }
 
-// What a merge at start tells, as notes and warnings.
-class OpenReport : public MergeReport {
-public:
-    explicit OpenReport(Opened& opened) : opened_(opened) {}
-
-    void Added(const std::string& file, const std::string& opener) override {
-        opened_.notes.push_back("added " + file + ": " + Utf8(opener));
-    }
-    void AddedWords(const std::string& line) override {
-        opened_.notes.push_back("added to words.tmb: " + Utf8(line));
-    }
-    void Failed(Problem problem, const std::string& entry, const TumboError* error) override {
-        if (error == nullptr) {
-            opened_.warnings.push_back(
-                {"bundled " + Utf8(entry) + " has no opener; it is left out", {}, {}, 0});
-            return;
-        }
-        const std::string subject = problem == Problem::kCountLeftAlone ? entry : Utf8(entry);
-        opened_.warnings.push_back(
-            Failure::Of(*error, subject.empty() ? "the update" : "the update, at " + subject));
-    }
-
-private:
-    Opened& opened_;
-};
-
 void Install(const std::string& bundled, const std::string& folder, FileCalls& calls,
              Opened& opened) {
     const auto deadline = std::chrono::steady_clock::now() + kInstallPatience;
@@ -86,9 +62,12 @@ void Install(const std::string& bundled, const std::string& folder, FileCalls& c
 
 void Merge(const std::string& bundled, const std::string& folder, FileCalls& calls,
            Opened& opened) {
-    OpenReport report(opened);
+    MergeNotes notes(base_format::FolderPrefix(folder));
     MergeCounts counts;
-    if (MergeBundledDialogues(bundled, folder, report, counts, calls) != merge_status::kDone) {
+    const int status = MergeBundledDialogues(bundled, folder, notes, counts, calls);
+    opened.notes.insert(opened.notes.end(), notes.added.begin(), notes.added.end());
+    opened.warnings.insert(opened.warnings.end(), notes.failures.begin(), notes.failures.end());
+    if (status != merge_status::kDone) {
         opened.mergeFailed = true;
         opened.warnings.push_back({"not every new dialogue could be added to " + folder +
                                        "; Tumbo starts with the base as it is and tries again "

@@ -1,6 +1,7 @@
 #include "engine/base_format.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "platform/cp1251_literal.h"
 #include "platform/errors.h"
@@ -134,6 +135,11 @@ void WriteOptionLines(FileCalls& calls, std::string_view path, const TOptions& o
     file.WriteLine(std::to_string(options.Opacity));
     file.WriteLine(std::to_string(options.DialogueCount));
     file.Commit();
+}
+
+void SetStoredCount(TOptions& options, std::size_t pathListEntries) {
+    options.DialogueCount =
+        static_cast<int>(std::min<std::size_t>(pathListEntries, std::numeric_limits<int>::max()));
 }
 
 std::string FolderPrefix(std::string folder) {

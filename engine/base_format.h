@@ -56,6 +56,8 @@ OptionLines ReadOptionLines(LineReader& reader, std::string_view path,
                             const TOptions& fallback = {});
 // Replaces the option file at `path` whole with the record's four lines.
 void WriteOptionLines(FileCalls& calls, std::string_view path, const TOptions& options);
+// The stored count: the number of entries the path list holds.
+void SetStoredCount(TOptions& options, std::size_t pathListEntries);
 
 // A dialogue file's last line, and the tags of its lines.
 inline constexpr std::string_view kEndLine = "#END";

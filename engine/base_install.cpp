@@ -140,16 +140,12 @@ bool NameTaken(FileCalls& calls, const std::string& path) {
 
 // The bundled base's dialogue entries, in its order.
 std::vector<std::string> BundledEntries(FileCalls& calls, const std::string& bundled) {
-    std::vector<std::string> entries;
     LineReader list(calls);
-    list.Open(Join(bundled, base_format::kPathList));
-    while (!list.Eof()) {
-        std::string entry = list.ReadLine();
-        if (base_format::IsUsualDialogueEntry(entry)) {
-            entries.push_back(std::move(entry));
-        }
-    }
-    list.Close();
+    std::vector<std::string> entries =
+        base_format::ReadPathList(list, Join(bundled, base_format::kPathList));
+    std::erase_if(entries, [](const std::string& entry) {
+        return !base_format::IsUsualDialogueEntry(entry);
+    });
     return entries;
 }
 

@@ -240,9 +240,8 @@ private:
             if (options_) {
                 // The path list, which only this merge changes now, holds the user's
                 // entries and the ones added: a count a crash left behind heals here.
-                options_->DialogueCount = static_cast<int>(std::min<std::size_t>(
-                    userEntries_.size() + static_cast<std::size_t>(counts_.added),
-                    std::numeric_limits<int>::max()));
+                base_format::SetStoredCount(
+                    *options_, userEntries_.size() + static_cast<std::size_t>(counts_.added));
                 base_format::WriteOptionLines(calls_, optionFile_, *options_);
             }
         } catch (const TumboError& error) {

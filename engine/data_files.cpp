@@ -64,8 +64,7 @@ void Engine::WriteOptionFile(TOptions& options, std::optional<std::size_t> entri
         if (!entries) {
             entries = TallyPathList().entries;
         }
-        options.DialogueCount =
-            static_cast<int>(std::min<std::size_t>(*entries, std::numeric_limits<int>::max()));
+        base_format::SetStoredCount(options, *entries);
     } catch (const TumboError&) {
     }
     if (optionFileUnreadable_) {

@@ -25,10 +25,6 @@ std::string AtLine(std::size_t line, std::string_view message) {
     return Cp1251(u8"Строка ").str() + std::to_string(line) + ": " + std::string(message);
 }
 
-bool IsBlank(std::string_view line) {
-    return line.find_first_not_of(" \t") == std::string_view::npos;
-}
-
 std::string Untagged(std::string_view line) {
     return std::string(line.substr(std::min<std::size_t>(1, line.size())));
 }
@@ -46,7 +42,7 @@ std::vector<std::string> DialogueFileLines(const std::vector<std::string>& text)
     for (std::size_t i = 0; i < text.size(); ++i) {
         const std::string& line = text[i];
         const std::size_t number = i + 1;
-        if (IsBlank(line)) {
+        if (base_format::IsBlankEntry(line)) {
             continue;
         }
         if (line == base_format::kEndLine) {
@@ -120,16 +116,6 @@ std::string BaseEditor::PathOf(std::string_view name) const {
     return engine_.ProgramDir() + std::string(name);
 }
 
-std::vector<std::string> BaseEditor::ReadLines(const std::string& path) {
-    std::vector<std::string> lines;
-    file_.Open(path);
-    while (!file_.Eof()) {
-        lines.push_back(file_.ReadLine());
-    }
-    file_.Close();
-    return lines;
-}
-
 std::vector<std::string> BaseEditor::ReadPathList() {
     return base_format::ReadPathList(file_, PathOf(base_format::kPathList));
 }
@@ -153,7 +139,7 @@ std::vector<DialogueSummary> BaseEditor::List() {
         // One file the window cannot read must not hide the others.
         try {
             DialogueLines places;
-            for (const std::string& line : ReadLines(PathOf(entry))) {
+            for (const std::string& line : ReadLines(file_, PathOf(entry))) {
                 const DialogueLines::Kind kind = places.Next(line).kind;
                 if (kind == DialogueLines::Kind::kOther || line == base_format::kEndLine) {
                     continue;
@@ -175,7 +161,7 @@ std::vector<DialogueSummary> BaseEditor::List() {
 }
 
 std::vector<std::string> BaseEditor::ReadText(const std::string& entry) {
-    std::vector<std::string> lines = ReadLines(PathOf(entry));
+    std::vector<std::string> lines = ReadLines(file_, PathOf(entry));
     while (!lines.empty() && lines.back().empty()) {
         lines.pop_back();
     }

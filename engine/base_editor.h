@@ -60,7 +60,6 @@ public:
     std::optional<std::string> NewestLesson() const;
 
 private:
-    std::vector<std::string> ReadLines(const std::string& path);
     std::vector<std::string> ReadPathList();
     void RewriteLines(const std::string& path, const std::vector<std::string>& lines);
     void RecordForgotten(const std::vector<std::string>& openers);

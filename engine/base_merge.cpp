@@ -29,16 +29,6 @@ namespace {
 using Lines = std::vector<std::string>;
 using Problem = MergeReport::Problem;
 
-Lines ReadLines(LineReader& file, const std::string& path) {
-    Lines lines;
-    file.Open(path);
-    while (!file.Eof()) {
-        lines.push_back(file.ReadLine());
-    }
-    file.Close();
-    return lines;
-}
-
 // The lines of a words.tmb, each up to the length the program reads; none when there is no
 // such file.
 std::optional<Lines> ReadWordLines(LineReader& file, const std::string& path) {

@@ -259,4 +259,14 @@ std::size_t LineReader::ReadBytes(char* buffer, std::size_t size) {
     return taken;
 }
 
+std::vector<std::string> ReadLines(LineReader& file, std::string_view path) {
+    std::vector<std::string> lines;
+    file.Open(path);
+    while (!file.Eof()) {
+        lines.push_back(file.ReadLine());
+    }
+    file.Close();
+    return lines;
+}
+
 }  // namespace tumbo

@@ -36,9 +36,9 @@ DialogueTextError::DialogueTextError(std::size_t line, const std::string& messag
 
 std::vector<std::string> DialogueFileLines(const std::vector<std::string>& text) {
     std::vector<std::string> lines;
+    // The number in `text` of each line kept.
+    std::vector<std::size_t> numbers;
     DialogueLines places;
-    DialogueLines::Place place;
-    std::size_t lastTurnAt = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const std::string& line = text[i];
         const std::size_t number = i + 1;
@@ -48,23 +48,15 @@ std::vector<std::string> DialogueFileLines(const std::vector<std::string>& text)
         if (line == base_format::kEndLine) {
             throw DialogueTextError(number, Cp1251(u8"строку #END программа допишет сама"));
         }
-        const DialogueLines::Place previous = place;
-        place = places.Next(line);
-        switch (place.kind) {
+        numbers.push_back(number);
+        switch (places.Next(line).kind) {
             case DialogueLines::Kind::kTrigger:
                 if (line.size() == 1) {
                     throw DialogueTextError(number, Cp1251(u8"пустая фраза"));
                 }
-                if (previous.kind != DialogueLines::Kind::kTrigger) {
-                    lastTurnAt = number;
-                }
                 lines.push_back(NormalizePhrase(line));
                 break;
             case DialogueLines::Kind::kReply:
-                if (lastTurnAt == 0) {
-                    throw DialogueTextError(
-                        number, Cp1251(u8"перед первым ответом (#) нужна хотя бы одна фраза ($)"));
-                }
                 if (line.size() == 1) {
                     throw DialogueTextError(number, Cp1251(u8"пустой ответ"));
                 }
@@ -78,9 +70,13 @@ std::vector<std::string> DialogueFileLines(const std::vector<std::string>& text)
     if (lines.empty()) {
         throw DialogueTextError(0, Cp1251(u8"Диалог пуст: нужны фраза ($) и ответ на неё (#)"));
     }
-    // A turn without a reply would be answered with the end line itself.
-    if (place.kind == DialogueLines::Kind::kTrigger) {
-        throw DialogueTextError(lastTurnAt,
+    const TurnCheck turns = CheckTurns(lines);
+    if (turns.fault == TurnFault::kReplyBeforeTrigger) {
+        throw DialogueTextError(numbers[turns.at],
+                                Cp1251(u8"перед первым ответом (#) нужна хотя бы одна фраза ($)"));
+    }
+    if (turns.fault != TurnFault::kNone) {
+        throw DialogueTextError(numbers[turns.at],
                                 Cp1251(u8"у этой фразы нет ответа: добавьте после неё строку с #"));
     }
     lines.emplace_back(base_format::kEndLine);

@@ -151,6 +151,15 @@ TEST_F(ChatTool, Usage) {
               "usage: tumbo-chat [--base DIR] [--seed N] [--explain] [--teach]");
 }
 
+TEST_F(ChatTool, ExplainSaysHowEachAnswerWasMatched) {
+    const auto run = Chat("привет\nПРИВЕТ!!\nнепонятно\n", {"--seed", "1", "--explain"});
+    ASSERT_EQ(run.out.size(), 8u);
+    EXPECT_EQ(run.out[2],
+              "  matched: exact, dlg\\1.dlg line 1, whole phrase \"привет\", words: привет");
+    EXPECT_TRUE(run.out[5].starts_with("  matched: folded, dlg\\1.dlg line 1")) << run.out[5];
+    EXPECT_EQ(run.out[7], "Tumbo:не знаю ответа") << "a miss is not explained";
+}
+
 // Each lesson as typed after a miss, what the chat shows, and the dialogue it stores.
 struct LessonRow {
     const char* name;

@@ -2,11 +2,12 @@
 
 #include <QStringList>
 
+#include <optional>
 #include <string>
 
-namespace tumbo {
+#include "engine/session.h"
 
-class TumboError;
+namespace tumbo {
 
 // Where the program's base comes from, as the launcher says.
 struct BaseSource {
@@ -20,23 +21,20 @@ BaseSource BaseSourceFrom(const QStringList& arguments);
 
 // The folder the program works in: the registry file's, or $XDG_DATA_HOME/tumbo3
 // (~/.local/share/tumbo3). Empty when there is neither a registry folder nor a home.
-std::string UsedDataFolder(const std::string& registryFile);
+struct DataFolder {
+    std::string folder;
+    // The registry file could not be read; the folder is the one without it.
+    std::optional<Failure> registryFailure;
+};
+DataFolder UsedDataFolder(const std::string& registryFile);
 
-// First start: installs the bundled base as `folder`, waiting while another start installs
-// it. Whatever fails is printed on standard error; the program starts anyway.
-void InstallBaseIfMissing(const BaseSource& source, const std::string& folder);
+// Prints what opening the base did on standard output, and what failed on standard error.
+void PrintOpening(const Opened& opened);
 
-// With the folder's lock held: completes a half-copied base, and merges a new release's
-// dialogues in, recording its version after a merge without failures. Never throws; what
-// fails is printed on standard error and tried again at the next start.
-void UpdateBase(const BaseSource& source, const std::string& folder);
+// The folder cannot be used: says why in a box. Returns the program's exit status.
+int RefuseFolder(const std::string& folder, const Failure& failure);
 
-// The folder cannot be locked: says so when it exists, and then nothing may write to it.
-// False when the program must stop.
-bool AcceptUnlockedFolder(const std::string& folder, const TumboError& error);
-
-// The registry names no folder: the program works in `folder` as its current one. False,
-// having said why, when it cannot.
-bool EnterDataFolder(const std::string& registryFile, const std::string& folder);
+// False, having said so, when `folder` is no folder the program can work in.
+bool DataFolderThere(const std::string& folder);
 
 }  // namespace tumbo

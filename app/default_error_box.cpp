@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "engine/session.h"
 #include "platform/errors.h"
 #include "platform/qt/codepage.h"
 #include "platform/qt/message_box.h"
@@ -20,6 +21,10 @@ void ShowDefaultErrorBox(const std::string& message, const std::string& details)
     tumbo::ShowMessageBox(nullptr,
                           {ApplicationTitle(), tumbo::DecodeCp1251(WithClosingPeriod(message)),
                            tumbo::BoxIcon::kStop, QString::fromStdString(details)});
+}
+
+void ShowFailure(const Failure& failure) {
+    ShowDefaultErrorBox(failure.message, failure.details);
 }
 
 void RunGuarded(const std::function<void()>& handler) noexcept {

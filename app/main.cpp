@@ -1,12 +1,13 @@
 #include <QApplication>
 
+#include <vector>
+
 #include "app/application_setup.h"
 #include "app/base_setup.h"
 #include "app/single_instance.h"
 #include "app/tform1.h"
-#include "engine/engine.h"
+#include "engine/session.h"
 #include "platform/clock.h"
-#include "platform/errors.h"
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
@@ -15,36 +16,38 @@ int main(int argc, char* argv[]) {
     tumbo::SetUpApplication();
 
     const tumbo::BaseSource source = tumbo::BaseSourceFrom(QApplication::arguments());
-    const std::string folder = tumbo::UsedDataFolder(TUMBO_REGISTRY_FILE);
-    tumbo::InstallBaseIfMissing(source, folder);
-    tumbo::SingleInstance instance(folder);
-    bool held = false;
-    try {
-        switch (instance.ClaimFolder()) {
-            case tumbo::SingleInstance::Claim::kHeld:
-                held = true;
-                break;
-            case tumbo::SingleInstance::Claim::kHandedOver:
-                return 0;
-            case tumbo::SingleInstance::Claim::kRunningElsewhere:
-                tumbo::ShowAlreadyRunningBox(folder);
-                return 1;
-        }
-    } catch (const tumbo::TumboError& error) {
-        if (!tumbo::AcceptUnlockedFolder(folder, error)) {
-            return 1;
-        }
-    }
-    if (held && !folder.empty()) {
-        tumbo::Engine::RemoveStaleTemporaries(folder + "/");
-        tumbo::UpdateBase(source, folder);
-    }
-    if (!tumbo::EnterDataFolder(TUMBO_REGISTRY_FILE, folder)) {
+    const tumbo::DataFolder used = tumbo::UsedDataFolder(TUMBO_REGISTRY_FILE);
+    if (used.folder.empty() && !tumbo::DataFolderThere(used.folder)) {
         return 1;
     }
-
+    tumbo::OpenSettings settings;
+    settings.bundled = source.bundled;
+    settings.updates = source.updates;
     tumbo::SystemClock clock;
-    tumbo::TForm1 form(TUMBO_REGISTRY_FILE, clock);
+    settings.clock = &clock;
+    tumbo::Opened opened = tumbo::Session::Open(used.folder, settings);
+    tumbo::PrintOpening(opened);
+    tumbo::SingleInstance instance(used.folder);
+    if (opened.heldElsewhere) {
+        if (instance.HandOver()) {
+            return 0;
+        }
+        tumbo::ShowAlreadyRunningBox(used.folder);
+        return 1;
+    }
+    if (opened.refused) {
+        return tumbo::RefuseFolder(used.folder, *opened.refused);
+    }
+    if (!tumbo::DataFolderThere(used.folder)) {
+        return 1;
+    }
+    instance.Listen();
+
+    std::vector<tumbo::Failure> startFailures;
+    if (used.registryFailure) {
+        startFailures.push_back(*used.registryFailure);
+    }
+    tumbo::TForm1 form(*opened.session, clock, startFailures);
     QObject::connect(&instance, &tumbo::SingleInstance::activationRequested, &form,
                      &tumbo::TForm1::BringToFront);
     form.show();

@@ -15,7 +15,6 @@
 #include <cstdint>
 #include <filesystem>
 
-#include "platform/base_lock.h"
 #include "platform/qt/message_box.h"
 #include "ui/titles.h"
 
@@ -51,15 +50,6 @@ QString SingleInstance::ServerPathFor(const std::string& dataFolder) {
     }
     return folder + "/tumbo3-" + QString::number(::getuid()) + "-" +
            QString::fromLatin1(hash.toHex().left(32));
-}
-
-SingleInstance::Claim SingleInstance::ClaimFolder(std::chrono::milliseconds patience) {
-    lock_ = tumbo::BaseLock::TryAcquire(folder_);
-    if (lock_ != nullptr) {
-        Listen();
-        return Claim::kHeld;
-    }
-    return HandOver(patience) ? Claim::kHandedOver : Claim::kRunningElsewhere;
 }
 
 void SingleInstance::Listen() {

@@ -38,13 +38,12 @@
 
 namespace tumbo {
 
-TForm1::TForm1(std::string registryFile, tumbo::Clock& clock, tumbo::FileCalls& files,
-               QWidget* parent)
+TForm1::TForm1(tumbo::Session& session, tumbo::Clock& clock,
+               std::vector<tumbo::Failure> startFailures, QWidget* parent)
     : QMainWindow(parent),
-      registryFile_(std::move(registryFile)),
+      session_(session),
       clock_(clock),
-      files_(files),
-      engine_(clock, files) {
+      startFailures_(std::move(startFailures)) {
     createWindow();
     createChatLayout();
     createInfoBox();
@@ -260,8 +259,8 @@ void TForm1::N6Click() {
             Guarded(handler);
             tumbo::SetBoxOwner(this);
         };
-        knowledge_ = std::make_unique<KnowledgeWindow>(engine_, files_, guard,
-                                                       [this] { ApplyOptions(engine_.Options()); });
+        knowledge_ = std::make_unique<KnowledgeWindow>(
+            session_, guard, [this] { ApplyOptions(session_.Options()); });
         knowledge_->setWindowIcon(windowIcon());
     }
     knowledge_->Open(frameGeometry());

@@ -7,10 +7,10 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
-#include "engine/engine.h"
+#include "engine/session.h"
 #include "platform/clock.h"
-#include "platform/file_calls.h"
 
 class QAbstractButton;
 class QAction;
@@ -33,16 +33,17 @@ class TFrame6;
 class KnowledgeWindow;
 
 // The one window of the program: the chat, the information box, the menu, the splash
-// and the panels over the chat area. It owns the engine and shows what it answers.
+// and the panels over the chat area. It shows what the session answers.
 class TForm1 : public QMainWindow {
     Q_OBJECT
 
 public:
-    TForm1(std::string registryFile, tumbo::Clock& clock,
-           tumbo::FileCalls& files = tumbo::SystemFileCalls(), QWidget* parent = nullptr);
+    // `startFailures` are shown in boxes once the window is made.
+    TForm1(tumbo::Session& session, tumbo::Clock& clock,
+           std::vector<tumbo::Failure> startFailures = {}, QWidget* parent = nullptr);
     ~TForm1() override;
 
-    tumbo::Engine& engine() { return engine_; }
+    tumbo::Session& session() { return session_; }
 
     // Shows the window in front of the others with the keyboard, as a later start asks.
     void BringToFront();
@@ -88,6 +89,8 @@ public:
     void SetProgressPosition(int position);
     // Closes the window after the exit pause, taking no more phrases meanwhile.
     void CloseAfterPause();
+    // How long a farewell stays on the screen.
+    static constexpr int kExitPauseMs = 3000;
     // Pushes the options into every control that shows them.
     void ApplyOptions(const tumbo::TOptions& options);
     // The name, transparency and opacity as the settings controls now hold them.
@@ -136,18 +139,19 @@ private:
     // A slot that runs the handler inside that guard.
     std::function<void()> Guard(void (TForm1::*handler)());
     void SetProgressMaximum(int maximum);
-    void ShowAnswer(const tumbo::Answer& answer);
+    // Shows a turn's lines, its failure, and the panel its state asks for.
+    void ShowTurn(const tumbo::Turn& turn);
     // The teaching panel opens with the phrase nobody answered as its first trigger.
     void OpenTeaching(const std::string& phrase);
     void ClearTeachFields();
-    tumbo::TeachFields TeachFieldTexts() const;
+    tumbo::LessonFields TeachFieldTexts() const;
     void ShowTeachPanel();
     void HideTeachPanel();
-    void FinishLesson(const tumbo::Learnt& learnt);
     static QString MissingText(tumbo::LessonGap gap);
     void LoadingStep();
     void FinishLoading();
     void ApplySettingsOptions(const tumbo::TOptions& options);
+    void ReloadOptions();
     // Whole-window transparency: an 8-bit alpha that counts only while blending is on.
     void SetAlphaBlend(bool on);
     void SetAlphaValue(int alpha);
@@ -194,10 +198,9 @@ private:
     int progressPosition_ = 0;
     bool alphaBlend_ = false;
     int alphaValue_ = 255;
-    std::string registryFile_;
+    tumbo::Session& session_;
     tumbo::Clock& clock_;
-    tumbo::FileCalls& files_;
-    tumbo::Engine engine_;
+    std::vector<tumbo::Failure> startFailures_;
     std::unique_ptr<KnowledgeWindow> knowledge_;
 };
 

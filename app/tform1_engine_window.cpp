@@ -10,10 +10,9 @@
 #include <QTimer>
 
 #include <algorithm>
-#include <exception>
 
+#include "app/default_error_box.h"
 #include "app/tform1.h"
-#include "engine/chat_lines.h"
 #include "platform/qt/codepage.h"
 #include "ui/tframe2.h"
 #include "ui/tframe3.h"
@@ -55,7 +54,7 @@ void TForm1::SetProgressPosition(int position) {
 void TForm1::CloseAfterPause() {
     Edit1->setEnabled(false);
     BitBtn1->setEnabled(false);
-    exitTimer_->start(tumbo::Engine::kExitPauseMs);
+    exitTimer_->start(kExitPauseMs);
 }
 
 void TForm1::ApplyOptions(const tumbo::TOptions& options) {
@@ -110,23 +109,35 @@ void TForm1::ApplyOpacity() {
     setWindowOpacity(alphaBlend_ ? alphaValue_ / 255.0 : 1.0);
 }
 
-void TForm1::ShowAnswer(const tumbo::Answer& answer) {
-    if (!answer.phrase.empty()) {
-        SetInputText(answer.phrase);
+void TForm1::ShowTurn(const tumbo::Turn& turn) {
+    if (!turn.phrase.empty()) {
+        SetInputText(turn.phrase);
         // The phrase stays readable, and the next one typed replaces it.
         Edit1->selectAll();
     }
-    for (const std::string& line : answer.lines) {
+    for (const std::string& line : turn.lines) {
         AppendChatLine(line);
     }
-    if (answer.failure) {
-        std::rethrow_exception(answer.failure);
+    const bool teaching = IsPanelShown(Frame21);
+    switch (turn.state) {
+        case tumbo::SessionState::kTeaching:
+            if (!teaching) {
+                OpenTeaching(turn.phrase);
+            } else if (turn.missing != tumbo::LessonGap::kNone) {
+                Frame21->SayMissing(MissingText(turn.missing));
+            }
+            break;
+        case tumbo::SessionState::kClosing:
+            CloseAfterPause();
+            break;
+        case tumbo::SessionState::kChatting:
+            if (teaching) {
+                HideTeachPanel();
+            }
+            break;
     }
-    if (answer.teach) {
-        OpenTeaching(answer.phrase);
-    }
-    if (answer.closeAfterPause) {
-        CloseAfterPause();
+    if (turn.failure) {
+        ShowFailure(*turn.failure);
     }
 }
 
@@ -134,38 +145,22 @@ void TForm1::OpenTeaching(const std::string& phrase) {
     ClearTeachFields();
     Frame21->SayMissing({});
     Frame21->Edit1->setText(DecodeCp1251(phrase));
-    engine_.StartLesson();
-    AppendChatLine(tumbo::chat_lines::kNoAnswer);
     ShowTeachPanel();
 }
 
 void TForm1::ClearTeachFields() {
-    for (int number = 1; number <= 2 * tumbo::TeachFields::kEach; ++number) {
+    for (int number = 1; number <= 2 * TFrame2::kFieldsEach; ++number) {
         Frame21->Field(number)->clear();
     }
 }
 
-tumbo::TeachFields TForm1::TeachFieldTexts() const {
-    tumbo::TeachFields fields;
-    for (int i = 0; i < tumbo::TeachFields::kEach; ++i) {
-        fields.triggers.at(i) = EncodeCp1251(Frame21->Field(1 + i)->text());
-        fields.replies.at(i) =
-            EncodeCp1251(Frame21->Field(1 + tumbo::TeachFields::kEach + i)->text());
+tumbo::LessonFields TForm1::TeachFieldTexts() const {
+    tumbo::LessonFields fields;
+    for (int i = 1; i <= TFrame2::kFieldsEach; ++i) {
+        fields.triggers.push_back(EncodeCp1251(Frame21->Field(i)->text()));
+        fields.replies.push_back(EncodeCp1251(Frame21->Field(TFrame2::kFieldsEach + i)->text()));
     }
     return fields;
-}
-
-void TForm1::FinishLesson(const tumbo::Learnt& learnt) {
-    if (learnt.gap != tumbo::LessonGap::kNone) {
-        Frame21->SayMissing(MissingText(learnt.gap));
-        return;
-    }
-    AppendChatLine(tumbo::chat_lines::kLearnt);
-    HideTeachPanel();
-    if (learnt.optionsNotSaved) {
-        std::rethrow_exception(learnt.optionsNotSaved);
-    }
-    ApplyOptions(engine_.Options());
 }
 
 // While the panel is open nothing may send a phrase: a search that failed again would

@@ -16,10 +16,11 @@
 #include <algorithm>
 #include <exception>
 #include <initializer_list>
+#include <optional>
+#include <utility>
 
 #include "app/default_error_box.h"
 #include "app/tform1.h"
-#include "engine/chat_lines.h"
 #include "platform/qt/codepage.h"
 #include "ui/clickable_label.h"
 #include "ui/colors.h"
@@ -32,17 +33,10 @@
 namespace tumbo {
 
 void TForm1::FormCreate() {
-    // One guard for the whole sequence: a failure skips the rest of it.
-    Guarded([this] {
-        engine_.ReadProgramDir(registryFile_);
-        engine_.BindFiles();
-        // The lines that could be read are used; the box says what could not.
-        std::exception_ptr badLine;
-        ApplyOptions(engine_.LoadOptions(badLine));
-        if (badLine) {
-            std::rethrow_exception(badLine);
-        }
-    });
+    for (const tumbo::Failure& failure : std::exchange(startFailures_, {})) {
+        ShowFailure(failure);
+    }
+    ReloadOptions();
 }
 
 void TForm1::BringToFront() {
@@ -58,8 +52,8 @@ void TForm1::BitBtn1Click() {
         TForm1* form;
         ~ShowFinalPosition() { form->ProgressBar1->setValue(form->progressPosition_); }
     } showFinalPosition{this};
-    ShowAnswer(engine_.Reply(EncodeCp1251(Edit1->text()),
-                             [this](int walked) { SetProgressPosition(walked); }));
+    ShowTurn(session_.Say(EncodeCp1251(Edit1->text()),
+                          [this](int walked) { SetProgressPosition(walked); }));
 }
 
 void TForm1::N1Click() {
@@ -152,7 +146,11 @@ void TForm1::EscapeTopPanel() {
 }
 
 void TForm1::Frame21BitBtn1Click() {
-    FinishLesson(engine_.ConfirmLesson(TeachFieldTexts()));
+    const tumbo::Turn turn = session_.Confirm(TeachFieldTexts());
+    ShowTurn(turn);
+    if (turn.state == tumbo::SessionState::kChatting && !turn.failure) {
+        ApplyOptions(session_.Options());
+    }
 }
 
 QString TForm1::MissingText(tumbo::LessonGap gap) {
@@ -170,19 +168,23 @@ QString TForm1::MissingText(tumbo::LessonGap gap) {
 }
 
 void TForm1::Frame21BitBtn2Click() {
-    AppendChatLine(tumbo::chat_lines::kNotTaught);
-    engine_.LeaveLesson();
-    HideTeachPanel();
+    ShowTurn(session_.Leave());
 }
 
 void TForm1::Frame21BitBtn3Click() {
-    engine_.ExtendLesson(TeachFieldTexts());
-    ClearTeachFields();
+    const tumbo::Turn turn = session_.Extend(TeachFieldTexts());
+    if (!turn.failure) {
+        ClearTeachFields();
+    }
+    ShowTurn(turn);
 }
 
 void TForm1::Frame21BitBtn4Click() {
-    engine_.NextLessonTurn(TeachFieldTexts());
-    ClearTeachFields();
+    const tumbo::Turn turn = session_.NextPhrase(TeachFieldTexts());
+    if (!turn.failure) {
+        ClearTeachFields();
+    }
+    ShowTurn(turn);
 }
 
 void TForm1::Frame31CheckBox1Click() {
@@ -196,13 +198,28 @@ void TForm1::Frame31TrackBar1Change() {
 }
 
 void TForm1::Frame31BitBtn1Click() {
-    ApplyOptions(engine_.SaveOptions(SettingsFromControls()));
+    if (const auto failure = session_.SaveOptions(SettingsFromControls())) {
+        ShowFailure(*failure);
+        return;
+    }
+    ApplyOptions(session_.Options());
     HidePanel(Frame31);
 }
 
 void TForm1::Frame31BitBtn2Click() {
     HidePanel(Frame31);
-    ApplyOptions(engine_.LoadOptions());
+    ReloadOptions();
+}
+
+void TForm1::ReloadOptions() {
+    // The lines that could be read are used; the box says what could not.
+    const tumbo::Outcome<bool> read = session_.ReloadOptions();
+    if (read.value) {
+        ApplyOptions(session_.Options());
+    }
+    if (read.failure) {
+        ShowFailure(*read.failure);
+    }
 }
 
 void TForm1::Frame61Label1Click() {

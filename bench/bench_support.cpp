@@ -48,7 +48,7 @@ EngineResult KeptEngine::Search(const std::string& phrase) {
 }
 
 bool KeptEngine::OutOfContext() const {
-    return !engine_.AnswerFound() && engine_.State().KeptDialogue.empty();
+    return !engine_.AnswerFound() && engine_.KeptDialogue().empty();
 }
 
 void SyncFolder(const std::filesystem::path& folder) {
@@ -56,15 +56,6 @@ void SyncFolder(const std::filesystem::path& folder) {
     if (fd >= 0) {
         ::syncfs(fd);
         ::close(fd);
-    }
-}
-
-void WriteRegistryFile(const std::filesystem::path& file, const std::string& programDir) {
-    std::ofstream out(file, std::ios::binary);
-    out << "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\tumbo3]\r\n\"programdir\"=\""
-        << programDir << "\"\r\n";
-    if (!out.flush()) {
-        throw std::runtime_error("cannot write " + file.string());
     }
 }
 
@@ -76,7 +67,6 @@ void BaseCache::Use(int dialogueCount) {
     folder_ = std::make_unique<test::TempDir>();
     const BaseShape shape{dialogueCount, 1};
     WriteBase(folder_->path(), shape);
-    WriteRegistryFile(folder_->path() / "tumbo3.reg", folder_->prefix());
     SyncFolder(folder_->path());
     shape_ = shape;
     prefix_ = folder_->prefix();
@@ -86,10 +76,6 @@ void BaseCache::Clear() {
     folder_.reset();
     shape_ = {};
     prefix_.clear();
-}
-
-std::filesystem::path BaseCache::RegistryFile() const {
-    return folder_ == nullptr ? std::filesystem::path() : folder_->path() / "tumbo3.reg";
 }
 
 Memory ReadMemory() {

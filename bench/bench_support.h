@@ -10,7 +10,7 @@
 
 #include "bench/base_generator.h"
 #include "engine/engine.h"
-#include "support/null_window.h"
+#include "support/fake_clock.h"
 #include "support/temp_dir.h"
 
 namespace tumbo::bench {
@@ -37,7 +37,7 @@ public:
     std::size_t SearchMemoryBytes() const { return engine_.SearchMemoryBytes(); }
 
 private:
-    test::NullClock clock_;
+    test::FakeClock clock_;
     Engine engine_;
 };
 
@@ -45,12 +45,8 @@ private:
 // timed searches.
 void SyncFolder(const std::filesystem::path& folder);
 
-// A registry export naming programDir as the program's directory, as a window reads it.
-// Throws std::runtime_error when the file cannot be written.
-void WriteRegistryFile(const std::filesystem::path& file, const std::string& programDir);
-
 // Keeps one generated base on disk at a time: 100,000 dialogues take some 400 MB of
-// blocks. Each base has tumbo3.reg beside it for a window, and is synced once written.
+// blocks. Each base is synced once written.
 class BaseCache {
 public:
     // Replaces the kept base by one of this many dialogues unless it has that many.
@@ -59,7 +55,6 @@ public:
 
     const BaseShape& Shape() const { return shape_; }
     const std::string& Prefix() const { return prefix_; }
-    std::filesystem::path RegistryFile() const;
 
 private:
     std::unique_ptr<test::TempDir> folder_;

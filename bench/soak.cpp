@@ -28,7 +28,6 @@ using tumbo::bench::ReadMemory;
 class InstantClock : public tumbo::Clock {
 public:
     std::uint64_t Counter() override { return ++counter_; }
-    void Sleep(int) override {}
 
 private:
     std::uint64_t counter_ = 0;
@@ -52,7 +51,6 @@ int main(int argc, char** argv) {
     const tumbo::test::TempDir folder;
     const tumbo::bench::BaseShape shape{baseSize, 7};
     tumbo::bench::WriteBase(folder.path(), shape);
-    tumbo::bench::WriteRegistryFile(folder.path() / "tumbo3.reg", folder.prefix());
 
     int boxes = 0;
     tumbo::SetMessageBoxHandler([&boxes](QWidget*, const tumbo::MessageBoxRequest& request) {
@@ -60,7 +58,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "box: %s\n", request.text.toUtf8().constData());
     });
     InstantClock clock;
-    TForm1 form(folder.file("tumbo3.reg"), clock);
+    tumbo::OpenSettings settings;
+    settings.clock = &clock;
+    const tumbo::Opened opened = tumbo::Session::Open(folder.path().string(), settings);
+    TForm1 form(*opened.session, clock);
     form.show();
     form.StartLoading();
     while (!form.Frame61->isHidden()) {
@@ -115,7 +116,7 @@ int main(int argc, char** argv) {
         }
     }
     std::printf("phrases %d, taught dialogues %zu, base %d -> %d dialogues, %.1f s\n", phrases,
-                taught.size(), baseSize, form.engine().Options().DialogueCount, seconds);
+                taught.size(), baseSize, form.session().Options().DialogueCount, seconds);
     std::printf("memory after 1000 phrases: rss %ld kB, peak %ld kB\n", atStart.rssKb,
                 atStart.peakKb);
     std::printf("memory at the end:         rss %ld kB, peak %ld kB\n", atEnd.rssKb, atEnd.peakKb);

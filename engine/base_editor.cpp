@@ -25,10 +25,6 @@ std::string AtLine(std::size_t line, std::string_view message) {
     return Cp1251(u8"Строка ").str() + std::to_string(line) + ": " + std::string(message);
 }
 
-bool IsBlank(std::string_view line) {
-    return line.find_first_not_of(" \t") == std::string_view::npos;
-}
-
 std::string Untagged(std::string_view line) {
     return std::string(line.substr(std::min<std::size_t>(1, line.size())));
 }
@@ -40,35 +36,27 @@ DialogueTextError::DialogueTextError(std::size_t line, const std::string& messag
 
 std::vector<std::string> DialogueFileLines(const std::vector<std::string>& text) {
     std::vector<std::string> lines;
+    // The number in `text` of each line kept.
+    std::vector<std::size_t> numbers;
     DialogueLines places;
-    DialogueLines::Place place;
-    std::size_t lastTurnAt = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const std::string& line = text[i];
         const std::size_t number = i + 1;
-        if (IsBlank(line)) {
+        if (base_format::IsBlankEntry(line)) {
             continue;
         }
         if (line == base_format::kEndLine) {
             throw DialogueTextError(number, Cp1251(u8"строку #END программа допишет сама"));
         }
-        const DialogueLines::Place previous = place;
-        place = places.Next(line);
-        switch (place.kind) {
+        numbers.push_back(number);
+        switch (places.Next(line).kind) {
             case DialogueLines::Kind::kTrigger:
                 if (line.size() == 1) {
                     throw DialogueTextError(number, Cp1251(u8"пустая фраза"));
                 }
-                if (previous.kind != DialogueLines::Kind::kTrigger) {
-                    lastTurnAt = number;
-                }
                 lines.push_back(NormalizePhrase(line));
                 break;
             case DialogueLines::Kind::kReply:
-                if (lastTurnAt == 0) {
-                    throw DialogueTextError(
-                        number, Cp1251(u8"перед первым ответом (#) нужна хотя бы одна фраза ($)"));
-                }
                 if (line.size() == 1) {
                     throw DialogueTextError(number, Cp1251(u8"пустой ответ"));
                 }
@@ -82,9 +70,13 @@ std::vector<std::string> DialogueFileLines(const std::vector<std::string>& text)
     if (lines.empty()) {
         throw DialogueTextError(0, Cp1251(u8"Диалог пуст: нужны фраза ($) и ответ на неё (#)"));
     }
-    // A turn without a reply would be answered with the end line itself.
-    if (place.kind == DialogueLines::Kind::kTrigger) {
-        throw DialogueTextError(lastTurnAt,
+    const TurnCheck turns = CheckTurns(lines);
+    if (turns.fault == TurnFault::kReplyBeforeTrigger) {
+        throw DialogueTextError(numbers[turns.at],
+                                Cp1251(u8"перед первым ответом (#) нужна хотя бы одна фраза ($)"));
+    }
+    if (turns.fault != TurnFault::kNone) {
+        throw DialogueTextError(numbers[turns.at],
                                 Cp1251(u8"у этой фразы нет ответа: добавьте после неё строку с #"));
     }
     lines.emplace_back(base_format::kEndLine);
@@ -120,16 +112,6 @@ std::string BaseEditor::PathOf(std::string_view name) const {
     return engine_.ProgramDir() + std::string(name);
 }
 
-std::vector<std::string> BaseEditor::ReadLines(const std::string& path) {
-    std::vector<std::string> lines;
-    file_.Open(path);
-    while (!file_.Eof()) {
-        lines.push_back(file_.ReadLine());
-    }
-    file_.Close();
-    return lines;
-}
-
 std::vector<std::string> BaseEditor::ReadPathList() {
     return base_format::ReadPathList(file_, PathOf(base_format::kPathList));
 }
@@ -153,7 +135,7 @@ std::vector<DialogueSummary> BaseEditor::List() {
         // One file the window cannot read must not hide the others.
         try {
             DialogueLines places;
-            for (const std::string& line : ReadLines(PathOf(entry))) {
+            for (const std::string& line : ReadLines(file_, PathOf(entry))) {
                 const DialogueLines::Kind kind = places.Next(line).kind;
                 if (kind == DialogueLines::Kind::kOther || line == base_format::kEndLine) {
                     continue;
@@ -175,7 +157,7 @@ std::vector<DialogueSummary> BaseEditor::List() {
 }
 
 std::vector<std::string> BaseEditor::ReadText(const std::string& entry) {
-    std::vector<std::string> lines = ReadLines(PathOf(entry));
+    std::vector<std::string> lines = ReadLines(file_, PathOf(entry));
     while (!lines.empty() && lines.back().empty()) {
         lines.pop_back();
     }
@@ -259,7 +241,7 @@ void BaseEditor::MoveAside(const std::string& entry) {
     const std::string folder = PathOf(base_format::kForgottenFolder);
     if (calls_.Mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST) {
         const int err = errno;
-        throw InOutError(CodeFromErrno(err, folder, calls_), "create the folder", folder, err);
+        file_access::Fail(calls_, err, "create the folder", folder);
     }
     const std::string from = PathOf(base_format::DialogueFilePath(entry));
     const std::string name = from.substr(from.find_last_of('/') + 1);
@@ -272,7 +254,7 @@ void BaseEditor::MoveAside(const std::string& entry) {
         }
         if (errno != EEXIST || copy == kMaxForgottenCopies) {
             const int err = errno;
-            throw InOutError(CodeFromErrno(err, from, calls_), "move to " + folder, from, err);
+            file_access::Fail(calls_, err, "move to " + folder, from);
         }
     }
     // The move is done either way; a folder that cannot be synced now only makes it less

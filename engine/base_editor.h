@@ -8,24 +8,12 @@
 
 #include "engine/dialogue_reader.h"
 #include "engine/engine.h"
+#include "engine/session.h"
 #include "platform/errors.h"
 #include "platform/file_calls.h"
 #include "platform/line_reader.h"
 
 namespace tumbo {
-
-// One dialogue as the base window lists it. Texts are untagged code page 1251.
-struct DialogueSummary {
-    // The path-list line, and the N of dlg\N.dlg (0 for an entry of another form).
-    std::string entry;
-    std::int64_t number = 0;
-    std::string opener;
-    std::string reply;
-    // Every trigger and reply, folded, for the search field.
-    std::vector<std::string> folded;
-    // False when the file could not be read; the texts are then empty.
-    bool readable = true;
-};
 
 // A dialogue's text that cannot be stored as it is; the message says why in Russian
 // (code page 1251) and names the line, counted from 1 in the text as given.
@@ -72,7 +60,6 @@ public:
     std::optional<std::string> NewestLesson() const;
 
 private:
-    std::vector<std::string> ReadLines(const std::string& path);
     std::vector<std::string> ReadPathList();
     void RewriteLines(const std::string& path, const std::vector<std::string>& lines);
     void RecordForgotten(const std::vector<std::string>& openers);

@@ -1,11 +1,14 @@
 #include "engine/base_format.h"
 
 #include <algorithm>
+#include <limits>
 
 #include "platform/cp1251_literal.h"
 #include "platform/errors.h"
+#include "platform/file_access.h"
 #include "platform/integer_text.h"
 #include "platform/line_reader.h"
+#include "platform/registry.h"
 #include "platform/replacing_file.h"
 
 namespace tumbo::base_format {
@@ -51,9 +54,7 @@ bool IsUsualDialogueEntry(std::string_view entry) {
 }
 
 std::string DialogueFilePath(std::string_view entry) {
-    std::string path(entry);
-    std::replace(path.begin(), path.end(), '\\', '/');
-    return path;
+    return file_access::SystemPath(entry);
 }
 
 bool IsBlankEntry(std::string_view line) {
@@ -134,6 +135,22 @@ void WriteOptionLines(FileCalls& calls, std::string_view path, const TOptions& o
     file.WriteLine(std::to_string(options.Opacity));
     file.WriteLine(std::to_string(options.DialogueCount));
     file.Commit();
+}
+
+void SetStoredCount(TOptions& options, std::size_t pathListEntries) {
+    options.DialogueCount =
+        static_cast<int>(std::min<std::size_t>(pathListEntries, std::numeric_limits<int>::max()));
+}
+
+std::string FolderPrefix(std::string folder) {
+    if (folder.empty() || folder.back() != '/') {
+        folder += '/';
+    }
+    return folder;
+}
+
+std::string ProgramDirIn(const std::string& registryFile) {
+    return ReadRegistryString(registryFile, "HKEY_LOCAL_MACHINE\\SOFTWARE\\tumbo3", "programdir");
 }
 
 }  // namespace tumbo::base_format

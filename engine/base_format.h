@@ -56,6 +56,8 @@ OptionLines ReadOptionLines(LineReader& reader, std::string_view path,
                             const TOptions& fallback = {});
 // Replaces the option file at `path` whole with the record's four lines.
 void WriteOptionLines(FileCalls& calls, std::string_view path, const TOptions& options);
+// The stored count: the number of entries the path list holds.
+void SetStoredCount(TOptions& options, std::size_t pathListEntries);
 
 // A dialogue file's last line, and the tags of its lines.
 inline constexpr std::string_view kEndLine = "#END";
@@ -103,5 +105,12 @@ private:
 
 // Every entry of the path list at `path`, as PathListEntries gives them.
 std::vector<std::string> ReadPathList(LineReader& reader, std::string_view path);
+
+// The prefix the files of a base in `folder` are named with: the folder and one "/".
+std::string FolderPrefix(std::string folder);
+
+// The program directory a machine-wide registry file names; empty when it names none.
+// Throws TumboError when the file or its value cannot be read.
+std::string ProgramDirIn(const std::string& registryFile);
 
 }  // namespace tumbo::base_format

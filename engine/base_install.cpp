@@ -22,9 +22,7 @@ namespace {
 
 constexpr std::size_t kChunk = 64 * 1024;
 
-[[noreturn]] void Fail(FileCalls& calls, int err, const char* operation, const std::string& path) {
-    throw InOutError(CodeFromErrno(err, path, calls), operation, path, err);
-}
+using file_access::Fail;
 
 std::string Join(const std::string& folder, std::string_view name) {
     return folder + "/" + std::string(name);
@@ -142,16 +140,12 @@ bool NameTaken(FileCalls& calls, const std::string& path) {
 
 // The bundled base's dialogue entries, in its order.
 std::vector<std::string> BundledEntries(FileCalls& calls, const std::string& bundled) {
-    std::vector<std::string> entries;
     LineReader list(calls);
-    list.Open(Join(bundled, base_format::kPathList));
-    while (!list.Eof()) {
-        std::string entry = list.ReadLine();
-        if (base_format::IsUsualDialogueEntry(entry)) {
-            entries.push_back(std::move(entry));
-        }
-    }
-    list.Close();
+    std::vector<std::string> entries =
+        base_format::ReadPathList(list, Join(bundled, base_format::kPathList));
+    std::erase_if(entries, [](const std::string& entry) {
+        return !base_format::IsUsualDialogueEntry(entry);
+    });
     return entries;
 }
 

@@ -18,6 +18,7 @@
 #include "engine/options.h"
 #include "engine/word_substitutions.h"
 #include "platform/appending_file.h"
+#include "platform/file_access.h"
 #include "platform/line_reader.h"
 #include "platform/new_file.h"
 
@@ -27,23 +28,6 @@ namespace {
 
 using Lines = std::vector<std::string>;
 using Problem = MergeReport::Problem;
-
-std::string PrefixOf(std::string folder) {
-    if (folder.empty() || folder.back() != '/') {
-        folder += '/';
-    }
-    return folder;
-}
-
-Lines ReadLines(LineReader& file, const std::string& path) {
-    Lines lines;
-    file.Open(path);
-    while (!file.Eof()) {
-        lines.push_back(file.ReadLine());
-    }
-    file.Close();
-    return lines;
-}
 
 // The lines of a words.tmb, each up to the length the program reads; none when there is no
 // such file.
@@ -87,8 +71,8 @@ class Merge {
 public:
     Merge(const std::string& bundled, const std::string& user, MergeReport& report,
           MergeCounts& counts, FileCalls& calls)
-        : bundled_(PrefixOf(bundled)),
-          user_(PrefixOf(user)),
+        : bundled_(base_format::FolderPrefix(bundled)),
+          user_(base_format::FolderPrefix(user)),
           report_(report),
           counts_(counts),
           calls_(calls),
@@ -199,7 +183,7 @@ private:
             } else {
                 NewFile file(calls_);
                 if (!file.Create(path)) {
-                    throw InOutError(CodeFromErrno(EEXIST, path, calls_), "create", path, EEXIST);
+                    file_access::Fail(calls_, EEXIST, "create", path);
                 }
                 WriteAll(file, added);
                 file.Commit();
@@ -246,9 +230,8 @@ private:
             if (options_) {
                 // The path list, which only this merge changes now, holds the user's
                 // entries and the ones added: a count a crash left behind heals here.
-                options_->DialogueCount = static_cast<int>(std::min<std::size_t>(
-                    userEntries_.size() + static_cast<std::size_t>(counts_.added),
-                    std::numeric_limits<int>::max()));
+                base_format::SetStoredCount(
+                    *options_, userEntries_.size() + static_cast<std::size_t>(counts_.added));
                 base_format::WriteOptionLines(calls_, optionFile_, *options_);
             }
         } catch (const TumboError& error) {

@@ -7,7 +7,6 @@
 #include "engine/engine.h"
 #include "platform/base_lock.h"
 #include "platform/errors.h"
-#include "platform/registry.h"
 #include "platform/replacing_file.h"
 #include "platform/temporary_names.h"
 
@@ -15,23 +14,12 @@ namespace tumbo {
 
 namespace {
 
-constexpr const char* kRegistryKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\tumbo3";
-constexpr const char* kProgramDirValue = "programdir";
-
 constexpr const char* kOptionBackupSuffix = ".bak";
 
 }  // namespace
 
 Engine::Engine(Clock& clock, FileCalls& calls)
     : clock_(clock), calls_(calls), reader_(calls), search_(calls), draft_(calls) {}
-
-void Engine::ReadProgramDir(const std::string& registryFile) {
-    programDir_ = ProgramDirIn(registryFile);
-}
-
-std::string Engine::ProgramDirIn(const std::string& registryFile) {
-    return ReadRegistryString(registryFile, kRegistryKey, kProgramDirValue);
-}
 
 void Engine::BindFiles() {
     optionPath_ = programDir_ + std::string(base_format::kOptionFile);
@@ -76,8 +64,7 @@ void Engine::WriteOptionFile(TOptions& options, std::optional<std::size_t> entri
         if (!entries) {
             entries = TallyPathList().entries;
         }
-        options.DialogueCount =
-            static_cast<int>(std::min<std::size_t>(*entries, std::numeric_limits<int>::max()));
+        base_format::SetStoredCount(options, *entries);
     } catch (const TumboError&) {
     }
     if (optionFileUnreadable_) {

@@ -1,5 +1,7 @@
 #include "engine/dialogue_reader.h"
 
+#include <optional>
+
 #include "engine/base_format.h"
 
 namespace tumbo {
@@ -17,6 +19,32 @@ DialogueLines::Place DialogueLines::Next(std::string_view line) {
         place_.kind = Kind::kOther;
     }
     return place_;
+}
+
+TurnCheck CheckTurns(const std::vector<std::string>& lines) {
+    DialogueLines places;
+    DialogueLines::Place place;
+    std::size_t turnAt = 0;
+    std::optional<std::size_t> firstReply;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const DialogueLines::Kind before = place.kind;
+        place = places.Next(lines[i]);
+        if (place.kind == DialogueLines::Kind::kTrigger && before != place.kind) {
+            turnAt = i;
+        } else if (place.kind == DialogueLines::Kind::kReply && !firstReply) {
+            firstReply = i;
+            if (place.turn == 0) {
+                return {TurnFault::kReplyBeforeTrigger, i};
+            }
+        }
+    }
+    if (!firstReply) {
+        return {TurnFault::kNoReply, 0};
+    }
+    if (place.kind == DialogueLines::Kind::kTrigger) {
+        return {TurnFault::kLastTriggerUnanswered, turnAt};
+    }
+    return {};
 }
 
 void DialogueReader::Open(std::string_view path) {

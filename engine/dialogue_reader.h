@@ -31,6 +31,17 @@ private:
     Place place_;
 };
 
+// The one rule of a dialogue's turns: it opens with a trigger and every trigger is answered
+// by a reply after it (a trigger after the last reply would be answered with the end line).
+enum class TurnFault { kNone, kNoReply, kReplyBeforeTrigger, kLastTriggerUnanswered };
+struct TurnCheck {
+    TurnFault fault = TurnFault::kNone;
+    // The line at fault: the first reply, or the first trigger of the last turn.
+    std::size_t at = 0;
+};
+// Checks tagged lines without "#END"; lines of neither tag are passed over.
+TurnCheck CheckTurns(const std::vector<std::string>& lines);
+
 // Reads dialogue files the way the reply search does, one at a time.
 class DialogueReader {
 public:

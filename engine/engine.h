@@ -40,9 +40,6 @@ public:
     explicit Engine(Clock& clock, FileCalls& calls = SystemFileCalls());
 
     // Data files.
-    void ReadProgramDir(const std::string& registryFile);
-    // The program directory a registry file names, read as ReadProgramDir reads it.
-    static std::string ProgramDirIn(const std::string& registryFile);
     void SetProgramDir(std::string programDir) { programDir_ = std::move(programDir); }
     const std::string& ProgramDir() const { return programDir_; }
     // Binds the option file, path list and scratch dialogue to ProgramDir + their names.
@@ -68,9 +65,10 @@ public:
     // The answer to a typed phrase. A failure of the search is in the answer, after the
     // lines that were said before it.
     Answer Reply(std::string_view typed, const ReplySearch::Progress& progress = {});
-    const Conversation& State() const { return conversation_; }
     const std::string& CurrentDialogue() const { return conversation_.CurrentDialogue; }
     bool AnswerFound() const { return conversation_.AnswerFound; }
+    // After a miss, the dialogue the tolerant tiers of the next phrase still try first.
+    const std::string& KeptDialogue() const { return conversation_.KeptDialogue; }
     // How the last answered phrase was matched.
     ReplySearch::Tier MatchedBy() const { return search_.FoundBy(); }
     const ReplySearch::Match& LastMatch() const { return search_.LastMatch(); }
@@ -80,11 +78,11 @@ public:
     // Teaching, step by step as the teaching panel's buttons take it. The scratch
     // dialogue is started afresh when the panel opens.
     void StartLesson();
-    void ExtendLesson(const TeachFields& fields);
-    void NextLessonTurn(const TeachFields& fields);
+    void ExtendLesson(const LessonFields& fields);
+    void NextLessonTurn(const LessonFields& fields);
     // Finishes the lesson and learns it, unless it lacks a trigger or a reply. A failure before the
     // path list names the new dialogue leaves the lesson and the scratch dialogue as they were.
-    Learnt ConfirmLesson(const TeachFields& fields);
+    Learnt ConfirmLesson(const LessonFields& fields);
     void LeaveLesson();
     // True while the scratch dialogue is open for the teaching panel.
     bool ScratchOpen() const { return draft_.ScratchOpen(); }
@@ -100,8 +98,6 @@ public:
     // The base no longer lists `entry`: the conversation leaves it, it is no lesson of this
     // run any more, and the count is lowered and saved. Returns the failure of that save.
     std::exception_ptr Forgotten(const std::string& entry);
-
-    static constexpr int kExitPauseMs = 3000;
 
 private:
     // Stores the path list's number of entries, `entries` when it was just counted, in

@@ -1,8 +1,7 @@
 #include "engine/lesson.h"
 
-#include <algorithm>
-
 #include "engine/base_format.h"
+#include "engine/dialogue_reader.h"
 
 namespace tumbo {
 
@@ -21,24 +20,17 @@ std::vector<std::string> Lesson::DialogueLines() const {
 }
 
 LessonGap Lesson::Gap() const {
-    const auto has = [this](auto LessonTurn::*list) {
-        return std::any_of(turns.begin(), turns.end(),
-                           [list](const LessonTurn& turn) { return !(turn.*list).empty(); });
-    };
-    if (!has(&LessonTurn::replies)) {
-        return LessonGap::kNoReply;
-    }
-    if (turns.front().triggers.empty()) {
-        return LessonGap::kNoTrigger;
-    }
-    // Triggers after the last reply would be answered with the end line.
-    for (auto turn = turns.rbegin(); turn != turns.rend(); ++turn) {
-        if (!turn->replies.empty()) {
-            return LessonGap::kNone;
-        }
-        if (!turn->triggers.empty()) {
+    std::vector<std::string> lines = DialogueLines();
+    lines.pop_back();
+    switch (CheckTurns(lines).fault) {
+        case TurnFault::kNoReply:
+            return LessonGap::kNoReply;
+        case TurnFault::kReplyBeforeTrigger:
+            return LessonGap::kNoTrigger;
+        case TurnFault::kLastTriggerUnanswered:
             return LessonGap::kLastTurnWithoutReply;
-        }
+        case TurnFault::kNone:
+            break;
     }
     return LessonGap::kNone;
 }

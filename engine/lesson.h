@@ -1,17 +1,15 @@
 #pragma once
 
-#include <array>
 #include <string>
 #include <vector>
 
 namespace tumbo {
 
-// The teaching panel's fields as typed: four phrasings of what the user says and four
-// replies. Empty fields count for nothing; a field of blanks is text.
-struct TeachFields {
-    static constexpr int kEach = 4;
-    std::array<std::string, kEach> triggers;
-    std::array<std::string, kEach> replies;
+// One step's fields as typed: phrasings of what the user says and replies, any number of
+// each. Empty fields count for nothing; a field of blanks is text.
+struct LessonFields {
+    std::vector<std::string> triggers;
+    std::vector<std::string> replies;
 };
 
 // One turn of a lesson: what the user may say, then what the program answers.

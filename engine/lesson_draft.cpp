@@ -15,18 +15,18 @@ void LessonDraft::Start() {
     scratch_.Rewrite(scratchPath_);
 }
 
-void LessonDraft::Extend(const TeachFields& fields) {
+void LessonDraft::Extend(const LessonFields& fields) {
     CollectPhrases(fields);
 }
 
-void LessonDraft::NextTurn(const TeachFields& fields) {
+void LessonDraft::NextTurn(const LessonFields& fields) {
     Undoable([&] {
         CollectPhrases(fields);
         WritePhraseBlock();
     });
 }
 
-void LessonDraft::Finish(const TeachFields& fields,
+void LessonDraft::Finish(const LessonFields& fields,
                          const std::function<void(const Lesson&)>& learn) {
     Undoable([&] {
         CollectPhrases(fields);
@@ -36,7 +36,7 @@ void LessonDraft::Finish(const TeachFields& fields,
     });
 }
 
-LessonGap LessonDraft::GapWith(const TeachFields& fields) const {
+LessonGap LessonDraft::GapWith(const LessonFields& fields) const {
     Lesson whole = lesson_;
     LessonTurn last{triggers_, replies_};
     for (const std::string& text : fields.triggers) {
@@ -69,7 +69,7 @@ void LessonDraft::Forget() {
     lesson_.turns.clear();
 }
 
-void LessonDraft::CollectPhrases(const TeachFields& fields) {
+void LessonDraft::CollectPhrases(const LessonFields& fields) {
     for (const auto& [from, to] :
          {std::pair{&fields.triggers, &triggers_}, std::pair{&fields.replies, &replies_}}) {
         for (const std::string& text : *from) {

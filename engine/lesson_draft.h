@@ -24,21 +24,21 @@ public:
     // Starts a lesson: nothing of an earlier one is kept, and the scratch dialogue is empty.
     void Start();
     // "расширить": the fields' texts join the current turn's variants.
-    void Extend(const TeachFields& fields);
+    void Extend(const LessonFields& fields);
     // "Следующая фраза": the current turn, with the fields' texts, is finished.
-    void NextTurn(const TeachFields& fields);
+    void NextTurn(const LessonFields& fields);
     // OK: the last turn is finished and the scratch dialogue closed; `learn` is given the
     // whole lesson. If it throws, the draft and the scratch dialogue are as they were.
-    void Finish(const TeachFields& fields, const std::function<void(const Lesson&)>& learn);
+    void Finish(const LessonFields& fields, const std::function<void(const Lesson&)>& learn);
     // What the lesson would still need if it were finished with these fields.
-    LessonGap GapWith(const TeachFields& fields) const;
+    LessonGap GapWith(const LessonFields& fields) const;
     // "Выход": the lesson is dropped, the scratch dialogue emptied and closed.
     void Leave();
 
     bool ScratchOpen() const { return scratch_.IsOpen(); }
 
 private:
-    void CollectPhrases(const TeachFields& fields);
+    void CollectPhrases(const LessonFields& fields);
     void WritePhraseBlock();
     void Forget();
     void CloseScratch();

@@ -30,10 +30,7 @@ std::string ReplaceMarkers(std::string_view text, std::string_view userName, boo
 std::string NormalizePhrase(std::string_view text) {
     std::string result(text);
     for (char& c : result) {
-        const auto byte = static_cast<unsigned char>(c);
-        if ((byte >= 'A' && byte <= 'Z') || (byte >= 0xC0 && byte <= 0xDF)) {
-            c = static_cast<char>(byte + 32);
-        }
+        c = static_cast<char>(LowerCp1251(static_cast<unsigned char>(c)));
     }
     return result;
 }

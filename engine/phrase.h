@@ -5,7 +5,13 @@
 
 namespace tumbo {
 
-// Lower-cases code page 1251 text: A-Z and the Cyrillic capitals А-Я only (Ё stays).
+// The lower case of a code page 1251 byte: A-Z and the Cyrillic capitals А-Я only (Ё stays).
+constexpr unsigned char LowerCp1251(unsigned char c) {
+    const bool capital = (c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDF);
+    return capital ? static_cast<unsigned char>(c + 32) : c;
+}
+
+// Lower-cases code page 1251 text by LowerCp1251.
 std::string NormalizePhrase(std::string_view text);
 
 // Puts the user's name in for every "[n]".

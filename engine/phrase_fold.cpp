@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "engine/phrase.h"
+
 namespace tumbo {
 
 namespace {
@@ -32,8 +34,8 @@ constexpr std::array<unsigned char, 256> kFolded = [] {
     std::array<unsigned char, 256> table{};
     for (int i = 0; i < 256; ++i) {
         const auto c = static_cast<unsigned char>(i);
-        if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDF)) {
-            table[c] = static_cast<unsigned char>(c + 32);
+        if (LowerCp1251(c) != c) {
+            table[c] = LowerCp1251(c);
         } else if (c == kCapitalYo || c == kSmallYo) {
             table[c] = kSmallYe;
         } else if (IsLetterByte(c) || IsDigitByte(c)) {

@@ -12,15 +12,15 @@ void Engine::StartLesson() {
     draft_.Start();
 }
 
-void Engine::ExtendLesson(const TeachFields& fields) {
+void Engine::ExtendLesson(const LessonFields& fields) {
     draft_.Extend(fields);
 }
 
-void Engine::NextLessonTurn(const TeachFields& fields) {
+void Engine::NextLessonTurn(const LessonFields& fields) {
     draft_.NextTurn(fields);
 }
 
-Learnt Engine::ConfirmLesson(const TeachFields& fields) {
+Learnt Engine::ConfirmLesson(const LessonFields& fields) {
     Learnt learnt;
     learnt.gap = draft_.GapWith(fields);
     if (learnt.gap != LessonGap::kNone) {
@@ -72,7 +72,6 @@ std::exception_ptr Engine::Forgotten(const std::string& entry) {
     }
     std::erase_if(lessons_,
                   [&](std::int64_t number) { return base_format::DialogueEntry(number) == entry; });
-    options_.DialogueCount = std::max(options_.DialogueCount - 1, 0);
     try {
         WriteOptionFile(options_);
         LoadOptions();

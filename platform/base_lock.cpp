@@ -8,6 +8,7 @@
 #include <cerrno>
 
 #include "platform/errors.h"
+#include "platform/file_access.h"
 
 namespace tumbo {
 
@@ -28,6 +29,7 @@ void CloseIfOpen(FileCalls& calls, int fd) {
     }
 }
 
+// A missing folder is told apart from a missing file by the folder's own path.
 [[noreturn]] void Fail(FileCalls& calls, int err, const char* operation, const std::string& folder,
                        const std::string& path) {
     throw InOutError(CodeFromErrno(err, folder + "/", calls), operation, path, err);
@@ -109,8 +111,7 @@ std::unique_ptr<BaseLock> BaseLock::TryAcquire(const std::string& folder, FileCa
 }
 
 std::string DataFolderOf(const std::string& programDir) {
-    std::string path = programDir;
-    std::replace(path.begin(), path.end(), '\\', '/');
+    const std::string path = file_access::SystemPath(programDir);
     const auto slash = path.find_last_of('/');
     if (slash == std::string::npos) {
         return ".";

@@ -16,7 +16,6 @@ namespace tumbo::end_mark {
 namespace {
 
 constexpr std::size_t kChunk = 8192;
-constexpr char kEndOfFile = 26;
 
 // Bytes after an end mark that hold nothing a reader could miss.
 bool OnlyBlanks(std::string_view bytes) {
@@ -38,7 +37,7 @@ off_t FindKeepingWhatFollows(FileCalls& calls, int fd, off_t size, const std::st
         if (got <= 0) {
             FailReading(calls, got, "look for the end mark in", path);
         }
-        const auto* found = static_cast<const char*>(std::memchr(chunk.data(), kEndOfFile, got));
+        const auto* found = static_cast<const char*>(std::memchr(chunk.data(), kByte, got));
         mark = found != nullptr ? at + (found - chunk.data()) : -1;
         at += got;
     }

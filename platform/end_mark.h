@@ -12,6 +12,9 @@
 // the file when it is more than blanks and line ends.
 namespace tumbo::end_mark {
 
+// The mark itself.
+inline constexpr unsigned char kByte = 26;
+
 inline constexpr std::string_view kCopySuffix = ".bak";
 
 // Where the first byte 26 of the open file `fd` of `size` bytes is, or -1; what follows it

@@ -25,7 +25,7 @@ std::string FileNameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-void Fail(FileCalls& calls, int err, const char* operation, const std::string& path) {
+void Fail(FileCalls& calls, int err, const std::string& operation, const std::string& path) {
     throw InOutError(CodeFromErrno(err, path, calls), operation, path, err);
 }
 

@@ -22,7 +22,9 @@ std::string SystemPath(std::string_view path);
 std::string FolderOf(const std::string& path);
 std::string FileNameOf(const std::string& path);
 
-[[noreturn]] void Fail(FileCalls& calls, int err, const char* operation, const std::string& path);
+// Throws the error the window shows for `err`, naming what was done to which file.
+[[noreturn]] void Fail(FileCalls& calls, int err, const std::string& operation,
+                       const std::string& path);
 
 // Opens a data file, never waiting (a named pipe in the base would block the window for
 // good) and never leaving the descriptor to a program started later. `shownPath` is the

@@ -1,7 +1,5 @@
 #include "platform/integer_text.h"
 
-#include "platform/errors.h"
-
 namespace tumbo {
 
 namespace {
@@ -55,16 +53,6 @@ std::optional<std::int32_t> ParseInteger(std::string_view text) {
         bits = 0u - bits;
     }
     return static_cast<std::int32_t>(bits);
-}
-
-std::int32_t StrToInt(const std::string& text) {
-    const auto start = text.find_first_not_of(' ');
-    const auto value = ParseInteger(
-        start == std::string::npos ? std::string_view() : std::string_view(text).substr(start));
-    if (!value) {
-        throw ConvertError(text);
-    }
-    return *value;
 }
 
 }  // namespace tumbo

@@ -2,7 +2,6 @@
 
 #include <cstdint>
 #include <optional>
-#include <string>
 #include <string_view>
 
 namespace tumbo {
@@ -10,8 +9,5 @@ namespace tumbo {
 // A 32-bit integer: decimal with an optional sign, or hexadecimal after "$" or "0x"
 // (hexadecimal takes all 32 bits, so $FFFFFFFF is -1). Nothing else may surround it.
 std::optional<std::int32_t> ParseInteger(std::string_view text);
-
-// ParseInteger after leading blanks; throws ConvertError naming the text.
-std::int32_t StrToInt(const std::string& text);
 
 }  // namespace tumbo

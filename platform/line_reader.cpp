@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/end_mark.h"
 #include "platform/errors.h"
 #include "platform/file_access.h"
 #include "platform/integer_text.h"
@@ -17,7 +18,7 @@ namespace {
 
 constexpr std::size_t kReadChunk = 8192;
 constexpr std::size_t kMaxIntegerLength = 32;
-constexpr unsigned char kEndOfFile = 26;
+constexpr unsigned char kEndOfFile = end_mark::kByte;
 
 }  // namespace
 
@@ -35,8 +36,7 @@ void LineReader::Open(std::string_view path) {
     }
     // Reuses the strings' room: the search opens a file for every dialogue it reads.
     path_.assign(path);
-    systemPath_.assign(path);
-    std::replace(systemPath_.begin(), systemPath_.end(), '\\', '/');
+    systemPath_ = file_access::SystemPath(path);
     fd_ = file_access::Open(calls_, path_, systemPath_, O_RDONLY, "open for reading");
     if (buffer_.empty()) {
         buffer_.resize(kReadChunk);
@@ -257,6 +257,16 @@ std::size_t LineReader::ReadBytes(char* buffer, std::size_t size) {
     std::memcpy(buffer, buffer_.data() + pos_, taken);
     pos_ += taken;
     return taken;
+}
+
+std::vector<std::string> ReadLines(LineReader& file, std::string_view path) {
+    std::vector<std::string> lines;
+    file.Open(path);
+    while (!file.Eof()) {
+        lines.push_back(file.ReadLine());
+    }
+    file.Close();
+    return lines;
 }
 
 }  // namespace tumbo

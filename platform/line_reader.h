@@ -89,4 +89,7 @@ private:
     bool checkedPlainFile_ = false;
 };
 
+// Every line of the file at `path`, read with `file`, which is closed again. Throws InOutError.
+std::vector<std::string> ReadLines(LineReader& file, std::string_view path);
+
 }  // namespace tumbo

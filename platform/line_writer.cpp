@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <utility>
 
+#include "platform/end_mark.h"
 #include "platform/errors.h"
 #include "platform/file_access.h"
 
@@ -10,7 +11,7 @@ namespace tumbo {
 
 namespace {
 
-constexpr char kEndOfFile = 26;
+constexpr char kEndOfFile = static_cast<char>(end_mark::kByte);
 
 }  // namespace
 

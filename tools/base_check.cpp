@@ -32,11 +32,11 @@ struct Entry {
 
 class Checker {
 public:
-    explicit Checker(fs::path dir) : dir_(std::move(dir)) {}
+    Checker(fs::path dir, FileCalls& calls) : dir_(std::move(dir)), calls_(calls) {}
 
     std::vector<Finding> Run() {
-        std::error_code error;
-        if (!fs::is_directory(dir_, error)) {
+        struct stat info {};
+        if (!LookAt(calls_, dir_, info) || !S_ISDIR(info.st_mode)) {
             throw BaseUnreadable(dir_.string() + ": no such folder");
         }
         const auto options = ReadListFile(kOptionFile, kOptionLines + 1);
@@ -60,7 +60,7 @@ private:
         const fs::path path = dir_ / name;
         std::vector<StoredLine> kept;
         try {
-            BaseFileLines lines(path);
+            BaseFileLines lines(calls_, path);
             LineChecks checks(findings_, name, name == kPathList);
             StoredLine line;
             while (lines.Next(line)) {
@@ -154,13 +154,13 @@ private:
                     "entry " + Quote(name) + " repeats line " + std::to_string(earlier->second));
                 continue;
             }
-            std::error_code error;
-            const auto status = fs::status(dir_ / file, error);
-            if (!fs::exists(status)) {
+            struct stat info {};
+            if (!LookAt(calls_, dir_ / file, info)) {
                 findings_.Add(kPathList, number, "entry " + Quote(name) + " names a missing file");
-            } else if (!fs::is_regular_file(status)) {
-                findings_.Add(kPathList, number,
-                              "entry " + Quote(name) + " names " + KindOf(status) + ", not a file");
+            } else if (!S_ISREG(info.st_mode)) {
+                findings_.Add(
+                    kPathList, number,
+                    "entry " + Quote(name) + " names " + KindOf(info.st_mode) + ", not a file");
             } else {
                 entries.push_back({name, file});
             }
@@ -190,7 +190,7 @@ private:
 
     void CheckDialogue(const Entry& entry) {
         try {
-            BaseFileLines lines(dir_ / entry.file);
+            BaseFileLines lines(calls_, dir_ / entry.file);
             LineChecks checks(findings_, entry.file);
             DialogueCheck dialogue(findings_, openers_, entry.file, entry.name);
             StoredLine line;
@@ -211,16 +211,15 @@ private:
             listed.insert(base_format::DialogueFilePath(line.text));
         }
         std::vector<std::string> unlisted;
-        std::error_code error;
         const std::string folder(base_format::kDialogueFolder);
-        for (fs::directory_iterator it(dir_ / folder, error), end; !error && it != end;
-             it.increment(error)) {
-            const std::string file = folder + "/" + it->path().filename().string();
-            if (it->path().extension() == ".dlg" && it->is_regular_file(error) &&
-                !listed.contains(file)) {
+        calls_.ListFolder((dir_ / folder).string().c_str(), [&](std::string_view name) {
+            const std::string file = folder + "/" + std::string(name);
+            struct stat info {};
+            if (name.ends_with(".dlg") && name != ".dlg" && !listed.contains(file) &&
+                LookAt(calls_, dir_ / file, info) && S_ISREG(info.st_mode)) {
                 unlisted.push_back(file);
             }
-        }
+        });
         // dlg/9.dlg before dlg/10.dlg.
         std::sort(unlisted.begin(), unlisted.end(), [](const auto& a, const auto& b) {
             return std::pair(a.size(), a) < std::pair(b.size(), b);
@@ -234,16 +233,15 @@ private:
     // never read (the unlisted-file walk does not enter that folder), and forgotten.tmb,
     // when there, keeps the line rules of every base file.
     void CheckForgotten() {
-        std::error_code error;
+        struct stat info {};
         const std::string folder(base_format::kForgottenFolder);
-        const auto folderStatus = fs::symlink_status(dir_ / folder, error);
-        if (fs::exists(folderStatus) && !fs::is_directory(folderStatus)) {
+        if (LookAt(calls_, dir_ / folder, info, false) && !S_ISDIR(info.st_mode)) {
             findings_.Add(folder, 0,
-                          "is " + KindOf(folderStatus) +
+                          "is " + KindOf(info.st_mode) +
                               ", not a folder: forgetting a dialogue cannot put its file there");
         }
         const std::string openers(base_format::kForgottenOpeners);
-        if (fs::exists(fs::symlink_status(dir_ / openers, error))) {
+        if (LookAt(calls_, dir_ / openers, info, false)) {
             ReadListFile(openers, 1);
         }
     }
@@ -252,14 +250,14 @@ private:
     // no word led back to itself.
     void CheckWords() {
         const std::string name(base_format::kWordSubstitutions);
-        std::error_code error;
-        if (!fs::exists(fs::symlink_status(dir_ / name, error))) {
+        struct stat info {};
+        if (!LookAt(calls_, dir_ / name, info, false)) {
             return;
         }
         std::vector<std::string> usable;
         std::map<std::string, std::size_t> givenAt;
         try {
-            BaseFileLines lines(dir_ / name);
+            BaseFileLines lines(calls_, dir_ / name);
             LineChecks checks(findings_, name);
             StoredLine line;
             while (lines.Next(line)) {
@@ -327,6 +325,7 @@ private:
     }
 
     fs::path dir_;
+    FileCalls& calls_;
     Findings findings_;
     OpenerOwners openers_;
 };
@@ -345,8 +344,8 @@ std::ostream& operator<<(std::ostream& out, const Finding& finding) {
     return out << FormatFinding(finding);
 }
 
-std::vector<Finding> CheckBase(const fs::path& baseDir) {
-    return Checker(baseDir).Run();
+std::vector<Finding> CheckBase(const fs::path& baseDir, FileCalls& calls) {
+    return Checker(baseDir, calls).Run();
 }
 
 int RunCheck(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "platform/file_calls.h"
 #include "tools/findings.h"
 
 namespace tumbo::tools {
@@ -18,7 +19,8 @@ public:
 // Every problem in the base in `baseDir`, opt.tmb first, then path.tmb, then the
 // dialogues in path-list order, then forgotten.tmb and words.tmb. Reads only. Throws
 // BaseUnreadable.
-std::vector<Finding> CheckBase(const std::filesystem::path& baseDir);
+std::vector<Finding> CheckBase(const std::filesystem::path& baseDir,
+                               FileCalls& calls = SystemFileCalls());
 
 // The whole tumbo-check command: 0 clean, 1 findings, 2 a file that could not be read or
 // bad usage.

@@ -25,31 +25,35 @@ std::string TroubleOf(const InOutError& error) {
 
 }  // namespace
 
-std::string KindOf(const fs::file_status& status) {
-    switch (status.type()) {
-        case fs::file_type::directory:
+std::string KindOf(mode_t mode) {
+    switch (mode & S_IFMT) {
+        case S_IFDIR:
             return "a folder";
-        case fs::file_type::fifo:
+        case S_IFIFO:
             return "a named pipe (FIFO)";
-        case fs::file_type::character:
+        case S_IFCHR:
             return "a character device";
-        case fs::file_type::block:
+        case S_IFBLK:
             return "a block device";
-        case fs::file_type::socket:
+        case S_IFSOCK:
             return "a socket";
         default:
             return "something other than a file";
     }
 }
 
-BaseFileLines::BaseFileLines(const fs::path& path) {
-    std::error_code error;
-    const auto status = fs::status(path, error);
-    if (!fs::exists(status)) {
+bool LookAt(FileCalls& calls, const fs::path& path, struct stat& info, bool followLink) {
+    const std::string name = path.string();
+    return (followLink ? calls.Stat(name.c_str(), &info) : calls.Lstat(name.c_str(), &info)) == 0;
+}
+
+BaseFileLines::BaseFileLines(FileCalls& calls, const fs::path& path) : file_(calls) {
+    struct stat info {};
+    if (!LookAt(calls, path, info)) {
         throw FileTrouble("no such file");
     }
-    if (!fs::is_regular_file(status)) {
-        throw FileTrouble("is " + KindOf(status) + ", not a file");
+    if (!S_ISREG(info.st_mode)) {
+        throw FileTrouble("is " + KindOf(info.st_mode) + ", not a file");
     }
     try {
         file_.Open(path.string());

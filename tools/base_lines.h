@@ -1,10 +1,13 @@
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstddef>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
 
+#include "platform/file_calls.h"
 #include "platform/line_reader.h"
 #include "tools/findings.h"
 
@@ -25,7 +28,7 @@ public:
 class BaseFileLines {
 public:
     // Throws FileTrouble.
-    explicit BaseFileLines(const std::filesystem::path& path);
+    BaseFileLines(FileCalls& calls, const std::filesystem::path& path);
 
     // The next line; false at the end. Throws FileTrouble on a read error.
     bool Next(StoredLine& line);
@@ -62,6 +65,10 @@ private:
 };
 
 // "a folder", "a named pipe (FIFO)" and so on.
-std::string KindOf(const std::filesystem::file_status& status);
+std::string KindOf(mode_t mode);
+
+// What is at `path`, a link followed or not: false when nothing is there.
+bool LookAt(FileCalls& calls, const std::filesystem::path& path, struct stat& info,
+            bool followLink = true);
 
 }  // namespace tumbo::tools

@@ -13,7 +13,6 @@ class SequenceClock : public Clock {
 public:
     explicit SequenceClock(std::uint64_t first) : next_(first) {}
     std::uint64_t Counter() override { return next_++; }
-    void Sleep(int) override {}
 
 private:
     std::uint64_t next_;

@@ -4,8 +4,10 @@
 #include <string>
 #include <string_view>
 
+#include "engine/base_format.h"
 #include "engine/base_merge.h"
 #include "engine/engine.h"
+#include "engine/merge_notes.h"
 #include "platform/base_lock.h"
 #include "platform/errors.h"
 #include "tools/tool_output.h"
@@ -28,78 +30,6 @@ constexpr std::string_view kHelp =
     "Exit status: 0 done, 1 some dialogue could not be added (those added are whole),\n"
     "2 bad usage or a base that cannot be read, 3 USER_BASE is in use by Tumbo.\n";
 
-std::string PrefixOf(std::string folder) {
-    if (folder.empty() || folder.back() != '/') {
-        folder += '/';
-    }
-    return folder;
-}
-
-class PrintedReport : public MergeReport {
-public:
-    PrintedReport(std::string user, std::ostream& out, std::ostream& err)
-        : user_(std::move(user)), out_(out), err_(err) {}
-
-    void Added(const std::string& file, const std::string& opener) override {
-        out_ << "added " << file << ": " << Utf8(opener) << '\n';
-    }
-
-    void AddedWords(const std::string& line) override {
-        out_ << "added to words.tmb: " << Utf8(line) << '\n';
-    }
-
-    void Failed(Problem problem, const std::string& entry, const TumboError* error) override {
-        switch (problem) {
-            case Problem::kUnusable:
-                PrintFailure(err_, kTool, *error);
-                return;
-            case Problem::kNoOpener:
-                err_ << kTool << ": bundled " << Utf8(entry) << " has no opener; it is left out\n";
-                return;
-            case Problem::kBundledUnreadable:
-                Print("cannot read bundled " + Utf8(entry) + ", which is left out", *error);
-                return;
-            case Problem::kUserDialogueUnreadable:
-                Print("cannot read the openers of " + Utf8(entry) + " in " + user_, *error);
-                return;
-            case Problem::kNotAdded:
-                Print("could not add bundled " + Utf8(entry), *error);
-                return;
-            case Problem::kCountNotRaised:
-                Print("bundled " + Utf8(entry) + " is added, but the count could not be raised",
-                      *error);
-                return;
-            case Problem::kCountLeftAlone:
-                Print("the dialogue count in " + entry + " is left as it is", *error);
-                return;
-            case Problem::kWordsNotAdded:
-                Print("could not add the bundled word substitutions to " + user_ + entry, *error);
-                return;
-        }
-    }
-
-    void Summary(const MergeCounts& counts) {
-        out_ << kTool << ": added " << counts.added << " dialogue(s) to " << user_ << "; "
-             << counts.present << " open with a phrase it already has";
-        if (counts.forgotten > 0) {
-            out_ << "; " << counts.forgotten << " were forgotten there";
-        }
-        if (counts.words > 0) {
-            out_ << "; " << counts.words << " line(s) added to words.tmb";
-        }
-        out_ << '\n';
-    }
-
-private:
-    void Print(const std::string& what, const TumboError& error) {
-        PrintFailure(err_, std::string(kTool) + ": " + what, error);
-    }
-
-    std::string user_;
-    std::ostream& out_;
-    std::ostream& err_;
-};
-
 int Merge(const std::string& bundled, const std::string& user, std::ostream& out, std::ostream& err,
           FileCalls& calls) {
     std::unique_ptr<BaseLock> lock;
@@ -115,11 +45,17 @@ int Merge(const std::string& bundled, const std::string& user, std::ostream& out
         return merge_status::kBusy;
     }
     Engine::RemoveStaleTemporaries(user, calls);
-    PrintedReport report(user, out, err);
+    MergeNotes notes(user);
     MergeCounts counts;
-    const int status = MergeBundledDialogues(bundled, user, report, counts, calls);
+    const int status = MergeBundledDialogues(bundled, user, notes, counts, calls);
+    for (const std::string& line : notes.added) {
+        out << line << '\n';
+    }
+    for (const Failure& failure : notes.failures) {
+        PrintFailure(err, kTool, failure);
+    }
     if (status != merge_status::kUnusable) {
-        report.Summary(counts);
+        out << kTool << ": " << MergeSummary(counts, user) << '\n';
     }
     return status;
 }
@@ -137,7 +73,7 @@ int RunMerge(int argc, const char* const* argv, std::ostream& out, std::ostream&
         err << kUsage;
         return merge_status::kUnusable;
     }
-    return Merge(argv[1], PrefixOf(argv[2]), out, err, calls);
+    return Merge(argv[1], base_format::FolderPrefix(argv[2]), out, err, calls);
 }
 
 }  // namespace tumbo::tools

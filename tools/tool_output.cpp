@@ -11,13 +11,11 @@ std::string Utf8(std::string_view cp1251) {
 }
 
 void PrintFailure(std::ostream& err, std::string_view tool, const TumboError& error) {
-    err << tool << ": " << Utf8(error.what()) << '\n';
-    std::string_view details = error.details();
-    while (!details.empty()) {
-        const auto end = details.find('\n');
-        err << "  " << details.substr(0, end) << '\n';
-        details = end == std::string_view::npos ? std::string_view() : details.substr(end + 1);
-    }
+    PrintFailure(err, tool, Failure::Of(error));
+}
+
+void PrintFailure(std::ostream& err, std::string_view tool, const Failure& failure) {
+    err << failure.Printed(tool);
 }
 
 }  // namespace tumbo::tools

@@ -17,7 +17,6 @@
 
 #include <algorithm>
 
-#include "engine/engine.h"
 #include "engine/phrase_fold.h"
 #include "platform/cp1251_literal.h"
 #include "platform/errors.h"
@@ -28,16 +27,26 @@ namespace tumbo {
 
 namespace {
 
-const QString kTitle = QString::fromUtf8("База диалогов");
 constexpr int kEntryRole = Qt::UserRole;
 // Where the item's summary is in the list it was made from, so that filtering a long list
 // never looks summaries up one by one.
 constexpr int kSummaryRole = Qt::UserRole + 1;
 
-enum Column { kNumberColumn, kOpenerColumn, kReplyColumn };
-
 std::string EntryOf(const QTreeWidgetItem* item) {
-    return item->data(kNumberColumn, kEntryRole).toByteArray().toStdString();
+    return item->data(KnowledgeWindow::kNumberColumn, kEntryRole).toByteArray().toStdString();
+}
+
+// The window's handlers show a failure through their guard.
+void ThrowIfFailed(const std::optional<Failure>& failure) {
+    if (failure) {
+        throw TumboError(failure->message, failure->details);
+    }
+}
+
+template <typename T>
+T Value(Outcome<T> outcome) {
+    ThrowIfFailed(outcome.failure);
+    return std::move(outcome.value);
 }
 
 bool Matches(const DialogueSummary& summary, const std::string& folded) {
@@ -47,19 +56,15 @@ bool Matches(const DialogueSummary& summary, const std::string& folded) {
 
 }  // namespace
 
-KnowledgeWindow::KnowledgeWindow(Engine& engine, FileCalls& calls, Guard guard,
-                                 std::function<void()> countChanged)
-    : engine_(engine),
-      editor_(engine, calls),
-      guard_(std::move(guard)),
-      countChanged_(std::move(countChanged)) {
+KnowledgeWindow::KnowledgeWindow(Session& session, Guard guard, std::function<void()> countChanged)
+    : session_(session), guard_(std::move(guard)), countChanged_(std::move(countChanged)) {
     createControls();
     createLayout();
     connectHandlers();
     createShortcuts();
     // A lesson taught while the window is open joins its list once the lesson's handler
     // is over.
-    engine_.OnLearnt([this] {
+    watch_ = session_.Watch([this] {
         QTimer::singleShot(0, this, [this] {
             if (isVisible()) {
                 guard_([this] { Refresh(); });
@@ -69,153 +74,7 @@ KnowledgeWindow::KnowledgeWindow(Engine& engine, FileCalls& calls, Guard guard,
 }
 
 KnowledgeWindow::~KnowledgeWindow() {
-    engine_.OnLearnt({});
-}
-
-void KnowledgeWindow::createControls() {
-    setObjectName("KnowledgeWindow");
-    setWindowTitle(kTitle);
-    setAccessibleName(kTitle);
-    // Beside the chat, not in front of it: no modality, and the program ends with the chat.
-    setWindowFlag(Qt::Window);
-    setAttribute(Qt::WA_QuitOnClose, false);
-    resize(780, 480);
-    setMinimumSize(480, 300);
-
-    SearchField = new QLineEdit(this);
-    SearchField->setObjectName("SearchField");
-    SearchField->setAccessibleName(QString::fromUtf8("Поиск по фразам и ответам"));
-    SearchField->setPlaceholderText(QString::fromUtf8("Поиск по фразам и ответам (Ctrl+F)"));
-    SearchField->setClearButtonEnabled(true);
-
-    NewestFirst = new QCheckBox(QString::fromUtf8("Сначала новые"), this);
-    NewestFirst->setObjectName("NewestFirst");
-    NewestFirst->setAccessibleName(QString::fromUtf8("Сначала новые"));
-    NewestFirst->setAccessibleDescription(
-        QString::fromUtf8("Последние добавленные диалоги, ваши уроки среди них, в начале списка"));
-
-    DialogueList = new QTreeWidget(this);
-    DialogueList->setObjectName("DialogueList");
-    DialogueList->setAccessibleName(QString::fromUtf8("Диалоги"));
-    DialogueList->setAccessibleDescription(
-        QString::fromUtf8("Номер, первая фраза и первый ответ каждого диалога"));
-    DialogueList->setHeaderLabels(
-        {QString::fromUtf8("№"), QString::fromUtf8("Фраза"), QString::fromUtf8("Ответ")});
-    DialogueList->setRootIsDecorated(false);
-    DialogueList->setUniformRowHeights(true);
-    DialogueList->setAllColumnsShowFocus(true);
-    DialogueList->setSelectionMode(QAbstractItemView::SingleSelection);
-    DialogueList->header()->setStretchLastSection(true);
-    DialogueList->setColumnWidth(kNumberColumn, 56);
-    DialogueList->setColumnWidth(kOpenerColumn, 170);
-
-    DialogueText = new QPlainTextEdit(this);
-    DialogueText->setObjectName("DialogueText");
-    DialogueText->setAccessibleName(QString::fromUtf8("Текст диалога"));
-    DialogueText->setAccessibleDescription(
-        QString::fromUtf8("Строка с $ — что можно сказать, строка с # — ответ; Ctrl+S сохраняет"));
-    DialogueText->setPlaceholderText(QString::fromUtf8("Выберите диалог в списке"));
-    DialogueText->setLineWrapMode(QPlainTextEdit::NoWrap);
-    // Tab leaves the text for the buttons, so the keyboard alone gets everywhere.
-    DialogueText->setTabChangesFocus(true);
-
-    SaveButton = new QPushButton(QString::fromUtf8("&Сохранить"), this);
-    SaveButton->setObjectName("SaveButton");
-    SaveButton->setAccessibleName(QString::fromUtf8("Сохранить диалог"));
-    ForgetButton = new QPushButton(QString::fromUtf8("&Забыть"), this);
-    ForgetButton->setObjectName("ForgetButton");
-    ForgetButton->setAccessibleName(QString::fromUtf8("Забыть диалог"));
-    ForgetButton->setAccessibleDescription(
-        QString::fromUtf8("Убрать выбранный диалог из базы; его файл остаётся в dlg/forgotten"));
-    UndoLessonButton = new QPushButton(QString::fromUtf8("Забыть &последний урок"), this);
-    UndoLessonButton->setObjectName("UndoLessonButton");
-    UndoLessonButton->setAccessibleName(QString::fromUtf8("Забыть последний урок"));
-    UndoLessonButton->setAccessibleDescription(
-        QString::fromUtf8("Убрать из базы диалог, которому вы научили Тумбо последним"));
-    for (QPushButton* button : {SaveButton, ForgetButton, UndoLessonButton}) {
-        button->setAutoDefault(false);
-    }
-
-    Status = new QLabel(this);
-    Status->setObjectName("Status");
-    Status->setAccessibleName(QString::fromUtf8("Состояние"));
-    Status->setWordWrap(true);
-}
-
-void KnowledgeWindow::createLayout() {
-    auto* search = new QHBoxLayout;
-    search->addWidget(SearchField, 1);
-    search->addWidget(NewestFirst);
-
-    auto* editing = new QWidget(this);
-    auto* editingLayout = new QVBoxLayout(editing);
-    editingLayout->setContentsMargins(0, 0, 0, 0);
-    editingLayout->addWidget(DialogueText, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(SaveButton);
-    buttons->addWidget(ForgetButton);
-    buttons->addStretch(1);
-    editingLayout->addLayout(buttons);
-
-    auto* splitter = new QSplitter(Qt::Horizontal, this);
-    splitter->setChildrenCollapsible(false);
-    splitter->addWidget(DialogueList);
-    splitter->addWidget(editing);
-    splitter->setStretchFactor(0, 3);
-    splitter->setStretchFactor(1, 2);
-
-    auto* bottom = new QHBoxLayout;
-    bottom->addWidget(UndoLessonButton);
-    bottom->addWidget(Status, 1);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(search);
-    layout->addWidget(splitter, 1);
-    layout->addLayout(bottom);
-
-    setTabOrder(SearchField, NewestFirst);
-    setTabOrder(NewestFirst, DialogueList);
-    setTabOrder(DialogueList, DialogueText);
-    setTabOrder(DialogueText, SaveButton);
-    setTabOrder(SaveButton, ForgetButton);
-    setTabOrder(ForgetButton, UndoLessonButton);
-}
-
-void KnowledgeWindow::connectHandlers() {
-    connect(SearchField, &QLineEdit::textChanged, this, [this] { ApplyFilter(); });
-    // Enter in the search goes on to what was found.
-    connect(SearchField, &QLineEdit::returnPressed, this, [this] {
-        DialogueList->setFocus();
-        if (DialogueList->currentItem() == nullptr || DialogueList->currentItem()->isHidden()) {
-            for (int i = 0; i < DialogueList->topLevelItemCount(); ++i) {
-                if (!DialogueList->topLevelItem(i)->isHidden()) {
-                    DialogueList->setCurrentItem(DialogueList->topLevelItem(i));
-                    break;
-                }
-            }
-        }
-    });
-    connect(NewestFirst, &QCheckBox::toggled, this, [this] { Fill(); });
-    connect(DialogueList, &QTreeWidget::currentItemChanged, this,
-            [this] { guard_([this] { ShowSelected(); }); });
-    connect(SaveButton, &QPushButton::clicked, this,
-            [this] { guard_([this] { SaveButtonClick(); }); });
-    connect(ForgetButton, &QPushButton::clicked, this,
-            [this] { guard_([this] { ForgetButtonClick(); }); });
-    connect(UndoLessonButton, &QPushButton::clicked, this,
-            [this] { guard_([this] { UndoLessonButtonClick(); }); });
-}
-
-void KnowledgeWindow::createShortcuts() {
-    auto* save = new QShortcut(QKeySequence::Save, this);
-    connect(save, &QShortcut::activated, SaveButton, &QPushButton::click);
-    auto* find = new QShortcut(QKeySequence::Find, this);
-    connect(find, &QShortcut::activated, this, [this] {
-        SearchField->setFocus();
-        SearchField->selectAll();
-    });
-    auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    connect(close, &QShortcut::activated, this, &QWidget::close);
+    session_.Unwatch(watch_);
 }
 
 void KnowledgeWindow::Open(const QRect& chat) {
@@ -257,7 +116,7 @@ void KnowledgeWindow::Refresh() {
     // Whatever fails, the list never shows dialogues that may be gone.
     summaries_.clear();
     try {
-        summaries_ = editor_.List();
+        summaries_ = Value(session_.List());
     } catch (...) {
         Fill();
         throw;
@@ -348,7 +207,7 @@ void KnowledgeWindow::ShowSelected() {
 
 void KnowledgeWindow::ShowText(const std::string& entry) {
     QStringList lines;
-    for (const std::string& line : editor_.ReadText(entry)) {
+    for (const std::string& line : Value(session_.ReadText(entry))) {
         lines.append(DecodeCp1251(line));
     }
     DialogueText->setPlainText(lines.join('\n'));
@@ -359,7 +218,7 @@ void KnowledgeWindow::ShowText(const std::string& entry) {
 void KnowledgeWindow::UpdateButtons() {
     SaveButton->setEnabled(!shownEntry_.empty());
     ForgetButton->setEnabled(DialogueList->currentItem() != nullptr);
-    UndoLessonButton->setEnabled(editor_.NewestLesson().has_value());
+    UndoLessonButton->setEnabled(session_.NewestLesson().has_value());
 }
 
 std::string KnowledgeWindow::VisibleNeighbourOf(const std::string& entry) const {
@@ -392,41 +251,16 @@ QString KnowledgeWindow::OpenerOf(const std::string& entry) const {
                                                           : DecodeCp1251(entry);
 }
 
-std::vector<std::string> KnowledgeWindow::TextLines() const {
-    std::vector<std::string> lines;
-    const QStringList typed = DialogueText->toPlainText().split('\n');
-    for (qsizetype i = 0; i < typed.size(); ++i) {
-        const QString& line = typed[i];
-        std::string bytes = EncodeCp1251(line);
-        // A character the code page has no place for would be stored as "?".
-        const QString back = DecodeCp1251(bytes);
-        if (back != line) {
-            qsizetype at = 0;
-            while (at < line.size() && at < back.size() && line[at] == back[at]) {
-                ++at;
-            }
-            const char32_t character =
-                line.toUcs4().value(QStringView(line).left(at).toUcs4().size());
-            throw TumboError(
-                Cp1251(u8"Строка ").str() + std::to_string(i + 1) + Cp1251(u8", знак ").str() +
-                    std::to_string(at + 1) +
-                    Cp1251(u8": такого знака нет в кодировке базы (1251), диалог не сохранён")
-                        .str(),
-                "Character: " + QString::fromUcs4(&character, 1).toStdString() + " (U+" +
-                    QString::number(static_cast<uint>(character), 16).toUpper().toStdString() +
-                    ")");
-        }
-        lines.push_back(std::move(bytes));
-    }
-    return lines;
-}
-
 void KnowledgeWindow::SaveButtonClick() {
     if (shownEntry_.empty()) {
         return;
     }
     const std::string entry = shownEntry_;
-    editor_.Save(entry, TextLines());
+    std::vector<std::string> lines;
+    for (const QString& line : DialogueText->toPlainText().split('\n')) {
+        lines.push_back(line.toStdString());
+    }
+    ThrowIfFailed(session_.Save(entry, lines));
     Refresh();
     // The stored form, lower-cased triggers and all.
     ShowText(entry);
@@ -445,7 +279,7 @@ void KnowledgeWindow::ForgetButtonClick() {
 }
 
 void KnowledgeWindow::UndoLessonButtonClick() {
-    const std::optional<std::string> entry = editor_.NewestLesson();
+    const std::optional<std::string> entry = session_.NewestLesson();
     if (!entry) {
         return;
     }
@@ -455,7 +289,7 @@ void KnowledgeWindow::UndoLessonButtonClick() {
 }
 
 void KnowledgeWindow::ForgetAfterAsking(const std::string& entry, const QString& question) {
-    if (!AskMessageBox(this, {kTitle, question, BoxIcon::kQuestion, {}})) {
+    if (!AskMessageBox(this, {Title(), question, BoxIcon::kQuestion, {}})) {
         return;
     }
     const QString opener = OpenerOf(entry);
@@ -473,7 +307,7 @@ void KnowledgeWindow::ForgetAfterAsking(const std::string& entry, const QString&
         }
     };
     try {
-        editor_.Forget(entry);
+        ThrowIfFailed(session_.Forget(entry));
     } catch (...) {
         afterChange();
         throw;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/base_editor.h"
+#include "engine/session.h"
 
 class QCheckBox;
 class QLabel;
@@ -18,8 +18,6 @@ class QTreeWidget;
 class QTreeWidgetItem;
 
 namespace tumbo {
-
-class Engine;
 
 // «База диалогов»: what the program knows, to browse, search, edit and forget, beside the
 // chat. Every change is read by the search from the next phrase on.
@@ -32,8 +30,7 @@ public:
 
     // `countChanged` is called after a dialogue has been forgotten, whether or not all of it
     // succeeded, so that the main window shows the new count.
-    KnowledgeWindow(Engine& engine, FileCalls& calls, Guard guard,
-                    std::function<void()> countChanged);
+    KnowledgeWindow(Session& session, Guard guard, std::function<void()> countChanged);
     ~KnowledgeWindow() override;
 
     // Shows the window with the base as it is now, the first time beside `chat` (the main
@@ -57,8 +54,15 @@ public:
     QPushButton* UndoLessonButton = nullptr;
     QLabel* Status = nullptr;
 
+    // The list's columns.
+    enum Column { kNumberColumn, kOpenerColumn, kReplyColumn };
+
 private:
+    static QString Title();
+
     void createControls();
+    void createListControls();
+    void createEditControls();
     void createLayout();
     void connectHandlers();
     void createShortcuts();
@@ -76,12 +80,10 @@ private:
     std::string VisibleNeighbourOf(const std::string& entry) const;
     const DialogueSummary* SummaryOf(const std::string& entry) const;
     QString OpenerOf(const std::string& entry) const;
-    // The text as code page 1251 lines; throws when a character has no place in it.
-    std::vector<std::string> TextLines() const;
     void Say(const QString& text);
 
-    Engine& engine_;
-    BaseEditor editor_;
+    Session& session_;
+    int watch_ = 0;
     Guard guard_;
     std::function<void()> countChanged_;
     std::vector<DialogueSummary> summaries_;

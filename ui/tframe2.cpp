@@ -38,7 +38,12 @@ TFrame2::TFrame2(QWidget* parent) : QFrame(parent) {
     setAccessibleName(QString::fromUtf8("Обучение"));
     PlaceOverChatArea(this);
     InitResources();
+    createFields();
+    createButtons();
+    createKeys();
+}
 
+void TFrame2::createFields() {
     const QString orText = QString::fromUtf8("или");
     const QString phrase = QString::fromUtf8("Ваша фраза, вариант %1");
     const QString answer = QString::fromUtf8("Ответ Тумбо, вариант %1");
@@ -55,7 +60,10 @@ TFrame2::TFrame2(QWidget* parent) : QFrame(parent) {
     Label4 = MakeLabel(this, "Label4", {}, orText, 144, 160);
     Edit7 = MakeField(this, "Edit7", answer.arg(3), 8, 168);
     Edit8 = MakeField(this, "Edit8", answer.arg(4), 184, 168);
+    fields_ = {Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7, Edit8};
+}
 
+void TFrame2::createButtons() {
     BitBtn3 = MakeButton(this, "BitBtn3", QString::fromUtf8("Расширить"), QIcon(":/art/extend.png"),
                          QString::fromUtf8("расширить"), QRect(8, 224, 145, 25),
                          QString::fromUtf8("Запомнить эти варианты и добавить ещё варианты той "
@@ -71,8 +79,9 @@ TFrame2::TFrame2(QWidget* parent) : QFrame(parent) {
     BitBtn2 = MakeButton(this, "BitBtn2", QString::fromUtf8("Выход"), QIcon(":/art/cross.png"),
                          QString::fromUtf8("&Выход"), QRect(224, 256, 81, 25),
                          QString::fromUtf8("Закрыть обучение, ничего не сохраняя"));
+}
 
-    fields_ = {Edit1, Edit2, Edit3, Edit4, Edit5, Edit6, Edit7, Edit8};
+void TFrame2::createKeys() {
     const std::array<QWidget*, 12> tabChain = {Edit1, Edit2, Edit3,   Edit4,   Edit5,   Edit6,
                                                Edit7, Edit8, BitBtn1, BitBtn2, BitBtn3, BitBtn4};
     for (std::size_t i = 1; i < tabChain.size(); ++i) {

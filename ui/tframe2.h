@@ -17,6 +17,9 @@ class TFrame2 : public QFrame {
 public:
     explicit TFrame2(QWidget* parent = nullptr);
 
+    // Phrase fields, then as many reply fields.
+    static constexpr int kFieldsEach = 4;
+
     // Edit1..Edit8 for numbers 1..8; nullptr for any other number.
     QLineEdit* Field(int number) const;
     // Says in the panel what the lesson still needs; an empty text clears it.
@@ -43,7 +46,12 @@ public:
     QLabel* Label6;
 
 private:
-    std::array<QLineEdit*, 8> fields_{};
+    void createFields();
+    void createButtons();
+    // The tab chain, the hint on the keys, and what Enter and Ctrl+Enter do.
+    void createKeys();
+
+    std::array<QLineEdit*, 2 * kFieldsEach> fields_{};
 };
 
 }  // namespace tumbo

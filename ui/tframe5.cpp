@@ -83,6 +83,21 @@ TFrame5::TFrame5(QWidget* parent) : QFrame(parent) {
                           "копировать и переделывать."),
         64, 16, 255);
 
+    createRegistration();
+
+    Label3 = MakeLink(GroupBox1, "Label3", QString::fromUtf8("Сайт программы tumbo.example.org"),
+                      "tumbo.example.org", 16, 176);
+    Label4 =
+        MakeLink(GroupBox1, "Label4", QString::fromUtf8("Написать письмо: ") + ContactAddress(),
+                 "Mail to:" + ContactAddress(), 16, 200);
+
+    BitBtn1 =
+        MakeButton(this, "BitBtn1", QString::fromUtf8("Закрыть сведения о программе"),
+                   style()->standardIcon(QStyle::SP_DialogOkButton), "Ok", QRect(264, 240, 57, 25));
+}
+
+// The framed values: to whom the program is registered, and how many dialogues it knows.
+void TFrame5::createRegistration() {
     Panel1 = new QFrame(GroupBox1);
     Panel1->setObjectName("Panel1");
     Panel1->setAccessibleName(QString::fromUtf8("Регистрация"));
@@ -101,16 +116,6 @@ TFrame5::TFrame5(QWidget* parent) : QFrame(parent) {
         MakeLabel(Panel1, "Label8", QString::fromUtf8("в базе данных"), "in data base", 168, 8);
     Label9 = MakeValueLabel(Panel1, "Label9", {}, 168, 24);
     Label10 = MakeLabel(Panel1, "Label10", QString::fromUtf8("диалогов"), "conversation", 168, 40);
-
-    Label3 = MakeLink(GroupBox1, "Label3", QString::fromUtf8("Сайт программы tumbo.example.org"),
-                      "tumbo.example.org", 16, 176);
-    Label4 =
-        MakeLink(GroupBox1, "Label4", QString::fromUtf8("Написать письмо: ") + ContactAddress(),
-                 "Mail to:" + ContactAddress(), 16, 200);
-
-    BitBtn1 =
-        MakeButton(this, "BitBtn1", QString::fromUtf8("Закрыть сведения о программе"),
-                   style()->standardIcon(QStyle::SP_DialogOkButton), "Ok", QRect(264, 240, 57, 25));
 }
 
 QString TFrame5::ContactAddress() {

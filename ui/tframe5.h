@@ -34,6 +34,9 @@ public:
     ClickableLabel* Label3;
     ClickableLabel* Label4;
     QPushButton* BitBtn1;
+
+private:
+    void createRegistration();
 };
 
 }  // namespace tumbo

@@ -48,8 +48,10 @@ TEST_F(BaseSetup, TheRegistryFolderIsInstalledAndUpdated) {
               "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\tumbo3]\r\n"
               "\"programdir\"=\"" +
                   folder + "/\"\r\n");
-    ASSERT_EQ(UsedDataFolder(dir.file("tumbo3.reg")), folder);
-    InstallBaseIfMissing(source, folder);
+    ASSERT_EQ(UsedDataFolder(dir.file("tumbo3.reg")).folder, folder);
+    OpenSettings settings;
+    settings.bundled = source.bundled;
+    ASSERT_TRUE(Session::Open(folder, settings).session);
     EXPECT_EQ(dir.Read("srv/tumbo/dlg/2.dlg"), kDialogue2);
     EXPECT_EQ(dir.Read("srv/tumbo/.bundled-version"), "v1\r\n");
 
@@ -59,21 +61,19 @@ TEST_F(BaseSetup, TheRegistryFolderIsInstalledAndUpdated) {
     bundled.Write("path.tmb", kPathList + "dlg\\3.dlg\r\n");
     bundled.Write("dlg/3.dlg", CrLfLines({"$new", "#New!", "#END"}));
     bundled.Write("version", "v2\r\n");
-    const auto lock = BaseLock::TryAcquire(folder);
-    ASSERT_NE(lock, nullptr);
 
-    source.updates = false;
-    UpdateBase(source, folder);
+    settings.updates = false;
+    ASSERT_TRUE(Session::Open(folder, settings).session);
     EXPECT_FALSE(dir.Exists("srv/tumbo/dlg/4.dlg")) << "TUMBO_NO_BASE_UPDATE=1 keeps it out";
     EXPECT_EQ(dir.Read("srv/tumbo/.bundled-version"), "v1\r\n");
 
-    source.updates = true;
-    UpdateBase(source, folder);
+    settings.updates = true;
+    ASSERT_TRUE(Session::Open(folder, settings).session);
     EXPECT_EQ(dir.Read("srv/tumbo/dlg/4.dlg"), CrLfLines({"$new", "#New!", "#END"}));
     EXPECT_EQ(dir.Read("srv/tumbo/opt.tmb"), CrLfLines({"", "false", "70", "4"}))
         << "the count is the path list's, whatever it said before";
     EXPECT_EQ(dir.Read("srv/tumbo/.bundled-version"), "v2\r\n");
-    UpdateBase(source, folder);
+    ASSERT_TRUE(Session::Open(folder, settings).session);
     EXPECT_FALSE(dir.Exists("srv/tumbo/dlg/5.dlg"));
 }
 
@@ -81,10 +81,10 @@ TEST_F(BaseSetup, WithoutARegistryFolderTheXdgOneIsUsed) {
     const std::string noRegistry = dir.file("none.reg");
     const std::string home = std::getenv("HOME") != nullptr ? std::getenv("HOME") : "";
     ::setenv("XDG_DATA_HOME", "/data/home", 1);
-    EXPECT_EQ(UsedDataFolder(noRegistry), "/data/home/tumbo3");
+    EXPECT_EQ(UsedDataFolder(noRegistry).folder, "/data/home/tumbo3");
     ::setenv("XDG_DATA_HOME", "relative", 1);
     ::setenv("HOME", "/home/someone", 1);
-    EXPECT_EQ(UsedDataFolder(noRegistry), "/home/someone/.local/share/tumbo3")
+    EXPECT_EQ(UsedDataFolder(noRegistry).folder, "/home/someone/.local/share/tumbo3")
         << "a relative XDG_DATA_HOME is ignored";
     ::unsetenv("XDG_DATA_HOME");
     ::setenv("HOME", home.c_str(), 1);

@@ -97,8 +97,7 @@ TEST_F(Settings, EnterInTheNameFieldNeverSends) {
 TEST_F(Settings, AFailedSaveKeepsThePanelAndTheOldFile) {
     dir.Write("opt.tmb", CrLfLines({"old", "false", "70", "4"}));
     test::FailingFileCalls calls;
-    form = std::make_unique<TForm1>(dir.file("tumbo3.reg"), clock, calls);
-    form->show();
+    Open(calls);
     test::LoadNow(*form);
     form->N2->trigger();
     calls.FailAt(test::FailingFileCalls::Call::kOpen, EACCES);
@@ -108,6 +107,7 @@ TEST_F(Settings, AFailedSaveKeepsThePanelAndTheOldFile) {
     EXPECT_EQ(boxes[0].text, "File access denied.");
     EXPECT_TRUE(panel()->isVisible());
     EXPECT_EQ(dir.Read("opt.tmb"), CrLfLines({"old", "false", "70", "4"}));
+    TearDown();  // while `calls` lives
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/single_instance.h"
+#include "engine/session.h"
 #include "platform/base_lock.h"
 #include "support/base_writer.h"
 #include "support/temp_dir.h"
@@ -52,8 +53,10 @@ TEST_F(SingleStart, ASecondStartHandsOverAndWritesNothing) {
     const QString server = SingleInstance::ServerPathFor(dir.path().string());
     std::ofstream(server.toStdString()) << "stale";
 
+    const auto lock = BaseLock::TryAcquire(dir.path().string());
+    ASSERT_NE(lock, nullptr);
     SingleInstance first(dir.path().string());
-    ASSERT_EQ(first.ClaimFolder(), SingleInstance::Claim::kHeld);
+    first.Listen();
     QSignalSpy activated(&first, &SingleInstance::activationRequested);
     const auto before = Snapshot(dir.path());
 
@@ -79,16 +82,16 @@ TEST_F(SingleStart, AHolderThatDoesNotAnswerIsReported) {
     ASSERT_NE(held, nullptr);
     const auto before = Snapshot(dir.path());
     SingleInstance late(dir.path().string());
-    EXPECT_EQ(late.ClaimFolder(300ms), SingleInstance::Claim::kRunningElsewhere);
+    EXPECT_FALSE(late.HandOver(300ms));
     EXPECT_EQ(Snapshot(dir.path()), before);
 }
 
 TEST_F(SingleStart, TwoBasesRunSideBySide) {
     test::TempDir other;
-    SingleInstance one(dir.path().string());
-    SingleInstance two(other.path().string());
-    EXPECT_EQ(one.ClaimFolder(), SingleInstance::Claim::kHeld);
-    EXPECT_EQ(two.ClaimFolder(), SingleInstance::Claim::kHeld);
+    const Opened one = Session::Open(dir.path().string());
+    const Opened two = Session::Open(other.path().string());
+    EXPECT_TRUE(one.session);
+    EXPECT_TRUE(two.session);
     EXPECT_NE(SingleInstance::ServerPathFor(dir.path().string()),
               SingleInstance::ServerPathFor(other.path().string()));
     EXPECT_EQ(SingleInstance::ServerPathFor(dir.prefix() + "."),

@@ -72,7 +72,31 @@ protected:
         return window.teachPanelVisible ? "<teach>" : LastLine();
     }
 
-    BaseEditor editor{engine};
+    // The session's editor, its failures thrown as the base window's guard takes them.
+    struct Editor {
+        Session& session;
+        static void Check(const std::optional<Failure>& failure) {
+            if (failure) {
+                throw TumboError(failure->message, failure->details);
+            }
+        }
+        std::vector<DialogueSummary> List() {
+            auto listed = session.List();
+            Check(listed.failure);
+            return listed.value;
+        }
+        std::vector<std::string> ReadText(const std::string& entry) {
+            auto read = session.ReadText(entry);
+            Check(read.failure);
+            return read.value;
+        }
+        void Save(const std::string& entry, const std::vector<std::string>& lines) {
+            Check(session.Save(entry, lines));
+        }
+        void Forget(const std::string& entry) { Check(session.Forget(entry)); }
+        std::optional<std::string> NewestLesson() const { return session.NewestLesson(); }
+    };
+    Editor editor{session};
 };
 
 TEST_F(BaseEditing, ListsEveryDialogueInPathListOrderAndReadsItsText) {
@@ -98,7 +122,7 @@ TEST_F(BaseEditing, ASavedDialogueAnswersFromTheNextPhrase) {
               CrLfLines({"$hi", "$hey", "#Hey you.", "$fine", "#Good.", "#END"}));
     EXPECT_EQ(Say("fine"), "Tumbo:Good.") << "the conversation goes on in the saved dialogue";
     EXPECT_EQ(Say("hey"), "Tumbo:Hey you.");
-    EXPECT_THROW(editor.Save("dlg\\1.dlg", {"$hi"}), DialogueTextError);
+    EXPECT_THROW(editor.Save("dlg\\1.dlg", {"$hi"}), TumboError);
     EXPECT_EQ(dir.Read("dlg/1.dlg"),
               CrLfLines({"$hi", "$hey", "#Hey you.", "$fine", "#Good.", "#END"}))
         << "refused text writes nothing";
@@ -115,7 +139,7 @@ TEST_F(BaseEditing, AForgottenDialogueIsMovedAsideRecordedAndNoLongerAnswers) {
     EXPECT_EQ(dir.Read("dlg/forgotten/1.dlg"), dialogue) << "nothing is destroyed";
     EXPECT_EQ(dir.Read("forgotten.tmb"), CrLfLines({"hi", "hello"}));
     EXPECT_EQ(dir.Read("opt.tmb"), CrLfLines({"me", "false", "70", "2"}));
-    EXPECT_EQ(engine.Options().DialogueCount, 2);
+    EXPECT_EQ(session.Options().DialogueCount, 2);
     EXPECT_EQ(Say("fine"), "<teach>") << "the conversation left the forgotten dialogue";
     window.LeaveTeaching();
     EXPECT_EQ(Say("hi"), "<teach>");
@@ -150,13 +174,11 @@ TEST_F(BaseEditing, TheNewestLessonIsUndoneOneAfterAnother) {
 }
 
 TEST_F(BaseEditing, AFileThatCannotBeMovedAsideIsStillForgotten) {
-    test::FailingFileCalls calls;
-    BaseEditor failing(engine, calls);
     calls.FailAt(test::FailingFileCalls::Call::kRenameNoReplace, EACCES);
-    EXPECT_THROW(failing.Forget("dlg\\2.dlg"), InOutError);
+    EXPECT_THROW(editor.Forget("dlg\\2.dlg"), TumboError);
     EXPECT_EQ(dir.Read("path.tmb"), CrLfLines({"dlg\\1.dlg", "dlg\\3.dlg"}));
     EXPECT_TRUE(dir.Exists("dlg/2.dlg"));
-    EXPECT_EQ(engine.Options().DialogueCount, 2) << "the count follows the path list";
+    EXPECT_EQ(session.Options().DialogueCount, 2) << "the count follows the path list";
     EXPECT_EQ(Say(u8"погода"_cp), "<teach>");
 }
 

@@ -120,15 +120,15 @@ TEST_F(BundledBaseChat, EveryOpenerIsAnsweredByItsOwnDialogue) {
     const auto entries = CrLfLinesOf(dir.prefix() + "path.tmb");
     for (const auto& entry : entries) {
         const auto lines = CrLfLinesOf(dir.prefix() + "dlg/" + entry.substr(4));
-        Engine fresh(clock);
-        test::FakeWindow freshWindow(fresh);
-        fresh.SetProgramDir(dir.prefix());
-        fresh.BindFiles();
+        OpenSettings readOnly;
+        readOnly.readOnly = true;
+        readOnly.clock = &clock;
+        const Opened fresh = Session::Open(dir.path().string(), readOnly);
+        test::TestWindow freshWindow(*fresh.session);
         freshWindow.input = lines.front().substr(1);
         freshWindow.SendPhrase();
-        EXPECT_EQ(freshWindow.teachPanelShown, 0);
-        EXPECT_EQ(fresh.CurrentDialogue(), entry);
-        EXPECT_TRUE(fresh.AnswerFound()) << entry;
+        EXPECT_EQ(fresh.session->CurrentDialogue(), entry);
+        EXPECT_TRUE(freshWindow.answered) << entry;
     }
 }
 

@@ -28,12 +28,12 @@ TEST_F(ContextSearch, ALaterTurnAnswersInsideItsDialogue) {
     Send("a");
     Send("b");
     EXPECT_EQ(LastLine(), "Tumbo:r3") << "the reply block ended by #END gives r3";
-    EXPECT_EQ(engine.CurrentDialogue(), "dlg\\1.dlg");
+    EXPECT_EQ(session.CurrentDialogue(), "dlg\\1.dlg");
 }
 
 TEST_F(ContextSearch, TheCurrentDialogueIsSearchedFromItsTop) {
     Send("c");
-    EXPECT_EQ(engine.CurrentDialogue(), "dlg\\2.dlg");
+    EXPECT_EQ(session.CurrentDialogue(), "dlg\\2.dlg");
     Send("a");
     EXPECT_EQ(LastLine(), "Tumbo:second a") << "dialogue 2's own a, not dialogue 1's opener";
 }
@@ -44,7 +44,7 @@ TEST_F(ContextSearch, AMissFallsThroughToTheWholeBase) {
     Send("c");
     Send("aa");
     EXPECT_TRUE(LastLine() == "Tumbo:r1" || LastLine() == "Tumbo:r2") << LastLine();
-    EXPECT_EQ(engine.CurrentDialogue(), "dlg\\1.dlg");
+    EXPECT_EQ(session.CurrentDialogue(), "dlg\\1.dlg");
 }
 
 TEST_F(ContextSearch, APhraseNobodyKnowsGivesOneNoAnswerLine) {
@@ -52,8 +52,8 @@ TEST_F(ContextSearch, APhraseNobodyKnowsGivesOneNoAnswerLine) {
     Send("nobody knows");
     EXPECT_EQ(NoAnswerLines(), 1);
     EXPECT_EQ(window.teachPanelShown, 1);
-    EXPECT_FALSE(engine.AnswerFound());
-    EXPECT_EQ(engine.CurrentDialogue(), "dlg\\2.dlg") << "the last entry of the path list";
+    EXPECT_FALSE(window.answered);
+    EXPECT_EQ(session.CurrentDialogue(), "dlg\\2.dlg") << "the last entry of the path list";
 }
 
 TEST_F(ContextSearch, AnEmptiedCurrentDialogueStillLetsTheBaseAnswer) {

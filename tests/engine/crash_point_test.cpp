@@ -34,9 +34,8 @@ protected:
     int TeachAndSave(int crashAt) {
         test::FailingFileCalls calls;
         test::FakeClock clock;
-        Engine engine(clock, calls);
-        test::FakeWindow window(engine);
-        test::StartOnBase(engine, dir.prefix());
+        const Opened opened = test::OpenSession(dir.path().string(), clock, calls);
+        test::TestWindow window(*opened.session);
         calls.FailAt(test::FailingFileCalls::Call::kAny, EIO, crashAt);
         try {
             TeachTwoTurns(window);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "engine/base_format.h"
 #include "platform/errors.h"
 #include "support/engine_fixture.h"
 #include "support/failing_file_calls.h"
@@ -21,34 +22,34 @@ TEST_F(Options, LoadsTheFourLinesAndAppliesThem) {
     EXPECT_TRUE(options.TransparentSkin);
     EXPECT_EQ(options.Opacity, 90);
     EXPECT_EQ(options.DialogueCount, 12);
-    EXPECT_EQ(engine.Options().UserName, options.UserName);
+    EXPECT_EQ(session.Options().UserName, options.UserName);
 }
 
 TEST_F(Options, OnlyTheExactWordTrueIsTrue) {
     for (const std::string skin : {"True", "true ", " true", "TRUE", "1", ""}) {
         dir.Write("opt.tmb", CrLfLines({"a", skin, "0", "0"}));
         window.LoadOptions();
-        EXPECT_FALSE(engine.Options().TransparentSkin) << "'" << skin << "'";
+        EXPECT_FALSE(session.Options().TransparentSkin) << "'" << skin << "'";
     }
 }
 
 TEST_F(Options, MissingLinesReadAsEmptyAndZero) {
     dir.Write("opt.tmb", CrLfLines({"a", "true", "50"}));
     window.LoadOptions();
-    EXPECT_EQ(engine.Options().DialogueCount, 0);
+    EXPECT_EQ(session.Options().DialogueCount, 0);
     dir.Write("opt.tmb", "");
     window.LoadOptions();
-    EXPECT_EQ(engine.Options().UserName, "");
-    EXPECT_EQ(engine.Options().Opacity, 0);
+    EXPECT_EQ(session.Options().UserName, "");
+    EXPECT_EQ(session.Options().Opacity, 0);
 }
 
 TEST_F(Options, OpacityOutsideTheTrackBarIsClamped) {
     dir.Write("opt.tmb", CrLfLines({"a", "true", "-300", "1"}));
     window.LoadOptions();
-    EXPECT_EQ(engine.Options().Opacity, 0);
+    EXPECT_EQ(session.Options().Opacity, 0);
     dir.Write("opt.tmb", CrLfLines({"a", "true", "$7FFFFFFF", "1"}));
     window.LoadOptions();
-    EXPECT_EQ(engine.Options().Opacity, 140);
+    EXPECT_EQ(session.Options().Opacity, 140);
 }
 
 // One bad line loses nothing else: the good lines are used, the bad one keeps the value
@@ -61,10 +62,10 @@ TEST_F(Options, ABadLineKeepsTheGoodOnes) {
     try {
         window.LoadOptions();
         ADD_FAILURE();
-    } catch (const InOutError& error) {
+    } catch (const test::FailedStep& error) {
         EXPECT_STREQ(error.what(), "Invalid numeric input");
     }
-    const TOptions& loaded = engine.Options();
+    const TOptions& loaded = session.Options();
     EXPECT_EQ(loaded.UserName, "after");
     EXPECT_TRUE(loaded.TransparentSkin);
     EXPECT_EQ(loaded.Opacity, 70) << "as it was";
@@ -89,11 +90,11 @@ TEST_F(Options, ALongNameIsCutToTheField) {
         EXPECT_NE(error.details().find("longer than 64 characters"), std::string::npos);
     }
     const std::string cut(kMaxUserNameLength, 'n');
-    EXPECT_EQ(engine.Options().UserName, cut);
-    EXPECT_EQ(engine.Options().Opacity, 90);
+    EXPECT_EQ(session.Options().UserName, cut);
+    EXPECT_EQ(session.Options().Opacity, 90);
     Send("hi");
     EXPECT_EQ(window.chat, (std::vector<std::string>{cut + ":hi", "Tumbo:hello"}));
-    window.controls = engine.Options();
+    window.controls = session.Options();
     window.SaveOptions();
     EXPECT_EQ(dir.Read("opt.tmb"), CrLfLines({cut, "true", "90", "1"}));
     EXPECT_EQ(dir.Read("opt.tmb.bak"), CrLfLines({name, "true", "90", "1"}));
@@ -103,7 +104,7 @@ TEST_F(Options, AMissingFileIsFileNotFound) {
     try {
         window.LoadOptions();
         ADD_FAILURE();
-    } catch (const InOutError& error) {
+    } catch (const test::FailedStep& error) {
         EXPECT_STREQ(error.what(), "File not found");
     }
     EXPECT_TRUE(window.applied.empty());
@@ -131,14 +132,10 @@ TEST_F(Options, SaveTakesTheControlsKeepsTheCountAndReloads) {
 }
 
 TEST_F(Options, AFailedSaveLeavesTheOldFileWhole) {
-    test::FailingFileCalls calls;
-    Engine failing(clock, calls);
-    failing.SetProgramDir(dir.prefix());
-    failing.BindFiles();
     WriteOptions("kept", 5);
     calls.FailAt(test::FailingFileCalls::Call::kWrite, ENOSPC);
     window.controls = TOptions{std::string(400, 'z'), true, 10, 0};
-    EXPECT_THROW(failing.SaveOptions(window.controls), InOutError);
+    EXPECT_THROW(window.SaveOptions(), TumboError);
     EXPECT_EQ(dir.Read("opt.tmb"), CrLfLines({"kept", "false", "70", "5"}));
     EXPECT_TRUE(dir.Leftovers().empty());
 }
@@ -148,7 +145,7 @@ TEST_F(Options, AFailedSaveLeavesTheOldFileWhole) {
 TEST_F(Options, AnUnreadableFileIsKeptBeforeTheFirstSave) {
     const std::string handEdited = CrLfLines({u8"Аня"_cp, "true", "7O", "12"}) + "\x1a tail";
     dir.Write("opt.tmb", handEdited);
-    EXPECT_THROW(window.LoadOptions(), InOutError);
+    EXPECT_THROW(window.LoadOptions(), TumboError);
     window.controls = TOptions{"designed", false, 0, 0};
     window.SaveOptions();
     EXPECT_EQ(dir.Read("opt.tmb.bak"), handEdited) << "byte for byte";
@@ -160,42 +157,29 @@ TEST_F(Options, AnUnreadableFileIsKeptBeforeTheFirstSave) {
     EXPECT_EQ(dir.Read("opt.tmb.bak"), handEdited) << "a good file never replaces the copy";
 
     dir.Write("opt.tmb", "second\r\nfalse\r\nbad\r\n");
-    EXPECT_THROW(window.LoadOptions(), InOutError);
+    EXPECT_THROW(window.LoadOptions(), TumboError);
     window.SaveOptions();
     EXPECT_EQ(dir.Read("opt.tmb.bak"), "second\r\nfalse\r\nbad\r\n");
     EXPECT_TRUE(dir.Leftovers().empty());
 }
 
 TEST_F(Options, AMissingFileIsSimplyCreated) {
-    EXPECT_THROW(window.LoadOptions(), InOutError);
+    EXPECT_THROW(window.LoadOptions(), TumboError);
     window.SaveOptions();
     EXPECT_TRUE(dir.Exists("opt.tmb"));
     EXPECT_FALSE(dir.Exists("opt.tmb.bak"));
 }
 
 TEST_F(Options, NoCopyNoSave) {
-    test::FailingFileCalls calls;
-    Engine failing(clock, calls);
-    failing.SetProgramDir(dir.prefix());
-    failing.BindFiles();
     dir.Write("opt.tmb", CrLfLines({"mine", "false", "x"}));
-    EXPECT_THROW(failing.LoadOptions(), InOutError);
+    EXPECT_THROW(window.LoadOptions(), TumboError);
     calls.FailAt(test::FailingFileCalls::Call::kFsync, EIO, 1, "opt.tmb.bak");
-    EXPECT_THROW(failing.SaveOptions(window.controls), InOutError);
+    EXPECT_THROW(window.SaveOptions(), TumboError);
     EXPECT_EQ(dir.Read("opt.tmb"), CrLfLines({"mine", "false", "x"}));
     EXPECT_FALSE(dir.Exists("opt.tmb.bak"));
     calls.Heal();
-    failing.SaveOptions(window.controls);
+    window.SaveOptions();
     EXPECT_EQ(dir.Read("opt.tmb.bak"), CrLfLines({"mine", "false", "x"}));
-}
-
-TEST_F(Options, TheProgramDirIsAPlainPrefix) {
-    // No separator is put in: the folder "x" gives "xopt.tmb" beside it.
-    dir.Write("xopt.tmb", CrLfLines({"prefixed", "false", "1", "2"}));
-    engine.SetProgramDir(dir.file("x"));
-    engine.BindFiles();
-    window.LoadOptions();
-    EXPECT_EQ(engine.Options().UserName, "prefixed");
 }
 
 TEST_F(Options, TheProgramDirComesFromTheRegistry) {
@@ -203,11 +187,8 @@ TEST_F(Options, TheProgramDirComesFromTheRegistry) {
               "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\tumbo3]\r\n"
               "\"programdir\"=\"" +
                   dir.prefix() + "\"\r\n");
-    engine.SetProgramDir("stale");
-    engine.ReadProgramDir(dir.file("tumbo3.reg"));
-    EXPECT_EQ(engine.ProgramDir(), dir.prefix());
-    engine.ReadProgramDir(dir.file("absent.reg"));
-    EXPECT_EQ(engine.ProgramDir(), "");
+    EXPECT_EQ(base_format::ProgramDirIn(dir.file("tumbo3.reg")), dir.prefix());
+    EXPECT_EQ(base_format::ProgramDirIn(dir.file("absent.reg")), "");
 }
 
 }  // namespace

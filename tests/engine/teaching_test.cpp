@@ -45,7 +45,7 @@ TEST_F(Teaching, ThePrefilledPhraseAndOneReplyMakeAThreeLineDialogue) {
     EXPECT_EQ(window.applied.back().DialogueCount, 3) << "the window's counters follow";
     EXPECT_EQ(LastLine(), u8"Tumbo:Усвоил  :)"_cp);
     EXPECT_FALSE(window.teachPanelVisible);
-    EXPECT_FALSE(engine.ScratchOpen());
+    EXPECT_FALSE(session.Teaching());
     Send("new one");
     EXPECT_EQ(LastLine(), "Tumbo:hello there");
 }
@@ -91,7 +91,7 @@ TEST_F(Teaching, ALessonWithoutAReplyOrAnOpenerStoresNothing) {
     EXPECT_EQ(window.missing, LessonGap::kNoTrigger);
     EXPECT_TRUE(window.teachPanelVisible);
     EXPECT_EQ(PathList(), CrLfLines({"dlg\\1.dlg", "dlg\\2.dlg"}));
-    EXPECT_TRUE(engine.ScratchOpen()) << "the lesson goes on";
+    EXPECT_TRUE(session.Teaching()) << "the lesson goes on";
 }
 
 TEST_F(Teaching, TheNewNumberFollowsTheLastEntryAndNeverOverwrites) {
@@ -104,7 +104,7 @@ TEST_F(Teaching, TheNewNumberFollowsTheLastEntryAndNeverOverwrites) {
     EXPECT_EQ(dir.Read("dlg/42.dlg"), CrLfLines({"$hand made", "#keep me", "#END"}));
     EXPECT_EQ(dir.Read("dlg/43.dlg"), CrLfLines({"$zzz", "#r", "#END"}));
     EXPECT_EQ(PathList(), CrLfLines({"dlg\\1.dlg", "dlg\\41.dlg", "dlg\\43.dlg"}));
-    EXPECT_EQ(engine.Options().DialogueCount, 3) << "the stored count is raised, not recounted";
+    EXPECT_EQ(session.Options().DialogueCount, 3) << "the stored count is raised, not recounted";
 }
 
 TEST_F(Teaching, AnEmptyBaseLearnsItsFirstDialogue) {
@@ -137,7 +137,7 @@ TEST_F(Teaching, EverySaveStoresThePathListsCount) {
     Fill({{5, "r"}});
     window.ConfirmTeaching();
     EXPECT_EQ(dir.Read("dlg/3.dlg"), CrLfLines({"$zzz", "#r", "#END"}));
-    EXPECT_EQ(engine.Options().DialogueCount, 3);
+    EXPECT_EQ(session.Options().DialogueCount, 3);
     EXPECT_EQ(dir.Read("opt.tmb"), CrLfLines({"me", "false", "70", "3"}));
     WriteOptions("me", 1);
     window.LoadOptions();
@@ -175,7 +175,7 @@ TEST_F(Teaching, TakenNamesAreSkippedAndALinkedPathListIsRefused) {
     try {
         window.ConfirmTeaching();
         ADD_FAILURE() << "appended through a link";
-    } catch (const InOutError& error) {
+    } catch (const test::FailedStep& error) {
         EXPECT_NE(error.details().find("path.tmb"), std::string::npos) << error.details();
     }
     EXPECT_EQ(dir.Read("elsewhere"), listed);
@@ -208,7 +208,7 @@ TEST_F(Teaching, LeavingDiscardsTheLesson) {
     window.LeaveTeaching();
     EXPECT_EQ(LastLine(), u8"Tumbo:ты меня не учишь :("_cp);
     EXPECT_FALSE(window.teachPanelVisible);
-    EXPECT_FALSE(engine.ScratchOpen());
+    EXPECT_FALSE(session.Teaching());
     EXPECT_EQ(PathList(), CrLfLines({"dlg\\1.dlg", "dlg\\2.dlg"}));
     EXPECT_EQ(dir.Read("temp.dlg"), "");
     StartTeaching("second");
@@ -236,25 +236,16 @@ protected:
         EXPECT_EQ(window.teachFields[0], "taught");
         EXPECT_EQ(PathList(), pathList);
         EXPECT_EQ(dir.Read("opt.tmb"), options);
-        EXPECT_EQ(engine.Options().DialogueCount, 2);
+        EXPECT_EQ(session.Options().DialogueCount, 2);
         EXPECT_FALSE(dir.Exists("dlg/3.dlg"));
     }
-    // An engine whose file calls can be made to fail, with the panel open for `phrase`.
-    test::FakeWindow& TeachThroughFailingCalls(const std::string& phrase) {
-        failing_ = std::make_unique<Engine>(clock, calls);
-        failing_->SetProgramDir(dir.prefix());
-        failing_->BindFiles();
-        window.Attach(*failing_);
+    // The panel open for `phrase`, the options read; the file calls can be made to fail.
+    test::TestWindow& TeachThroughFailingCalls(const std::string& phrase) {
         window.LoadOptions();
         window.input = phrase;
         window.SendPhrase();
         return window;
     }
-
-    test::FailingFileCalls calls;
-
-private:
-    std::unique_ptr<Engine> failing_;
 };
 
 TEST_F(TeachingFailure, AMissingDialogueFolderCanBeRetried) {
@@ -268,7 +259,7 @@ TEST_F(TeachingFailure, AMissingDialogueFolderCanBeRetried) {
     window.ConfirmTeaching();
     EXPECT_EQ(dir.Read("dlg/3.dlg"),
               CrLfLines({"$one", "#reply one", "$taught", "#again", "#END"}));
-    EXPECT_EQ(engine.Options().DialogueCount, 3);
+    EXPECT_EQ(session.Options().DialogueCount, 3);
 }
 
 TEST_F(TeachingFailure, ABadLastEntryNamesTheText) {
@@ -285,7 +276,7 @@ TEST_F(TeachingFailure, AFullDiskLeavesNoHalfDialogue) {
     // The scratch dialogue's lines fit in its buffer; the first write is the new file's.
     calls.FailAt(test::FailingFileCalls::Call::kWrite, ENOSPC, 2);
     const std::string pathList = PathList();
-    EXPECT_THROW(failing.ConfirmTeaching(), InOutError);
+    EXPECT_THROW(failing.ConfirmTeaching(), TumboError);
     EXPECT_FALSE(dir.Exists("dlg/3.dlg"));
     EXPECT_EQ(PathList(), pathList);
     EXPECT_TRUE(window.teachPanelVisible);
@@ -298,7 +289,7 @@ TEST_F(TeachingFailure, AFailedOptionSaveStillLearnsOnce) {
     auto& failing = TeachThroughFailingCalls("taught");
     Fill({{5, "r"}});
     calls.FailAt(test::FailingFileCalls::Call::kRename, EIO);
-    EXPECT_THROW(failing.ConfirmTeaching(), InOutError);
+    EXPECT_THROW(failing.ConfirmTeaching(), TumboError);
     EXPECT_FALSE(window.teachPanelVisible) << "the dialogue is learnt; confirming twice would dup";
     EXPECT_EQ(LastLine(), u8"Tumbo:Усвоил  :)"_cp);
     EXPECT_EQ(PathList(), CrLfLines({"dlg\\1.dlg", "dlg\\2.dlg", "dlg\\3.dlg"}));

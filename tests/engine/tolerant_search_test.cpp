@@ -25,8 +25,8 @@ TEST_F(TolerantSearch, ACloseSpellingGetsTheAnswerOfThePlainOne) {
     WriteDialogue(3, {u8"$как дела"_cp, u8"#Хорошо."_cp, "#END"});
     WritePathList(3);
     EXPECT_EQ(Reply(u8"Привет!!"_cp), u8"Tumbo:Привет!"_cp);
-    EXPECT_EQ(engine.CurrentDialogue(), "dlg\\1.dlg");
-    EXPECT_TRUE(engine.AnswerFound());
+    EXPECT_EQ(session.CurrentDialogue(), "dlg\\1.dlg");
+    EXPECT_TRUE(window.answered);
     EXPECT_EQ(Reply(u8"как  дела"_cp), u8"Tumbo:Отлично."_cp) << "the context goes on";
     EXPECT_EQ(Reply(u8"пока пока"_cp), u8"Tumbo:До встречи."_cp);
     EXPECT_EQ(Reply(u8"превет"_cp), u8"Tumbo:Привет!"_cp);
@@ -86,8 +86,10 @@ TEST_F(TolerantSearch, NoSearchWritesAFile) {
     WritePathList(1);
     dir.Write("temp.dlg", "$old\r\n");
     const auto names = dir.Names();
-    const Answer answer = engine.Reply("unknown");
-    EXPECT_TRUE(answer.teach);
+    OpenSettings readOnly;
+    readOnly.readOnly = true;
+    const Opened reader = Session::Open(dir.path().string(), readOnly);
+    EXPECT_FALSE(reader.session->Say("unknown").answered);
     EXPECT_EQ(dir.Read("temp.dlg"), "$old\r\n");
     EXPECT_EQ(dir.Names(), names);
 }

@@ -96,12 +96,11 @@ TEST_F(Understanding, NoSubstitutionIsBuiltIn) {
 
 TEST_F(Understanding, AChangedFileIsReadAfresh) {
     EXPECT_EQ(Answer({u8"как вас зовут"_cp}), "name");
-    engine.LoadOptions();
-    EXPECT_FALSE(engine.Reply(u8"зовут тебя как"_cp).teach);
+    EXPECT_TRUE(session.Say(u8"зовут тебя как"_cp).answered);
     WriteDialogue(6, {u8"$как тебя величать"_cp, "#name", "#END"});
-    EXPECT_TRUE(engine.Reply(u8"зовут тебя как"_cp).teach)
+    EXPECT_FALSE(session.Say(u8"зовут тебя как"_cp).answered)
         << "the cache must not keep the old words";
-    EXPECT_FALSE(engine.Reply(u8"величать как тебя"_cp).teach);
+    EXPECT_TRUE(session.Say(u8"величать как тебя"_cp).answered);
 }
 
 }  // namespace

@@ -7,12 +7,13 @@
 #include <string_view>
 
 #include "engine/base_format.h"
-#include "engine/engine.h"
 #include "engine/phrase_fold.h"
+#include "engine/session.h"
 #include "fuzz_support.h"
 #include "platform/errors.h"
 #include "support/durable_memory_file_calls.h"
-#include "support/null_window.h"
+#include "support/fake_clock.h"
+#include "support/test_window.h"
 
 namespace {
 
@@ -29,22 +30,22 @@ std::uint64_t CounterFrom(std::string_view bytes) {
 
 // A tolerant match needs a phrase with letters or digits left after folding, and a typo
 // one of five letters or more.
-void CheckTolerance(const tumbo::Engine& engine, const std::string& phrase) {
-    using Tier = tumbo::ReplySearch::Tier;
+void CheckTolerance(const tumbo::Session& session, const tumbo::test::TestWindow& window) {
+    const std::string how = session.ExplainLastMatch();
     // An empty phrase is not looked for at all.
-    if (phrase.empty() || !engine.AnswerFound() || engine.MatchedBy() == Tier::kExact) {
+    if (window.input.empty() || !window.answered || how.starts_with("matched: exact,")) {
         return;
     }
-    const std::string folded = tumbo::FoldPhrase(phrase);
+    const std::string folded = tumbo::FoldPhrase(window.input);
     if (folded.empty() ||
-        (engine.MatchedBy() == Tier::kOneTypo && tumbo::LetterCount(folded) < 5)) {
+        (how.starts_with("matched: one typo,") && tumbo::LetterCount(folded) < 5)) {
         __builtin_trap();
     }
 }
 
 // Only what the window allows at the time: while the teaching panel is open the input
 // line is disabled and only the panel's fields and buttons work.
-void Act(tumbo::Engine& engine, tumbo::test::NullWindow& window, std::string_view event) {
+void Act(tumbo::Session& session, tumbo::test::TestWindow& window, std::string_view event) {
     const unsigned choice = event.empty() ? 0u : static_cast<unsigned char>(event.front());
     const std::string text(event.empty() ? event : event.substr(1));
     if (!window.teachPanelVisible) {
@@ -52,7 +53,7 @@ void Act(tumbo::Engine& engine, tumbo::test::NullWindow& window, std::string_vie
             case 0:
                 window.input = text;
                 window.SendPhrase();
-                CheckTolerance(engine, window.input);
+                CheckTolerance(session, window);
                 break;
             case 1:
                 window.controls.UserName = text;
@@ -98,12 +99,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     files.Put(base + "dlg/2.dlg", std::string(sections[4]));
     files.Put(base + std::string(tumbo::base_format::kWordSubstitutions), std::string(sections[5]));
 
-    tumbo::test::NullClock clock;
+    tumbo::test::FakeClock clock;
     clock.counter = CounterFrom(sections[0]);
-    tumbo::Engine engine(clock, files);
-    tumbo::test::NullWindow window(engine);
-    engine.SetProgramDir(base);
-    engine.BindFiles();
+    tumbo::OpenSettings settings;
+    settings.clock = &clock;
+    settings.calls = &files;
+    const tumbo::Opened opened = tumbo::Session::Open(base, settings);
+    if (!opened.session) {
+        __builtin_trap();
+    }
+    tumbo::test::TestWindow window(*opened.session);
     try {
         window.LoadOptions();
     } catch (const tumbo::TumboError&) {
@@ -111,7 +116,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     for (std::size_t i = kFirstEvent; i < sections.size() && i < kFirstEvent + kMaxEvents; ++i) {
         try {
-            Act(engine, window, sections[i]);
+            Act(*opened.session, window, sections[i]);
         } catch (const tumbo::TumboError&) {
             // The window shows the error and goes on.
         }

@@ -5,11 +5,11 @@
 #include <string>
 #include <string_view>
 
-#include "engine/engine.h"
+#include "engine/session.h"
 #include "fuzz_support.h"
 #include "platform/errors.h"
 #include "platform/line_reader.h"
-#include "support/null_window.h"
+#include "support/fake_clock.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -38,18 +38,16 @@ void ReadAsOptionFile(const std::string& path) {
     }
 }
 
-void LoadThroughEngine(const std::string& programDir) {
-    tumbo::test::NullClock clock;
-    tumbo::Engine engine(clock);
-    tumbo::test::NullWindow window(engine);
-    engine.SetProgramDir(programDir);
-    engine.BindFiles();
-    try {
-        window.LoadOptions();
-    } catch (const tumbo::TumboError&) {
+void LoadThroughSession(const std::string& folder) {
+    tumbo::test::FakeClock clock;
+    tumbo::OpenSettings settings;
+    settings.clock = &clock;
+    settings.readOnly = true;
+    const tumbo::Opened opened = tumbo::Session::Open(folder, settings);
+    if (opened.badOptions) {
         return;
     }
-    const tumbo::TOptions& options = engine.Options();
+    const tumbo::TOptions& options = opened.session->Options();
     if (options.Opacity < tumbo::kMinOpacity || options.Opacity > tumbo::kMaxOpacity) {
         __builtin_trap();
     }
@@ -61,6 +59,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto& dir = Dir();
     dir.Write("opt.tmb", std::string_view(reinterpret_cast<const char*>(data), size));
     ReadAsOptionFile(dir.file("opt.tmb"));
-    LoadThroughEngine(dir.prefix());
+    LoadThroughSession(dir.path().string());
     return 0;
 }

@@ -50,19 +50,5 @@ TEST(Errors, DetailsNameTheFileFromTheRoot) {
     EXPECT_EQ(InOutError(5).details(), "");
 }
 
-TEST(Errors, StrToIntNamesTheTextItCouldNotRead) {
-    EXPECT_EQ(StrToInt("41"), 41);
-    EXPECT_EQ(StrToInt("  41"), 41);
-    EXPECT_EQ(StrToInt("$2A"), 42);
-    try {
-        StrToInt("4x1");
-        ADD_FAILURE();
-    } catch (const ConvertError& error) {
-        EXPECT_STREQ(error.what(), "'4x1' is not a valid integer value");
-    }
-    EXPECT_THROW(StrToInt(""), ConvertError);
-    EXPECT_THROW(StrToInt("41 "), ConvertError);
-}
-
 }  // namespace
 }  // namespace tumbo

@@ -6,7 +6,6 @@
 #include <utility>
 #include <vector>
 
-#include "engine/base_editor.h"
 #include "support/base_writer.h"
 #include "support/engine_fixture.h"
 
@@ -25,20 +24,18 @@ inline const std::string kNewPathList = CrLfLines({"dlg\\1.dlg", "dlg\\2.dlg"});
 inline const std::string kEditedDialogue1 = CrLfLines({"$known", "$also", "#yes, edited", "#END"});
 inline const std::string kForgottenOpeners = CrLfLines({"unknown"});
 
-// A program on the base under `prefix`, started as the window starts it.
+// A program on the base in `folder`, started as the window starts it.
 struct Program {
-    Program(FileCalls& calls, const std::string& prefix)
-        : engine(clock, calls), editor(engine, calls), window(engine) {
-        StartOnBase(engine, prefix);
-    }
+    Program(FileCalls& calls, const std::string& folder)
+        : opened(OpenSession(folder, clock, calls)), session(*opened.session), window(session) {}
     FakeClock clock;
-    Engine engine;
-    BaseEditor editor;
-    FakeWindow window;
+    Opened opened;
+    Session& session;
+    TestWindow window;
 };
 
 // The lesson: "unknown" answered "first reply", then "second" answered "second reply".
-inline void TeachTwoTurns(FakeWindow& window) {
+inline void TeachTwoTurns(TestWindow& window) {
     window.input = "unknown";
     window.SendPhrase();
     window.teachFields[4] = "first reply";
@@ -51,9 +48,9 @@ inline void TeachTwoTurns(FakeWindow& window) {
 // A program started on the base gives each reply, then learns a dialogue that answers at
 // once.
 inline void ExpectAnswersAndLearns(
-    FileCalls& calls, const std::string& prefix,
+    FileCalls& calls, const std::string& folder,
     const std::vector<std::pair<std::string, std::string>>& replies) {
-    Program program(calls, prefix);
+    Program program(calls, folder);
     for (const auto& [phrase, reply] : replies) {
         EXPECT_EQ(program.window.Say(phrase), reply) << phrase;
     }

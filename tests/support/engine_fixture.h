@@ -5,36 +5,45 @@
 #include <string>
 
 #include "engine/engine.h"
+#include "engine/session.h"
 #include "support/base_writer.h"
 #include "support/cp1251.h"
-#include "support/fake_window.h"
+#include "support/failing_file_calls.h"
+#include "support/fake_clock.h"
+#include "support/test_window.h"
 
 namespace tumbo::test {
 
-// Starts an engine on the base whose files lie under `prefix`, as the window does.
+// Starts a bare engine on the base whose files lie under `prefix`, for the search alone.
 inline void StartOnBase(Engine& engine, const std::string& prefix) {
     engine.SetProgramDir(prefix);
     engine.BindFiles();
     engine.LoadOptions();
 }
 
-// An engine on a base in a fresh folder, written as the program writes it.
+// A session on `folder`, through `calls`, as a front end opens it.
+inline Opened OpenSession(const std::string& folder, Clock& clock, FileCalls& calls) {
+    OpenSettings settings;
+    settings.clock = &clock;
+    settings.calls = &calls;
+    return Session::Open(folder, settings);
+}
+
+// A session on a base in a fresh folder, and a window showing it. Its file calls work
+// until a test makes one fail.
 class EngineTest : public testing::Test, protected BaseFolder {
 protected:
-    EngineTest() {
-        engine.SetProgramDir(dir.prefix());
-        engine.BindFiles();
-    }
-
     void Send(const std::string& text) {
         window.input = text;
         window.SendPhrase();
     }
     const std::string& LastLine() const { return window.chat.back(); }
 
+    FailingFileCalls calls;
     FakeClock clock;
-    Engine engine{clock};
-    FakeWindow window{engine};
+    Opened opened = OpenSession(dir.path().string(), clock, calls);
+    Session& session = *opened.session;
+    TestWindow window{session};
 };
 
 }  // namespace tumbo::test

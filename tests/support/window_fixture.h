@@ -13,10 +13,11 @@
 #include <vector>
 
 #include "app/tform1.h"
+#include "platform/file_calls.h"
 #include "platform/qt/message_box.h"
 #include "support/base_writer.h"
 #include "support/cp1251.h"
-#include "support/fake_window.h"
+#include "support/fake_clock.h"
 #include "ui/tframe6.h"
 
 namespace tumbo::test {
@@ -38,24 +39,29 @@ inline void LoadNow(TForm1& form) {
     EXPECT_TRUE(WaitUntil([&form] { return form.Frame61->isHidden(); }));
 }
 
-// A TForm1 on a base in a fresh folder, with boxes recorded and sleeps only counted.
+// A TForm1 on a base in a fresh folder, with boxes recorded.
 class WindowTest : public testing::Test, protected BaseFolder {
 protected:
     WindowTest() {
         previousHandler_ = SetMessageBoxHandler(
             [this](QWidget*, const MessageBoxRequest& request) { boxes.push_back(request); });
-        dir.Write("tumbo3.reg",
-                  "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\tumbo3]\r\n"
-                  "\"programdir\"=\"" +
-                      dir.prefix() + "\"\r\n");
     }
-    ~WindowTest() override {
+    ~WindowTest() override { SetMessageBoxHandler(previousHandler_); }
+    // Before the fixtures' file calls go, which the session's lock is given back through.
+    void TearDown() override {
         form.reset();
-        SetMessageBoxHandler(previousHandler_);
+        opening = {};
     }
 
     void Open(FileCalls& files = SystemFileCalls()) {
-        form = std::make_unique<TForm1>(dir.file("tumbo3.reg"), clock, files);
+        form.reset();
+        opening = {};
+        OpenSettings settings;
+        settings.clock = &clock;
+        settings.calls = &files;
+        opening = Session::Open(dir.path().string(), settings);
+        ASSERT_TRUE(opening.session);
+        form = std::make_unique<TForm1>(*opening.session, clock);
         form->show();
         // Focus moves only within the active window.
         form->activateWindow();
@@ -67,7 +73,6 @@ protected:
         // The new border recreates the native window, which must be made active again.
         QApplication::processEvents();
         QApplication::setActiveWindow(form.get());
-        clock.sleeps.clear();
     }
 
     // Types text as a person would, one character at a time, then presses Enter.
@@ -85,6 +90,7 @@ protected:
 
     FakeClock clock;
     std::vector<MessageBoxRequest> boxes;
+    Opened opening;
     std::unique_ptr<TForm1> form;
 
 private:

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <set>
 
+#include "support/failing_file_calls.h"
 #include "tool_support.h"
 #include "tools/base_lines.h"
 
@@ -232,6 +233,16 @@ TEST_F(CheckTool, WordSubstitutionsTheProgramCannotUse) {
     ASSERT_EQ(found.size(), 1u);
     EXPECT_TRUE(found[0].unreadable);
     EXPECT_EQ(tools::FormatFinding(found[0]), "words.tmb: is a folder, not a file");
+}
+
+// Every read goes through the file calls, so a failing disk is reported for the file.
+TEST_F(CheckTool, AFailedReadNamesTheFile) {
+    test::FailingFileCalls calls;
+    calls.FailAt(test::FailingFileCalls::Call::kRead, EIO, 1, "dlg/2.dlg");
+    const auto found = tools::CheckBase(dir.path(), calls);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_TRUE(found[0].unreadable);
+    EXPECT_EQ(tools::FormatFinding(found[0]), "dlg/2.dlg: cannot be read: Input/output error");
 }
 
 TEST_F(CheckTool, StoredCountAgainstThePathList) {

@@ -10,7 +10,7 @@
 #include "engine/engine.h"
 #include "platform/errors.h"
 #include "support/engine_fixture.h"
-#include "support/fake_window.h"
+#include "support/test_window.h"
 #include "tool_support.h"
 
 namespace tumbo {
@@ -145,11 +145,68 @@ TEST_F(ChatTool, Usage) {
                               Lines{"--base"}, Lines{"extra"}}) {
         const auto run = Chat("", args);
         EXPECT_EQ(run.status, 2) << args.front();
-        EXPECT_EQ(run.err, "usage: tumbo-chat [--base DIR] [--seed N] [--explain]\n");
+        EXPECT_EQ(run.err, "usage: tumbo-chat [--base DIR] [--seed N] [--explain] [--teach]\n");
     }
     EXPECT_EQ(Chat("", {"--help"}).out.front(),
-              "usage: tumbo-chat [--base DIR] [--seed N] [--explain]");
+              "usage: tumbo-chat [--base DIR] [--seed N] [--explain] [--teach]");
 }
+
+TEST_F(ChatTool, ExplainSaysHowEachAnswerWasMatched) {
+    const auto run = Chat("привет\nПРИВЕТ!!\nнепонятно\n", {"--seed", "1", "--explain"});
+    ASSERT_EQ(run.out.size(), 8u);
+    EXPECT_EQ(run.out[2],
+              "  matched: exact, dlg\\1.dlg line 1, whole phrase \"привет\", words: привет");
+    EXPECT_TRUE(run.out[5].starts_with("  matched: folded, dlg\\1.dlg line 1")) << run.out[5];
+    EXPECT_EQ(run.out[7], "Tumbo:не знаю ответа") << "a miss is not explained";
+}
+
+// Each lesson as typed after a miss, what the chat shows, and the dialogue it stores.
+struct LessonRow {
+    const char* name;
+    std::string input;
+    Lines out;
+    std::string stored;  // dlg/4.dlg, empty when nothing is learnt
+    std::string err;
+};
+
+class ChatToolTeaching : public ChatTool, public testing::WithParamInterface<LessonRow> {};
+
+TEST_P(ChatToolTeaching, LearnsWhatItIsTaught) {
+    const LessonRow& row = GetParam();
+    const auto run = Chat(row.input, {"--seed", "1", "--teach"});
+    EXPECT_EQ(run.out, row.out);
+    EXPECT_EQ(run.err, row.err);
+    EXPECT_EQ(dir.Exists("dlg/4.dlg") ? dir.Read("dlg/4.dlg") : "", row.stored);
+    EXPECT_EQ(run.status, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lessons, ChatToolTeaching,
+    testing::Values(LessonRow{"OneTurn",
+                              "что ты\n>кто ты\nя Тумбо\n\nкто ты\n",
+                              {"Аня:что ты", "Tumbo:не знаю ответа", "Tumbo:Усвоил  :)",
+                               "Аня:кто ты", "Tumbo:я тумбо"},
+                              test::CrLfLines({u8"$что ты"_cp, u8"$кто ты"_cp, u8"#я тумбо"_cp,
+                                               "#END"}),
+                              ""},
+                    LessonRow{"TwoTurns",
+                              "что ты\nя Тумбо\nа ты?\n>я Аня\nприятно\n\n",
+                              {"Аня:что ты", "Tumbo:не знаю ответа", "Tumbo:Усвоил  :)"},
+                              test::CrLfLines({u8"$что ты"_cp, u8"#я тумбо"_cp, u8"#а ты?"_cp,
+                                               u8"$я аня"_cp, u8"#приятно"_cp, "#END"}),
+                              ""},
+                    LessonRow{"MissingReplyThenLeft",
+                              "что ты\n\n.\nкак дела\n",
+                              {"Аня:что ты", "Tumbo:не знаю ответа", "Tumbo:ты меня не учишь :(",
+                               "Аня:как дела", "Tumbo:Из другого диалога"},
+                              "",
+                              "tumbo-chat: the lesson needs a reply of Tumbo\n"},
+                    LessonRow{"EndOfInputLeaves",
+                              "что ты\nя Тумбо",
+                              {"Аня:что ты", "Tumbo:не знаю ответа", "Tumbo:ты меня не учишь :("},
+                              "",
+                              ""}),
+    [](const testing::TestParamInfo<LessonRow>& row) { return std::string(row.param.name); });
 
 class ChatToolCommand : public test::BaseTest {
 protected:

@@ -135,17 +135,17 @@ TEST_F(MergeTool, AdditionsGoBeforeTheEndMarkAndTheCountHeals) {
 
 TEST_F(MergeTool, ADialogueForgottenInTheBaseWindowNeverComesBack) {
     ASSERT_EQ(Merge().status, 0);
-    test::FakeClock clock;
-    Engine engine(clock);
-    test::FakeWindow window(engine);
-    test::StartOnBase(engine, dir.prefix());
-    window.input = u8"погода"_cp;
-    window.SendPhrase();
-    ASSERT_EQ(window.chat.back(), u8"Tumbo:Солнечно."_cp);
-    BaseEditor(engine).Forget("dlg\\4.dlg");
-    window.SendPhrase();
-    EXPECT_TRUE(window.teachPanelVisible) << "forgotten, it answers no more";
-    window.LeaveTeaching();
+    {
+        const Opened opened = Session::Open(dir.path().string());
+        test::TestWindow window(*opened.session);
+        window.input = u8"погода"_cp;
+        window.SendPhrase();
+        ASSERT_EQ(window.chat.back(), u8"Tumbo:Солнечно."_cp);
+        ASSERT_FALSE(opened.session->Forget("dlg\\4.dlg"));
+        window.SendPhrase();
+        EXPECT_TRUE(window.teachPanelVisible) << "forgotten, it answers no more";
+        window.LeaveTeaching();
+    }
 
     const auto forgotten = Snapshot();
     const auto run = Merge();

@@ -1,0 +1,65 @@
+#include "engine/merge_notes.h"
+
+#include "engine/utf8_text.h"
+
+namespace tumbo {
+
+namespace {
+
+std::string Utf8(std::string_view cp1251) {
+    thread_local Cp1251ToUtf8 convert;
+    return convert(cp1251);
+}
+
+}  // namespace
+
+void MergeNotes::Added(const std::string& file, const std::string& opener) {
+    added.push_back("added " + file + ": " + Utf8(opener));
+}
+
+void MergeNotes::AddedWords(const std::string& line) {
+    added.push_back("added to words.tmb: " + Utf8(line));
+}
+
+void MergeNotes::Failed(Problem problem, const std::string& entry, const TumboError* error) {
+    switch (problem) {
+        case Problem::kUnusable:
+            return Fail({}, error);
+        case Problem::kNoOpener:
+            return Fail("bundled " + Utf8(entry) + " has no opener; it is left out", error);
+        case Problem::kBundledUnreadable:
+            return Fail("cannot read bundled " + Utf8(entry) + ", which is left out", error);
+        case Problem::kUserDialogueUnreadable:
+            return Fail("cannot read the openers of " + Utf8(entry) + " in " + user_, error);
+        case Problem::kNotAdded:
+            return Fail("could not add bundled " + Utf8(entry), error);
+        case Problem::kCountNotRaised:
+            return Fail("bundled " + Utf8(entry) + " is added, but the count could not be raised",
+                        error);
+        case Problem::kCountLeftAlone:
+            return Fail("the dialogue count in " + entry + " is left as it is", error);
+        case Problem::kWordsNotAdded:
+            return Fail("could not add the bundled word substitutions to " + user_ + entry, error);
+    }
+}
+
+void MergeNotes::Fail(std::string what, const TumboError* error) {
+    Failure failure = error != nullptr ? Failure::Of(*error) : Failure{};
+    failure.context = std::move(what);
+    failures.push_back(std::move(failure));
+}
+
+std::string MergeSummary(const MergeCounts& counts, const std::string& user) {
+    std::string summary = "added " + std::to_string(counts.added) + " dialogue(s) to " + user +
+                          "; " + std::to_string(counts.present) +
+                          " open with a phrase it already has";
+    if (counts.forgotten > 0) {
+        summary += "; " + std::to_string(counts.forgotten) + " were forgotten there";
+    }
+    if (counts.words > 0) {
+        summary += "; " + std::to_string(counts.words) + " line(s) added to words.tmb";
+    }
+    return summary;
+}
+
+}  // namespace tumbo

@@ -160,7 +160,7 @@ void TForm1::createPanels() {
     Frame41 = new TFrame4(client_);
     Frame51 = new TFrame5(client_);
     overlays_ = {{{Frame21, Frame21->Field(5), Frame21->BitBtn2, false},
-                  {Frame31, Frame31->CheckBox1, Frame31->BitBtn2, false},
+                  {Frame31, Frame31->Edit1, Frame31->BitBtn2, false},
                   {Frame41, Frame41->BitBtn1, Frame41->BitBtn1, false},
                   {Frame51, Frame51->BitBtn1, Frame51->BitBtn1, false}}};
 }

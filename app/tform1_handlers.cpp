@@ -62,6 +62,8 @@ void TForm1::N1Click() {
 
 void TForm1::N2Click() {
     ShowPanel(Frame31);
+    // The name takes the focus whole: a name typed at once replaces it.
+    Frame31->Edit1->selectAll();
 }
 
 void TForm1::N4Click() {

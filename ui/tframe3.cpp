@@ -48,10 +48,11 @@ TFrame3::TFrame3(QWidget* parent) : QFrame(parent) {
                          QString::fromUtf8("Выход"), QRect(208, 248, 75, 25),
                          QString::fromUtf8("Закрыть настройки, ничего не сохраняя"));
 
-    setTabOrder(CheckBox1, Edit1);
-    setTabOrder(Edit1, BitBtn1);
+    // The name is what is changed most often: it comes first, then the rest as on the screen.
+    setTabOrder(Edit1, CheckBox1);
+    setTabOrder(CheckBox1, TrackBar1);
+    setTabOrder(TrackBar1, BitBtn1);
     setTabOrder(BitBtn1, BitBtn2);
-    setTabOrder(BitBtn2, TrackBar1);
 }
 
 }  // namespace tumbo

@@ -81,7 +81,7 @@ TEST_F(Covering, EscLeavesThePanelOnTopAndTheFocusFallsToWhatIsUnder) {
     Type("unknown");
     form->N2->trigger();
     EXPECT_FALSE(form->Frame21->isVisible()) << "covered by the settings panel";
-    EXPECT_EQ(Focused(), form->Frame31->CheckBox1);
+    EXPECT_EQ(Focused(), form->Frame31->Edit1);
     Press(Qt::Key_Escape);
     EXPECT_EQ(Focused(), form->Frame21->Edit5) << "back where the reply is asked for";
     Press(Qt::Key_Escape);

@@ -38,6 +38,8 @@ TEST_F(Keyboard, AltReachesTheMenuAndItsPanels) {
     QTest::keyClick(form->menuBar(), Qt::Key_Right);
     QTest::keyClick(form->menuBar(), Qt::Key_Return);
     EXPECT_TRUE(form->Frame31->isVisible());
+    EXPECT_EQ(Focused(), form->Frame31->Edit1);
+    QTest::keyClick(Focused(), Qt::Key_Tab);
     EXPECT_EQ(Focused(), form->Frame31->CheckBox1);
     QTest::keyClick(Focused(), Qt::Key_Space);
     EXPECT_TRUE(form->Frame31->CheckBox1->isChecked());

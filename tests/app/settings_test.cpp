@@ -84,6 +84,13 @@ TEST_F(Settings, OkSavesFourLinesAndTheChatUsesTheNewName) {
     EXPECT_TRUE(ChatLines().contains(QString::fromUtf8("Боря из Твери:hi")));
 }
 
+TEST_F(Settings, ANameTypedAtOnceReplacesTheOldOne) {
+    OpenWith("false", "70");
+    ASSERT_EQ(QApplication::focusWidget(), panel()->Edit1);
+    QTest::keyClicks(QApplication::focusWidget(), "Bob");
+    EXPECT_EQ(panel()->Edit1->text(), "Bob");
+}
+
 TEST_F(Settings, EnterInTheNameFieldNeverSends) {
     OpenWith("false", "70");
     dir.Write("path.tmb", "");

@@ -144,6 +144,7 @@ private:
     // The teaching panel opens with the phrase nobody answered as its first trigger.
     void OpenTeaching(const std::string& phrase);
     void ClearTeachFields();
+    void FocusFirstTeachField(const tumbo::Turn& turn);
     tumbo::LessonFields TeachFieldTexts() const;
     void ShowTeachPanel();
     void HideTeachPanel();

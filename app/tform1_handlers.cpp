@@ -179,6 +179,7 @@ void TForm1::Frame21BitBtn3Click() {
         ClearTeachFields();
     }
     ShowTurn(turn);
+    FocusFirstTeachField(turn);
 }
 
 void TForm1::Frame21BitBtn4Click() {
@@ -187,6 +188,14 @@ void TForm1::Frame21BitBtn4Click() {
         ClearTeachFields();
     }
     ShowTurn(turn);
+    FocusFirstTeachField(turn);
+}
+
+// After a step the fields are empty for the next variant or phrase, which starts at the top.
+void TForm1::FocusFirstTeachField(const tumbo::Turn& turn) {
+    if (!turn.failure && IsPanelShown(Frame21)) {
+        Frame21->Edit1->setFocus(Qt::OtherFocusReason);
+    }
 }
 
 void TForm1::Frame31CheckBox1Click() {

@@ -86,6 +86,7 @@ public:
     void LeaveLesson();
     // True while the scratch dialogue is open for the teaching panel.
     bool ScratchOpen() const { return draft_.ScratchOpen(); }
+    LessonPlace LessonPlaceNow() const { return draft_.Place(); }
 
     // Stores a lesson as the dialogue after the path list's last one, names it at the end
     // of the path list and raises the count. Throws when nothing was learnt.

@@ -22,6 +22,17 @@ struct LessonTurn {
 // phrase and answer every turn.
 enum class LessonGap { kNone, kNoTrigger, kNoReply, kLastTurnWithoutReply };
 
+// Where an open lesson stands: the turn being taught (from 1), its variant (from 1, one more
+// after every "расширить"), and how many of the user's phrases and of Tumbo's answers the
+// lesson holds so far.
+struct LessonPlace {
+    int turn = 1;
+    int variant = 1;
+    int phrases = 0;
+    int answers = 0;
+    friend bool operator==(const LessonPlace&, const LessonPlace&) = default;
+};
+
 // What is taught as one new dialogue, lower case as it is stored.
 struct Lesson {
     std::vector<LessonTurn> turns;

@@ -17,6 +17,7 @@ void LessonDraft::Start() {
 
 void LessonDraft::Extend(const LessonFields& fields) {
     CollectPhrases(fields);
+    ++extensions_;
 }
 
 void LessonDraft::NextTurn(const LessonFields& fields) {
@@ -24,6 +25,20 @@ void LessonDraft::NextTurn(const LessonFields& fields) {
         CollectPhrases(fields);
         WritePhraseBlock();
     });
+    extensions_ = 0;
+}
+
+LessonPlace LessonDraft::Place() const {
+    LessonPlace place;
+    place.turn = static_cast<int>(lesson_.turns.size()) + 1;
+    place.variant = extensions_ + 1;
+    place.phrases = static_cast<int>(triggers_.size());
+    place.answers = static_cast<int>(replies_.size());
+    for (const LessonTurn& turn : lesson_.turns) {
+        place.phrases += static_cast<int>(turn.triggers.size());
+        place.answers += static_cast<int>(turn.replies.size());
+    }
+    return place;
 }
 
 void LessonDraft::Finish(const LessonFields& fields,
@@ -67,6 +82,7 @@ void LessonDraft::Forget() {
     triggers_.clear();
     replies_.clear();
     lesson_.turns.clear();
+    extensions_ = 0;
 }
 
 void LessonDraft::CollectPhrases(const LessonFields& fields) {

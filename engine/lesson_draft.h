@@ -36,6 +36,7 @@ public:
     void Leave();
 
     bool ScratchOpen() const { return scratch_.IsOpen(); }
+    LessonPlace Place() const;
 
 private:
     void CollectPhrases(const LessonFields& fields);
@@ -49,6 +50,8 @@ private:
     std::vector<std::string> triggers_;
     std::vector<std::string> replies_;
     Lesson lesson_;
+    // The "расширить" steps of the current turn.
+    int extensions_ = 0;
 };
 
 }  // namespace tumbo

@@ -259,6 +259,10 @@ bool Session::Teaching() const {
     return impl_->engine.ScratchOpen();
 }
 
+LessonPlace Session::TeachingPlace() const {
+    return impl_->engine.LessonPlaceNow();
+}
+
 const TOptions& Session::Options() const {
     return impl_->engine.Options();
 }

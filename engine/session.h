@@ -132,6 +132,8 @@ public:
     Turn Confirm(const LessonFields& fields);
     Turn Leave();
     bool Teaching() const;
+    // Where the open lesson stands.
+    LessonPlace TeachingPlace() const;
 
     const TOptions& Options() const;
     // Reads the option file again; the lines that could be read are used. The value is

@@ -31,6 +31,19 @@ QLabel* MakeHeading(QWidget* parent, const QString& name, const QString& accessi
     return label;
 }
 
+// "1 фраза", "2 фразы", "5 фраз".
+QString Counted(int count, const char* one, const char* few, const char* many) {
+    const int lastTwo = count % 100;
+    const int last = count % 10;
+    const char* word = many;
+    if (last == 1 && lastTwo != 11) {
+        word = one;
+    } else if (last >= 2 && last <= 4 && (lastTwo < 12 || lastTwo > 14)) {
+        word = few;
+    }
+    return QString::number(count) + ' ' + QString::fromUtf8(word);
+}
+
 }  // namespace
 
 TFrame2::TFrame2(QWidget* parent) : QFrame(parent) {
@@ -82,8 +95,9 @@ void TFrame2::createButtons() {
 }
 
 void TFrame2::createKeys() {
+    // As on the screen: rows top to bottom, each left to right.
     const std::array<QWidget*, 12> tabChain = {Edit1, Edit2, Edit3,   Edit4,   Edit5,   Edit6,
-                                               Edit7, Edit8, BitBtn1, BitBtn2, BitBtn3, BitBtn4};
+                                               Edit7, Edit8, BitBtn3, BitBtn4, BitBtn1, BitBtn2};
     for (std::size_t i = 1; i < tabChain.size(); ++i) {
         QWidget::setTabOrder(tabChain[i - 1], tabChain[i]);
     }
@@ -97,6 +111,9 @@ void TFrame2::createKeys() {
     Label5->adjustSize();
     Label6 = MakeLabel(this, "Label6", {}, {}, 8, 206);
     SetTextColor(Label6, kRed);
+    Label7 = MakeLabel(this, "Label7", {}, {}, 8, 1);
+    Label7->setFont(small);
+    SayPlace(1, 1, 0, 0);
 
     // Enter walks through the fields like Tab and stops at the last one: someone still
     // typing chat phrases must never reach OK, where a blank would press it.
@@ -118,6 +135,19 @@ void TFrame2::createKeys() {
 void TFrame2::SayMissing(const QString& text) {
     Label6->setText(text);
     Label6->adjustSize();
+}
+
+void TFrame2::SayPlace(int turn, int variant, int phrases, int answers) {
+    const QString text = QString::fromUtf8("Фраза %1 · вариант %2 · запомнено: %3, %4")
+                             .arg(turn)
+                             .arg(variant)
+                             .arg(Counted(phrases, "фраза", "фразы", "фраз"),
+                                  Counted(answers, "ответ", "ответа", "ответов"));
+    Label7->setText(text);
+    Label7->adjustSize();
+    // A reader announces the label's text; entering the panel it hears the same.
+    Label7->setAccessibleName(text);
+    setAccessibleDescription(text);
 }
 
 QLineEdit* TFrame2::Field(int number) const {

@@ -24,6 +24,8 @@ public:
     QLineEdit* Field(int number) const;
     // Says in the panel what the lesson still needs; an empty text clears it.
     void SayMissing(const QString& text);
+    // Says in the panel, and to a screen reader, where the lesson stands.
+    void SayPlace(int turn, int variant, int phrases, int answers);
 
     QLabel* Label1;
     QLineEdit* Edit1;
@@ -44,6 +46,8 @@ public:
     // The keys of the panel, and what a lesson still needs.
     QLabel* Label5;
     QLabel* Label6;
+    // Where the lesson stands, above the headings.
+    QLabel* Label7;
 
 private:
     void createFields();

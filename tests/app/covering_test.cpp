@@ -72,8 +72,8 @@ TEST_F(Covering, APanelKeepsTheChatFromKeysAndItsRingInTheDesignedOrder) {
     panel->Edit1->setFocus();
     EXPECT_EQ(TabRing(), (std::vector<QWidget*>{panel->Edit1, panel->Edit2, panel->Edit3,
                                                 panel->Edit4, panel->Edit5, panel->Edit6,
-                                                panel->Edit7, panel->Edit8, panel->BitBtn1,
-                                                panel->BitBtn2, panel->BitBtn3, panel->BitBtn4}));
+                                                panel->Edit7, panel->Edit8, panel->BitBtn3,
+                                                panel->BitBtn4, panel->BitBtn1, panel->BitBtn2}));
 }
 
 TEST_F(Covering, EscLeavesThePanelOnTopAndTheFocusFallsToWhatIsUnder) {

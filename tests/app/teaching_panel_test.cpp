@@ -50,6 +50,42 @@ TEST_F(TeachingPanel, ATaughtPhraseIsAnsweredRightAfterwards) {
     EXPECT_TRUE(boxes.empty());
 }
 
+TEST_F(TeachingPanel, EveryStepSaysWhereTheLessonStandsAndStartsAtTheTop) {
+    Type("unknown");
+    EXPECT_EQ(panel()->Label7->text(),
+              QString::fromUtf8("Фраза 1 · вариант 1 · запомнено: 0 фраз, 0 ответов"));
+    TypeInto(panel()->Edit5, "yes");
+    panel()->BitBtn3->setFocus();
+    QTest::keyClick(panel()->BitBtn3, Qt::Key_Space);
+    EXPECT_EQ(panel()->Label7->text(),
+              QString::fromUtf8("Фраза 1 · вариант 2 · запомнено: 1 фраза, 1 ответ"));
+    EXPECT_EQ(panel()->accessibleDescription(), panel()->Label7->text());
+    EXPECT_EQ(QApplication::focusWidget(), panel()->Edit1);
+    TypeInto(panel()->Edit1, "again");
+    TypeInto(panel()->Edit5, "no");
+    QTest::mouseClick(panel()->BitBtn4, Qt::LeftButton);
+    EXPECT_EQ(panel()->Label7->text(),
+              QString::fromUtf8("Фраза 2 · вариант 1 · запомнено: 2 фразы, 2 ответа"));
+    EXPECT_EQ(QApplication::focusWidget(), panel()->Edit1);
+}
+
+TEST(TeachingPanelPlace, CountsAgreeWithTheirWords) {
+    struct Case {
+        int phrases;
+        int answers;
+        const char* said;
+    };
+    const Case cases[] = {{1, 21, "1 фраза, 21 ответ"},   {3, 4, "3 фразы, 4 ответа"},
+                          {5, 11, "5 фраз, 11 ответов"},  {12, 14, "12 фраз, 14 ответов"},
+                          {22, 0, "22 фразы, 0 ответов"}, {111, 102, "111 фраз, 102 ответа"}};
+    TFrame2 frame;
+    for (const Case& c : cases) {
+        frame.SayPlace(3, 2, c.phrases, c.answers);
+        EXPECT_EQ(frame.Label7->text(), QString::fromUtf8("Фраза 3 · вариант 2 · запомнено: ") +
+                                            QString::fromUtf8(c.said));
+    }
+}
+
 TEST_F(TeachingPanel, EnterMovesOnAndNeverSends) {
     Type("unknown");
     const auto lines = ChatLines().size();

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QFrame>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
@@ -94,6 +95,10 @@ void TForm1::createChatLayout() {
     Memo1->setAccessibleDescription(QString::fromUtf8("Ваши фразы и ответы Тумбо"));
     Memo1->setGeometry(8, 11, 329, 209);
     Memo1->setReadOnly(true);
+    // The log can be read and copied from with the keyboard too; what is typed there goes
+    // to the phrase field.
+    Memo1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    Memo1->installEventFilter(this);
     // Only the latest lines are kept, so a long session never grows without end.
     Memo1->setMaximumBlockCount(kChatLogLines);
     Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
@@ -289,6 +294,23 @@ bool TForm1::event(QEvent* event) {
         }
     }
     return handled;
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Memo1 && event->type() == QEvent::KeyPress && Edit1->isEnabled() &&
+        Edit1->isVisible()) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        const bool commanded =
+            (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) != 0;
+        const bool printable = !key->text().isEmpty() && key->text().at(0).isPrint();
+        if (!commanded && (enter || printable)) {
+            Edit1->setFocus(Qt::OtherFocusReason);
+            QCoreApplication::sendEvent(Edit1, event);
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void TForm1::Guarded(const std::function<void()>& handler) {

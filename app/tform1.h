@@ -172,6 +172,8 @@ private:
 
 protected:
     bool event(QEvent* event) override;
+    // Typing in the chat log goes to the phrase field.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     struct Overlay {

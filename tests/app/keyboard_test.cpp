@@ -47,6 +47,33 @@ TEST_F(Keyboard, AltReachesTheMenuAndItsPanels) {
     EXPECT_FALSE(form->Frame31->isVisible());
 }
 
+TEST_F(Keyboard, WhatIsTypedInTheLogGoesToThePhraseField) {
+    OpenLoaded();
+    form->Edit1->clear();
+    form->Memo1->setFocus();
+    QTest::keyClicks(form->Memo1, "hi");
+    EXPECT_EQ(form->Edit1->text(), "hi");
+    EXPECT_EQ(Focused(), form->Edit1);
+    form->Memo1->setFocus();
+    QTest::keyClick(form->Memo1, Qt::Key_Return);
+    EXPECT_FALSE(form->Memo1->toPlainText().isEmpty()) << "Enter in the log sends";
+}
+
+TEST_F(Keyboard, TheLogStillSelectsForCopying) {
+    OpenLoaded();
+    form->Memo1->appendPlainText("Tumbo:hello");
+    form->Edit1->setText("kept");
+    form->Memo1->setFocus();
+    QTest::keyClick(form->Memo1, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_TRUE(form->Memo1->textCursor().hasSelection());
+    QTest::keyClick(form->Memo1, Qt::Key_Home, Qt::ControlModifier);
+    QTest::keyClick(form->Memo1, Qt::Key_Right);
+    QTest::keyClick(form->Memo1, Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(form->Memo1->textCursor().selectedText().size(), 1);
+    EXPECT_EQ(Focused(), form->Memo1);
+    EXPECT_EQ(form->Edit1->text(), "kept");
+}
+
 TEST_F(Keyboard, LinksAndTheFaceAnswerEnter) {
     OpenLoaded();
     form->N5->trigger();

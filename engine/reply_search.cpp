@@ -1,6 +1,7 @@
 #include "engine/reply_search.h"
 
 #include <algorithm>
+#include <cerrno>
 
 #include "engine/base_format.h"
 #include "engine/phrase_fold.h"
@@ -27,7 +28,8 @@ constexpr std::size_t Index(ReplySearch::Tier tier) {
 }  // namespace
 
 ReplySearch::ReplySearch(FileCalls& calls, std::string dictionaryFolder)
-    : pathList_(calls),
+    : calls_(calls),
+      pathList_(calls),
       wordsFile_(calls),
       reader_(calls),
       dictionary_(std::move(dictionaryFolder)) {}
@@ -44,24 +46,29 @@ std::size_t ReplySearch::KeptBytes() const {
     return cache_.MemoryBytes() + analysis_.MemoryBytes();
 }
 
-void ReplySearch::ReadSubstitutions() {
-    LineReader::Identity file;
-    try {
-        wordsFile_.Open(wordsPath_);
-        file = wordsFile_.FileIdentity();
-        wordsFile_.Close();
-    } catch (const InOutError& error) {
-        if (error.code() != kFileNotFound && error.code() != kPathNotFound) {
-            throw;
+ReplySearch::FileStamp ReplySearch::WordsFileStamp() {
+    struct stat info {};
+    if (calls_.Stat(wordsPath_.c_str(), &info) != 0) {
+        const int err = errno;
+        const int code = CodeFromErrno(err, wordsPath_, calls_);
+        if (code == kFileNotFound || code == kPathNotFound) {
+            return {};
         }
+        throw InOutError(code, "look at", wordsPath_, err);
     }
+    constexpr std::int64_t kNsPerSecond = 1'000'000'000;
+    return {info.st_dev, info.st_ino, info.st_size,
+            static_cast<std::int64_t>(info.st_mtim.tv_sec) * kNsPerSecond + info.st_mtim.tv_nsec};
+}
+
+void ReplySearch::ReadSubstitutions() {
+    const FileStamp file = WordsFileStamp();
     if (substitutionsRead_ && file == substitutionsFile_) {
         return;
     }
     // Every word the base has given may read otherwise now.
-    analysis_.SetSubstitutions(file == LineReader::Identity{}
-                                   ? WordSubstitutions{}
-                                   : ReadWordSubstitutions(wordsFile_, wordsPath_));
+    analysis_.SetSubstitutions(file == FileStamp{} ? WordSubstitutions{}
+                                                   : ReadWordSubstitutions(wordsFile_, wordsPath_));
     cache_.Clear();
     substitutionsFile_ = file;
     substitutionsRead_ = true;

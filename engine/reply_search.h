@@ -97,6 +97,17 @@ private:
     void Record(const Query& query, Tier tier, const Candidate& candidate);
     void OpenAt(const Candidate& candidate);
 
+    // What words.tmb was when it was last read, to tell a change by one stat per phrase.
+    struct FileStamp {
+        dev_t device = 0;
+        ino_t inode = 0;
+        off_t size = 0;
+        std::int64_t changedNs = 0;
+        bool operator==(const FileStamp&) const = default;
+    };
+    FileStamp WordsFileStamp();
+
+    FileCalls& calls_;
     std::string programDir_;
     std::string pathListPath_;
     std::string wordsPath_;
@@ -108,7 +119,7 @@ private:
     PhraseWords analysis_;
     SpellingDictionary dictionary_;
     OpenerCache cache_;
-    LineReader::Identity substitutionsFile_;
+    FileStamp substitutionsFile_;
     bool substitutionsRead_ = false;
 
     std::vector<Query> queries_;

@@ -22,11 +22,6 @@ namespace {
 constexpr auto kInstallPatience = std::chrono::minutes(2);
 constexpr auto kInstallPoll = std::chrono::milliseconds(100);
 
-std::string Utf8(std::string_view cp1251) {
-    thread_local Cp1251ToUtf8 convert;
-    return convert(cp1251);
-}
-
 std::optional<Failure> FailureOf(const std::exception_ptr& failure) {
     if (!failure) {
         return std::nullopt;
@@ -129,7 +124,7 @@ Failure Failure::Of(const TumboError& error, std::string context) {
 
 std::string Failure::Printed(std::string_view program) const {
     std::string printed = std::string(program);
-    for (const std::string& part : {context, Utf8(message)}) {
+    for (const std::string& part : {context, Utf8FromCp1251(message)}) {
         if (!part.empty()) {
             printed += ": " + part;
         }

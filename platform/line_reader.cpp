@@ -199,17 +199,6 @@ bool LineReader::AtEndMark() {
     return HasByte() && PeekByte() == kEndOfFile;
 }
 
-LineReader::Identity LineReader::FileIdentity() {
-    RequireOpen("look at");
-    struct stat info {};
-    if (calls_.Fstat(fd_, &info) != 0) {
-        Fail(errno, "look at");
-    }
-    constexpr std::int64_t kNsPerSecond = 1'000'000'000;
-    return {info.st_dev, info.st_ino, info.st_size,
-            static_cast<std::int64_t>(info.st_mtim.tv_sec) * kNsPerSecond + info.st_mtim.tv_nsec};
-}
-
 std::uint64_t LineReader::BytesAfterEndMark() {
     if (!AtEndMark()) {
         return 0;

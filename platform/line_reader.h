@@ -39,15 +39,6 @@ public:
     bool IsOpen() const { return fd_ >= 0; }
     // The path as it was given to Open.
     const std::string& Path() const { return path_; }
-    // The open file's identity, size and last change, to tell a file changed since.
-    struct Identity {
-        dev_t device = 0;
-        ino_t inode = 0;
-        off_t size = 0;
-        std::int64_t changedNs = 0;
-        bool operator==(const Identity&) const = default;
-    };
-    Identity FileIdentity();
 
     // True when no byte is left or the next one is byte 26. Reading on from there gives
     // empty lines and zeros.

@@ -208,6 +208,12 @@ def list_folded(base):
     return bytes(out)
 
 
+def is_pattern(trigger):
+    """True when a `*` stands as a word of the trigger, alone or with punctuation only: the
+    program then reads it as a pattern, `*` being any run of words."""
+    return any("*" in word and not folded(word.replace("*", "")) for word in trigger.split())
+
+
 def load_dialogues():
     dialogues = []
     topics = sorted(SOURCE_DIR.glob("[0-9][0-9]-*.txt"))
@@ -230,9 +236,10 @@ def load_dialogues():
     # tries the dialogue's own turns: a turn's trigger spelled unlike an opener it folds
     # alike with would lose that spelling to the other dialogue. A number alone is left
     # out: «0» is an answer, «:0» a smiley, not its spelling.
+    # A pattern's own spelling, asterisks and all, is nobody's phrase.
     openers = {}
     for dialogue in dialogues:
-        for trigger in dialogue.turns[0][0]:
+        for trigger in (t for t in dialogue.turns[0][0] if not is_pattern(t)):
             openers.setdefault(compared(trigger), []).append((trigger, dialogue.where))
     for dialogue in dialogues:
         for triggers, _ in dialogue.turns[1:]:

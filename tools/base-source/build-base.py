@@ -15,7 +15,8 @@ Topic files are NN-name.txt in UTF-8, read in name order; their dialogues are nu
 that order, which is also the order the program tries them in. In a topic file:
   ; comment
   (blank line)  ends a dialogue
-  $phrase       a trigger, lower case, written into the base once, as it stands
+  $phrase       a trigger, lower case, written into the base once, as it stands; a `*`
+                standing as a word makes it a pattern, `*` being any run of words
   #reply        a reply; [n] is the user's name, [e] closes the program after the reply
 A dialogue is one or more turns, each a block of triggers then a block of replies.
 

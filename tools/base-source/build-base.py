@@ -485,8 +485,7 @@ def lint_help_reply(dialogue):
 
 # Tumbo has no eyes or ears (PERSONA.md): phrasings in which he sees or hears. «Видно, ты
 # устал» and «вижу, тебе весело» (so it seems), «это видно по мелочам» (of people at large),
-# «не вижу», «приятно слышать» (glad to learn) and the user's own listening are fine. The
-# help file is left to its own lint: «Слышу тебя» is how a crisis line says "I understand".
+# «не вижу», «приятно слышать» (glad to learn) and the user's own listening are fine.
 SENSES = tuple(re.compile(pattern) for pattern in (
     r"\bрад\w*(?: \w+)? видеть\b",  # «рад тебя видеть»
     r"\b(?:это|сразу) видно$|\bвидно сразу$",  # «Это видно!», «сладкоежку видно сразу»
@@ -496,8 +495,6 @@ SENSES = tuple(re.compile(pattern) for pattern in (
 
 
 def lint_senses(dialogue):
-    if dialogue.file == HELP_FILE:
-        return []
     findings = []
     for _, replies in dialogue.numbered_turns():
         for line, reply in replies:

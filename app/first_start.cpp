@@ -3,8 +3,10 @@
 #include <sys/stat.h>
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QThread>
+#include <QWindow>
 
 #include <atomic>
 #include <cerrno>
@@ -21,7 +23,25 @@ bool BaseToInstall(const std::string& bundled, const std::string& folder) {
            errno == ENOENT;
 }
 
+namespace {
+
+// The install's writes and syncs would otherwise hold up the splash's first paint on a busy
+// machine. A platform that never exposes the window is waited for only a moment.
+void WaitForFirstPaint(TForm1& form) {
+    constexpr int kPatienceMs = 500;
+    const QDeadlineTimer deadline(kPatienceMs);
+    const QWindow* window = form.windowHandle();
+    while (window != nullptr && !form.isHidden() && !window->isExposed() &&
+           !deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+    }
+    QCoreApplication::processEvents();
+}
+
+}  // namespace
+
 Opened OpenBehindSplash(TForm1& form, const OpenWithProgress& open) {
+    WaitForFirstPaint(form);
     // Only a change of a whole percent is worth a trip to the window, which outlives the
     // worker.
     auto lastPercent = std::make_shared<std::atomic<int>>(-1);

@@ -243,10 +243,17 @@ void TForm1::Frame61Label2Click() {
 }
 
 void TForm1::Frame61Label1MouseEnter() {
+    // Grey while the base is being prepared.
+    if (!Frame61->Label1->isEnabled()) {
+        return;
+    }
     SetTextColor(Frame61->Label1, Qt::black);
 }
 
 void TForm1::Frame61Label1MouseLeave() {
+    if (!Frame61->Label1->isEnabled()) {
+        return;
+    }
     SetTextColor(Frame61->Label1, kMaroon);
 }
 

@@ -4,7 +4,6 @@
 
 #include <QLabel>
 #include <QProgressBar>
-#include <QTimer>
 
 #include <atomic>
 #include <chrono>
@@ -37,9 +36,11 @@ TEST_F(FirstStart, TheSplashShowsThePreparationThenLoadsTheInstalledBase) {
     TFrame6* splash = form->Frame61;
     std::atomic<bool> seen = false;
     bool preparingShown = false;
-    QTimer::singleShot(0, [&] {
-        preparingShown = test::WaitUntil([&] { return splash->Gauge1->value() == 25; }) &&
-                         splash->isVisible() && splash->Label3->isVisible() &&
+    QObject::connect(splash->Gauge1, &QProgressBar::valueChanged, [&](int value) {
+        if (value != 25 || seen) {
+            return;
+        }
+        preparingShown = splash->isVisible() && splash->Label3->isVisible() &&
                          splash->Label3->text() == QString::fromUtf8("Готовлю базу диалогов…") &&
                          !splash->Label1->isEnabled();
         form->StartLoading();
@@ -50,7 +51,7 @@ TEST_F(FirstStart, TheSplashShowsThePreparationThenLoadsTheInstalledBase) {
     settings.bundled = dir.path().string();
     opening = OpenBehindSplash(*form, [&](const auto& progress) {
         progress(1, 4);
-        while (!seen) {
+        for (int waited = 0; !seen && waited < 5000; ++waited) {
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
         settings.installProgress = progress;

@@ -5,6 +5,7 @@
 
 #include "app/application_setup.h"
 #include "app/base_setup.h"
+#include "app/default_error_box.h"
 #include "app/first_start.h"
 #include "app/single_instance.h"
 #include "app/tform1.h"
@@ -59,6 +60,14 @@ int main(int argc, char* argv[]) {
     }
     if (opened.refused) {
         return tumbo::RefuseFolder(used.folder, *opened.refused);
+    }
+    if (form != nullptr && !opened.warnings.empty() &&
+        tumbo::BaseToInstall(settings.bundled, used.folder)) {
+        // The install failed: the box gives its words rather than those of a missing folder.
+        form.reset();
+        const tumbo::Failure& failed = opened.warnings.front();
+        tumbo::ShowDefaultErrorBox(failed.message, failed.context + "\n" + failed.details);
+        return 1;
     }
     if (!tumbo::DataFolderThere(used.folder)) {
         form.reset();

@@ -166,25 +166,41 @@ void EmptyFolder(FileCalls& calls, const std::string& folder) {
     }
 }
 
-void BuildBase(FileCalls& calls, const std::string& bundled, const std::string& building) {
+void BuildBase(FileCalls& calls, const std::string& bundled, const std::string& building,
+               const InstallProgress& progress) {
     const std::string dialogues = Join(building, base_format::kDialogueFolder);
     MakeFolders(calls, dialogues);
-    for (const std::string& entry : BundledEntries(calls, bundled)) {
+    const std::vector<std::string> entries = BundledEntries(calls, bundled);
+    const std::string words = Join(bundled, base_format::kWordSubstitutions);
+    const std::string version = Join(bundled, base_format::kBundledVersion);
+    const bool hasWords = Exists(calls, words);
+    const bool hasVersion = Exists(calls, version);
+    const int total =
+        static_cast<int>(entries.size()) + 2 + (hasWords ? 1 : 0) + (hasVersion ? 1 : 0);
+    int done = 0;
+    const auto copied = [&] {
+        if (progress) {
+            progress(++done, total);
+        }
+    };
+    for (const std::string& entry : entries) {
         const std::string file = base_format::DialogueFilePath(entry);
         WriteSynced(calls, Join(building, file), ReadBytes(calls, Join(bundled, file)));
+        copied();
     }
     for (const std::string_view name : {base_format::kOptionFile, base_format::kPathList}) {
         WriteSynced(calls, Join(building, name), ReadBytes(calls, Join(bundled, name)));
+        copied();
     }
-    const std::string words = Join(bundled, base_format::kWordSubstitutions);
-    if (Exists(calls, words)) {
+    if (hasWords) {
         WriteSynced(calls, Join(building, base_format::kWordSubstitutions),
                     ReadBytes(calls, words));
+        copied();
     }
-    const std::string version = Join(bundled, base_format::kBundledVersion);
-    if (Exists(calls, version)) {
+    if (hasVersion) {
         WriteSynced(calls, Join(building, base_format::kRecordedVersion),
                     ReadBytes(calls, version));
+        copied();
     }
     SyncFolder(calls, dialogues);
     SyncFolder(calls, building);
@@ -216,7 +232,7 @@ void Complete(FileCalls& calls, const std::string& user, const std::string& bund
 }  // namespace
 
 InstallResult InstallBundledBase(const std::string& bundled, const std::string& folder,
-                                 FileCalls& calls) {
+                                 FileCalls& calls, const InstallProgress& progress) {
     if (NameTaken(calls, folder)) {
         return InstallResult::kPresent;
     }
@@ -239,7 +255,7 @@ InstallResult InstallBundledBase(const std::string& bundled, const std::string& 
         return InstallResult::kPresent;
     }
     EmptyFolder(calls, building);
-    BuildBase(calls, bundled, building);
+    BuildBase(calls, bundled, building, progress);
     // The lock goes with the folder: it is the new base's lock until this returns.
     if (calls.RenameNoReplace(building.c_str(), folder.c_str()) != 0) {
         const int err = errno;

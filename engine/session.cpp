@@ -34,14 +34,14 @@ std::optional<Failure> FailureOf(const std::exception_ptr& failure) {
 }
 
 void Install(const std::string& bundled, const std::string& folder, FileCalls& calls,
-             Opened& opened) {
+             const InstallProgress& progress, Opened& opened) {
     const auto deadline = std::chrono::steady_clock::now() + kInstallPatience;
     try {
-        InstallResult result = InstallBundledBase(bundled, folder, calls);
+        InstallResult result = InstallBundledBase(bundled, folder, calls, progress);
         while (result == InstallResult::kInstalling &&
                std::chrono::steady_clock::now() < deadline) {
             std::this_thread::sleep_for(kInstallPoll);
-            result = InstallBundledBase(bundled, folder, calls);
+            result = InstallBundledBase(bundled, folder, calls, progress);
         }
         if (result == InstallResult::kInstalled) {
             opened.notes.push_back("first start: the dialogue base is installed in " + folder);
@@ -160,7 +160,7 @@ Opened Session::Open(const std::string& folderAsGiven, const OpenSettings& setti
     const bool bundled = !settings.bundled.empty() && !folder.empty();
     if (!settings.readOnly) {
         if (bundled) {
-            Install(settings.bundled, folder, calls, opened);
+            Install(settings.bundled, folder, calls, settings.installProgress, opened);
         }
         if (!Lock(lockFolder, calls, *impl, opened)) {
             return opened;
@@ -180,6 +180,7 @@ Opened Session::Open(const std::string& folderAsGiven, const OpenSettings& setti
 }
 
 Turn Session::Say(std::string_view typed, const Progress& progress) {
+    impl_->lastAnswer = {};
     Answer answer = impl_->engine.Reply(typed, progress);
     Turn turn;
     turn.lines = std::move(answer.lines);
@@ -199,6 +200,11 @@ Turn Session::Say(std::string_view typed, const Progress& progress) {
         turn.lines.push_back(chat_lines::kNoAnswer);
     }
     turn.answered = !answer.teach && !turn.phrase.empty();
+    if (turn.answered) {
+        const ReplySearch::Match& match = impl_->engine.LastMatch();
+        impl_->lastAnswer = {
+            turn.phrase, match.tier == ReplySearch::Tier::kExact && match.wholePhrase, match.entry};
+    }
     if (answer.closeAfterPause) {
         turn.state = SessionState::kClosing;
     }
@@ -234,6 +240,8 @@ Turn Session::Confirm(const LessonFields& fields) {
         turn.missing = learnt.gap;
         return turn;
     }
+    // The phrase now has the answer just taught.
+    impl_->lastAnswer = {};
     Turn turn;
     turn.lines.push_back(chat_lines::kLearnt);
     turn.failure = FailureOf(learnt.optionsNotSaved);
@@ -252,6 +260,23 @@ Turn Session::Leave() {
 
 bool Session::Teaching() const {
     return impl_->engine.ScratchOpen();
+}
+
+Turn Session::TeachAnew() {
+    Turn turn;
+    if (impl_->readOnly || impl_->lastAnswer.phrase.empty() || Teaching()) {
+        return turn;
+    }
+    turn.phrase = impl_->lastAnswer.phrase;
+    turn.failure = Impl::Try([this] { impl_->engine.StartLesson(); });
+    if (!turn.failure) {
+        turn.state = SessionState::kTeaching;
+    }
+    return turn;
+}
+
+AnsweredPhrase Session::LastAnswer() const {
+    return impl_->lastAnswer;
 }
 
 LessonPlace Session::TeachingPlace() const {

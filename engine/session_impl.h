@@ -52,6 +52,7 @@ public:
     BaseEditor editor;
     std::unique_ptr<BaseLock> lock;
     bool readOnly = false;
+    AnsweredPhrase lastAnswer;
 
 private:
     std::map<int, std::function<void()>> observers_;

@@ -92,6 +92,13 @@ void KnowledgeWindow::Open(const QRect& chat) {
     activateWindow();
 }
 
+void KnowledgeWindow::OpenOn(const QRect& chat, const std::string& entry) {
+    SearchField->clear();
+    Open(chat);
+    SelectEntry(entry);
+    DialogueText->setFocus();
+}
+
 // The first time beside the chat, so both can be seen; where there is no room, in the
 // middle of the screen, wholly on it. Later it opens where the user left it.
 void KnowledgeWindow::PlaceBeside(const QRect& chat) {

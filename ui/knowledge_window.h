@@ -36,6 +36,8 @@ public:
     // Shows the window with the base as it is now, the first time beside `chat` (the main
     // window's frame), or brings it to the front.
     void Open(const QRect& chat);
+    // The same, with the search cleared and `entry` (a path-list entry) chosen to be edited.
+    void OpenOn(const QRect& chat, const std::string& entry);
     // Reads the list again, keeping the selection and any unsaved text of a dialogue still
     // there.
     void Refresh();

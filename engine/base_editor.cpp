@@ -48,6 +48,11 @@ std::vector<std::string> DialogueFileLines(const std::vector<std::string>& text)
         if (line == base_format::kEndLine) {
             throw DialogueTextError(number, Cp1251(u8"строку #END программа допишет сама"));
         }
+        if (line.size() > LineReader::kMaxLineLength) {
+            throw DialogueTextError(number, Cp1251(u8"строка длиннее ").str() +
+                                                std::to_string(LineReader::kMaxLineLength) +
+                                                Cp1251(u8" знаков, программа её не прочтёт").str());
+        }
         numbers.push_back(number);
         switch (places.Next(line).kind) {
             case DialogueLines::Kind::kTrigger:
@@ -83,7 +88,8 @@ std::vector<std::string> DialogueFileLines(const std::vector<std::string>& text)
     return lines;
 }
 
-std::vector<std::string> ReadForgottenOpeners(const std::string& programDir, FileCalls& calls) {
+std::vector<std::string> ReadForgottenOpeners(const std::string& programDir, FileCalls& calls,
+                                              bool* textAfterMark) {
     std::vector<std::string> openers;
     LineReader file(calls);
     try {
@@ -101,6 +107,9 @@ std::vector<std::string> ReadForgottenOpeners(const std::string& programDir, Fil
             openers.push_back(line);
         }
     }
+    if (textAfterMark != nullptr) {
+        *textAfterMark = file.TextAfterEndMark();
+    }
     file.Close();
     return openers;
 }
@@ -117,6 +126,8 @@ std::vector<std::string> BaseEditor::ReadPathList() {
 }
 
 void BaseEditor::RewriteLines(const std::string& path, const std::vector<std::string>& lines) {
+    // What a hand edit left after the file's end mark is kept aside, as an append keeps it.
+    end_mark::KeepWhatFollows(calls_, path);
     ReplacingFile file(calls_);
     file.Start(path);
     for (const std::string& line : lines) {
@@ -204,8 +215,6 @@ void BaseEditor::Forget(const std::string& entry) {
     // back an update's dialogue the base already has an opener of.
     RecordForgotten(openers);
     // From here on the dialogue is forgotten: the path list decides what the search reads.
-    // What a hand edit left after its end mark is kept aside, as an append keeps it.
-    end_mark::KeepWhatFollows(calls_, pathList);
     RewriteLines(pathList, kept);
     std::exception_ptr failure;
     if (present) {

@@ -29,13 +29,16 @@ private:
 // The lines of a dialogue file made from edited text (tags kept, no "#END"): blank lines
 // dropped, triggers lower-cased by the program's rule, "#END" added. Throws
 // DialogueTextError when a reply comes before any trigger, the last turn has no reply, a
-// line has neither tag, a trigger or reply is empty, or a line is "#END".
+// line has neither tag, a trigger or reply is empty, a line is "#END" or longer than a
+// reader of the base takes.
 std::vector<std::string> DialogueFileLines(const std::vector<std::string>& text);
 
-// The openers forgotten so far, in the order they were forgotten; none when the file is
-// not there. Throws InOutError.
+// The openers forgotten so far, in the order they were forgotten, up to the file's end mark;
+// none when the file is not there. `textAfterMark`, when given, says whether more than
+// blanks follows the mark. Throws InOutError.
 std::vector<std::string> ReadForgottenOpeners(const std::string& programDir,
-                                              FileCalls& calls = SystemFileCalls());
+                                              FileCalls& calls = SystemFileCalls(),
+                                              bool* textAfterMark = nullptr);
 
 // What the base window does to the engine's base: lists, reads, saves and forgets
 // dialogues. It writes only under the base's lock the program holds, and every change

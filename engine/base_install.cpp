@@ -3,7 +3,10 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -47,17 +50,20 @@ private:
     int fd_;
 };
 
-// At most `limit` bytes of a file, which must exist.
-std::string ReadBytes(FileCalls& calls, const std::string& path,
-                      std::size_t limit = static_cast<std::size_t>(-1)) {
+constexpr std::uint64_t kWholeFile = static_cast<std::uint64_t>(-1);
+
+// Hands `take` the first `limit` bytes of a file, which must exist, a chunk at a time: a
+// file of any size costs one chunk.
+void ReadChunks(FileCalls& calls, const std::string& path, std::uint64_t limit,
+                const std::function<void(std::string_view)>& take) {
     Descriptor fd(calls, calls.Open(path.c_str(), O_RDONLY | O_CLOEXEC, 0));
     if (fd.get() < 0) {
         Fail(calls, errno, "open for reading", path);
     }
-    std::string bytes;
     std::vector<char> buffer(kChunk);
-    while (bytes.size() < limit) {
-        const ssize_t got = calls.Read(fd.get(), buffer.data(), buffer.size());
+    while (limit > 0) {
+        const ssize_t got =
+            calls.Read(fd.get(), buffer.data(), std::min<std::uint64_t>(buffer.size(), limit));
         if (got < 0) {
             if (errno == EINTR) {
                 continue;
@@ -67,21 +73,50 @@ std::string ReadBytes(FileCalls& calls, const std::string& path,
         if (got == 0) {
             break;
         }
-        bytes.append(buffer.data(), static_cast<std::size_t>(got));
+        take(std::string_view(buffer.data(), static_cast<std::size_t>(got)));
+        limit -= static_cast<std::uint64_t>(got);
     }
-    return bytes.size() > limit ? bytes.substr(0, limit) : bytes;
 }
 
-// A new file with these bytes, on the disk when this returns (its name is not yet).
-void WriteSynced(FileCalls& calls, const std::string& path, std::string_view bytes) {
+// Whether the first `size` bytes of two files are there and the same.
+bool SameStart(FileCalls& calls, const std::string& one, const std::string& other,
+               std::uint64_t size) {
+    std::string theirs;
+    std::uint64_t compared = 0;
+    bool same = true;
+    Descriptor fd(calls, calls.Open(other.c_str(), O_RDONLY | O_CLOEXEC, 0));
+    if (fd.get() < 0) {
+        Fail(calls, errno, "open for reading", other);
+    }
+    ReadChunks(calls, one, size, [&](std::string_view ours) {
+        theirs.resize(ours.size());
+        std::size_t have = 0;
+        while (same && have < theirs.size()) {
+            const ssize_t got = calls.Read(fd.get(), theirs.data() + have, theirs.size() - have);
+            if (got < 0 && errno != EINTR) {
+                Fail(calls, errno, "read", other);
+            }
+            same = got != 0;
+            have += got > 0 ? static_cast<std::size_t>(got) : 0;
+        }
+        same = same && ours == theirs;
+        compared += ours.size();
+    });
+    return same && compared == size;
+}
+
+// A new file with the bytes of `from`, on the disk when this returns (its name is not yet).
+void CopySynced(FileCalls& calls, const std::string& from, const std::string& path) {
     Descriptor fd(calls, calls.Open(path.c_str(),
                                     O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644));
     if (fd.get() < 0) {
         Fail(calls, errno, "create", path);
     }
-    if (const int err = file_access::WriteAll(calls, fd.get(), bytes); err != 0) {
-        Fail(calls, err, "write", path);
-    }
+    ReadChunks(calls, from, kWholeFile, [&](std::string_view bytes) {
+        if (const int err = file_access::WriteAll(calls, fd.get(), bytes); err != 0) {
+            Fail(calls, err, "write", path);
+        }
+    });
     if (calls.Fsync(fd.get()) != 0) {
         Fail(calls, errno, "sync", path);
     }
@@ -185,21 +220,19 @@ void BuildBase(FileCalls& calls, const std::string& bundled, const std::string& 
     };
     for (const std::string& entry : entries) {
         const std::string file = base_format::DialogueFilePath(entry);
-        WriteSynced(calls, Join(building, file), ReadBytes(calls, Join(bundled, file)));
+        CopySynced(calls, Join(bundled, file), Join(building, file));
         copied();
     }
     for (const std::string_view name : {base_format::kOptionFile, base_format::kPathList}) {
-        WriteSynced(calls, Join(building, name), ReadBytes(calls, Join(bundled, name)));
+        CopySynced(calls, Join(bundled, name), Join(building, name));
         copied();
     }
     if (hasWords) {
-        WriteSynced(calls, Join(building, base_format::kWordSubstitutions),
-                    ReadBytes(calls, words));
+        CopySynced(calls, words, Join(building, base_format::kWordSubstitutions));
         copied();
     }
     if (hasVersion) {
-        WriteSynced(calls, Join(building, base_format::kRecordedVersion),
-                    ReadBytes(calls, version));
+        CopySynced(calls, version, Join(building, base_format::kRecordedVersion));
         copied();
     }
     SyncFolder(calls, dialogues);
@@ -217,15 +250,14 @@ bool HalfCopied(FileCalls& calls, const std::string& user, const std::string& bu
         !Exists(calls, bundled, &bundledInfo) || userInfo.st_size >= bundledInfo.st_size) {
         return false;
     }
-    const std::string have = ReadBytes(calls, user, static_cast<std::size_t>(userInfo.st_size));
-    return ReadBytes(calls, bundled, have.size()) == have;
+    return SameStart(calls, user, bundled, static_cast<std::uint64_t>(userInfo.st_size));
 }
 
 void Complete(FileCalls& calls, const std::string& user, const std::string& bundled) {
-    const std::string bytes = ReadBytes(calls, bundled);
     ReplacingFile file(calls);
     file.Start(user);
-    file.WriteBytes(bytes);
+    ReadChunks(calls, bundled, kWholeFile,
+               [&file](std::string_view bytes) { file.WriteBytes(bytes); });
     file.Commit();
 }
 
@@ -273,21 +305,21 @@ int RepairBase(const std::string& bundled, const std::string& folder, FileCalls&
     const std::string bundledList = Join(bundled, base_format::kPathList);
     bool listHalfCopied = HalfCopied(calls, userList, bundledList);
     if (listHalfCopied && NameTaken(calls, userList)) {
-        const std::string have = ReadBytes(calls, userList);
-        listHalfCopied = have.empty()
-                             ? !NameTaken(calls, Join(folder, base_format::kRecordedVersion))
-                             : have.back() != '\n';
+        std::uint64_t size = 0;
+        char last = '\0';
+        ReadChunks(calls, userList, kWholeFile, [&](std::string_view bytes) {
+            size += bytes.size();
+            last = bytes.back();
+        });
+        listHalfCopied = size == 0 ? !NameTaken(calls, Join(folder, base_format::kRecordedVersion))
+                                   : last != '\n';
     }
     std::vector<std::string> entries;
     if (listHalfCopied) {
         entries = BundledEntries(calls, bundled);
     } else {
         LineReader list(calls);
-        list.Open(userList);
-        while (!list.Eof()) {
-            entries.push_back(list.ReadLine());
-        }
-        list.Close();
+        entries = base_format::ReadPathList(list, userList);
     }
     int completed = 0;
     const auto completeIfHalf = [&](std::string_view name) {
@@ -324,7 +356,11 @@ bool BundledVersionRecorded(const std::string& bundled, const std::string& folde
         return true;
     }
     const std::string recorded = Join(folder, base_format::kRecordedVersion);
-    return Exists(calls, recorded) && ReadBytes(calls, recorded) == ReadBytes(calls, version);
+    struct stat recordedInfo {};
+    struct stat versionInfo {};
+    return Exists(calls, recorded, &recordedInfo) && Exists(calls, version, &versionInfo) &&
+           recordedInfo.st_size == versionInfo.st_size &&
+           SameStart(calls, recorded, version, static_cast<std::uint64_t>(versionInfo.st_size));
 }
 
 void RecordBundledVersion(const std::string& bundled, const std::string& folder, FileCalls& calls) {

@@ -81,17 +81,22 @@ public:
 
     int Run() {
         Lines bundledEntries;
+        bool forgottenAfterMark = false;
         try {
             bundledEntries =
                 base_format::ReadPathList(reader_, bundled_ + std::string(base_format::kPathList));
             userEntries_ =
                 base_format::ReadPathList(reader_, user_ + std::string(base_format::kPathList));
-            for (std::string& opener : ReadForgottenOpeners(user_, calls_)) {
+            for (std::string& opener : ReadForgottenOpeners(user_, calls_, &forgottenAfterMark)) {
                 forgottenOpeners_.insert(std::move(opener));
             }
         } catch (const TumboError& error) {
             report_.Failed(Problem::kUnusable, {}, &error);
             return merge_status::kUnusable;
+        }
+        if (forgottenAfterMark) {
+            report_.Failed(Problem::kForgottenAfterEndMark,
+                           std::string(base_format::kForgottenOpeners), nullptr);
         }
         CollectUserOpeners();
         pathList_ = user_ + std::string(base_format::kPathList);

@@ -37,6 +37,11 @@ void MergeNotes::Failed(Problem problem, const std::string& entry, const TumboEr
             return Fail("the dialogue count in " + entry + " is left as it is", error);
         case Problem::kWordsNotAdded:
             return Fail("could not add the bundled word substitutions to " + user_ + entry, error);
+        case Problem::kForgottenAfterEndMark:
+            return Fail(user_ + entry +
+                            " goes on after its end mark (byte 26); what follows it is not read, "
+                            "so it keeps no dialogue out",
+                        error);
     }
 }
 

@@ -65,16 +65,6 @@ TEST_F(BadBase, MissingEndEmptyLinesAndOddBytes) {
     EXPECT_EQ(LastLine(), std::string("Tumbo:\x98\0", 8));
 }
 
-TEST_F(BadBase, ATenMegabyteLineIsJustALongLine) {
-    const std::string huge(10 * 1024 * 1024, 'x');
-    WriteDialogue(2, {"$" + huge, "#huge", "#END"});
-    WritePathList(2);
-    Send("x");
-    EXPECT_EQ(LastLine(), u8"Tumbo:не знаю ответа"_cp);
-    Send(huge);
-    EXPECT_EQ(LastLine(), "Tumbo:huge");
-}
-
 TEST_F(BadBase, OddOptionFiles) {
     dir.Write("opt.tmb", "just a name");
     window.LoadOptions();

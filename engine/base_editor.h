@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/dialogue_reader.h"
@@ -59,6 +60,12 @@ public:
     // forgotten folder. Throws the first failure, after doing what could still be done
     // once the path list no longer names it.
     void Forget(const std::string& entry);
+    // The bundled base a missing dialogue's openers may be read from; empty for none.
+    void SetBundled(std::string folder) { bundled_ = std::move(folder); }
+    // Finishes the forgets a crash interrupted after the path list lost their line: each
+    // unlisted dlg/N.dlg whose openers are all on record as forgotten is moved aside. Only
+    // for the holder of the lock. Returns how many were moved; throws TumboError.
+    int FinishForgets();
     // The path-list entry of the newest lesson of this run still in the base.
     std::optional<std::string> NewestLesson() const;
 
@@ -67,12 +74,14 @@ private:
     void RewriteLines(const std::string& path, const std::vector<std::string>& lines);
     void RecordForgotten(const std::vector<std::string>& openers);
     void MoveAside(const std::string& entry);
+    std::optional<std::vector<std::string>> BundledOpeners(const std::string& entry);
     std::string PathOf(std::string_view name) const;
 
     Engine& engine_;
     FileCalls& calls_;
     LineReader file_;
     DialogueReader reader_;
+    std::string bundled_;
 };
 
 }  // namespace tumbo

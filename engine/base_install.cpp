@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "engine/base_format.h"
+#include "engine/dialogue_path.h"
 #include "platform/base_lock.h"
 #include "platform/errors.h"
 #include "platform/file_access.h"
@@ -184,8 +185,67 @@ std::vector<std::string> BundledEntries(FileCalls& calls, const std::string& bun
     return entries;
 }
 
-// A crash's half-built folder is emptied, whatever the bundled base held then; what
-// cannot be removed is left for the build to fail on.
+// What is at the build folder's name: nothing, a real folder holding only what an install
+// writes there (a crash's half-built base), or anything else, which is never emptied,
+// built in or moved.
+enum class BuildFolder { kNone, kOwn, kForeign };
+
+bool IsInstallsFile(std::string_view name) {
+    for (const std::string_view own :
+         {base_format::kOptionFile, base_format::kPathList, base_format::kWordSubstitutions,
+          base_format::kRecordedVersion}) {
+        if (name == own) {
+            return true;
+        }
+    }
+    return name == BaseLock::kLockFile;
+}
+
+BuildFolder LookAtBuildFolder(FileCalls& calls, const std::string& building) {
+    struct stat info {};
+    const int err = file_access::LookAt(calls, building, info);
+    if (err == ENOENT) {
+        return BuildFolder::kNone;
+    }
+    if (err != 0) {
+        Fail(calls, err, "look at", building);
+    }
+    if (!S_ISDIR(info.st_mode)) {
+        return BuildFolder::kForeign;
+    }
+    bool own = true;
+    const auto isFile = [&](const std::string& path) {
+        return file_access::LookAt(calls, path, info) == 0 && S_ISREG(info.st_mode);
+    };
+    if (calls.ListFolder(building.c_str(), [&](std::string_view name) {
+            const std::string path = Join(building, name);
+            if (name == base_format::kDialogueFolder) {
+                own = own && file_access::LookAt(calls, path, info) == 0 && S_ISDIR(info.st_mode);
+                return;
+            }
+            own = own && IsInstallsFile(name) && isFile(path);
+        }) != 0) {
+        Fail(calls, errno, "list", building);
+    }
+    const std::string dialogues = Join(building, base_format::kDialogueFolder);
+    if (own && file_access::LookAt(calls, dialogues, info) == 0) {
+        calls.ListFolder(dialogues.c_str(), [&](std::string_view name) {
+            own = own && base_format::IsUsualDialogueEntry("dlg\\" + std::string(name)) &&
+                  isFile(Join(dialogues, name));
+        });
+    }
+    return own ? BuildFolder::kOwn : BuildFolder::kForeign;
+}
+
+[[noreturn]] void RefuseBuildFolder(const std::string& building) {
+    throw InOutError(io_code::kAccessDenied, "build the new base in", building, 0,
+                     "something the program did not make is at that name (a link, a file or a "
+                     "folder holding other files); it is left as it is, and the base is "
+                     "installed at the first start after it is removed");
+}
+
+// A crash's half-built folder, which LookAtBuildFolder found the install's own, is emptied;
+// what cannot be removed is left for the build to fail on.
 void EmptyFolder(FileCalls& calls, const std::string& folder) {
     std::vector<std::string> names;
     calls.ListFolder(folder.c_str(), [&names](std::string_view name) { names.emplace_back(name); });
@@ -219,7 +279,7 @@ void BuildBase(FileCalls& calls, const std::string& bundled, const std::string& 
         }
     };
     for (const std::string& entry : entries) {
-        const std::string file = base_format::DialogueFilePath(entry);
+        const std::string file = *dialogue_path::FileOf(entry);
         CopySynced(calls, Join(bundled, file), Join(building, file));
         copied();
     }
@@ -275,10 +335,17 @@ InstallResult InstallBundledBase(const std::string& bundled, const std::string& 
     if (!parent.empty()) {
         MakeFolders(calls, parent);
     }
+    // Never followed through a link, never emptied unless the install made what is there.
+    if (LookAtBuildFolder(calls, building) == BuildFolder::kForeign) {
+        RefuseBuildFolder(building);
+    }
     MakeFolders(calls, building);
     const std::unique_ptr<BaseLock> lock = BaseLock::TryAcquire(building, calls);
     if (lock == nullptr) {
         return InstallResult::kInstalling;
+    }
+    if (LookAtBuildFolder(calls, building) != BuildFolder::kOwn) {
+        RefuseBuildFolder(building);
     }
     // Another start may have finished while this one waited for the lock.
     if (NameTaken(calls, folder)) {
@@ -289,6 +356,9 @@ InstallResult InstallBundledBase(const std::string& bundled, const std::string& 
     EmptyFolder(calls, building);
     BuildBase(calls, bundled, building, progress);
     // The lock goes with the folder: it is the new base's lock until this returns.
+    if (LookAtBuildFolder(calls, building) != BuildFolder::kOwn) {
+        RefuseBuildFolder(building);
+    }
     if (calls.RenameNoReplace(building.c_str(), folder.c_str()) != 0) {
         const int err = errno;
         if (NameTaken(calls, folder)) {
@@ -330,6 +400,9 @@ int RepairBase(const std::string& bundled, const std::string& folder, FileCalls&
             ++completed;
         }
     };
+    // Nothing is completed through a linked dlg.
+    dialogue_path::RequireRealFolders(calls, folder + "/", base_format::kDialogueFolder,
+                                      "complete the dialogues in");
     for (const std::string& entry : entries) {
         if (!base_format::IsUsualDialogueEntry(entry)) {
             continue;  // nothing outside the dialogue folder is written

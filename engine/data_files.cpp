@@ -73,6 +73,21 @@ void Engine::WriteOptionFile(TOptions& options, std::optional<std::size_t> entri
     base_format::WriteOptionLines(calls_, optionPath_, options);
 }
 
+bool Engine::HealStoredCount() {
+    base_format::OptionLines stored = base_format::ReadOptionLines(reader_, optionPath_);
+    if (stored.problem) {
+        return false;
+    }
+    TOptions healed = stored.options;
+    base_format::SetStoredCount(healed, TallyPathList().entries);
+    if (healed.DialogueCount == stored.options.DialogueCount) {
+        return false;
+    }
+    base_format::WriteOptionLines(calls_, optionPath_, healed);
+    LoadOptions();
+    return true;
+}
+
 Engine::PathListTally Engine::TallyPathList() {
     PathListTally tally;
     base_format::PathListEntries list(reader_, pathListPath_);

@@ -1,6 +1,7 @@
 #include "engine/dialogue_commit.h"
 
 #include "engine/base_format.h"
+#include "engine/dialogue_path.h"
 #include "platform/appending_file.h"
 #include "platform/cp1251_literal.h"
 #include "platform/errors.h"
@@ -36,6 +37,8 @@ std::int64_t CommitNumberedDialogue(FileCalls& calls, const std::string& program
                     "its line " + std::to_string(i + 1) + " is longer than " + limit + " bytes"));
         }
     }
+    dialogue_path::RequireRealFolders(calls, programDir, base_format::kDialogueFolder,
+                                      "add a dialogue to");
     NewFile file(calls);
     // A hand-edited path list may not name every file there is: never overwrite one.
     while (!file.Create(programDir + base_format::DialogueEntry(number))) {

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <utility>
 
 #include "engine/base_format.h"
+#include "engine/dialogue_path.h"
 #include "engine/phrase_fold.h"
 #include "engine/phrase_parts.h"
 #include "engine/word_match.h"
@@ -40,6 +42,24 @@ void ReplySearch::Bind(const std::string& programDir) {
     wordsPath_ = programDir_ + std::string(base_format::kWordSubstitutions);
     cache_.Clear();
     substitutionsRead_ = false;
+    reported_.clear();
+}
+
+bool ReplySearch::Allowed(dialogue_path::Checker& checker, const std::string& entry) {
+    try {
+        checker.Require(entry, "read");
+        return true;
+    } catch (const dialogue_path::EntryRefused&) {
+        // Told once a run: the walk goes on without it at every phrase.
+        if (reported_.insert(entry).second && !refused_) {
+            refused_ = std::current_exception();
+        }
+        return false;
+    }
+}
+
+std::exception_ptr ReplySearch::TakeRefused() {
+    return std::exchange(refused_, nullptr);
 }
 
 std::size_t ReplySearch::KeptBytes() const {
@@ -133,8 +153,12 @@ bool ReplySearch::Find(const std::string& phrase, Conversation& conversation,
         return answered({contextEntry_, reader_.LineNumber(), true});
     }
     base_format::PathListEntries list(pathList_, pathListPath_);
+    dialogue_path::Checker checker(calls_, programDir_);
     std::string entry;
     while (list.Next(entry)) {
+        if (!Allowed(checker, entry)) {
+            continue;
+        }
         conversation.CurrentDialogue = entry;
         if (progress) {
             progress(static_cast<int>(walked_ + 1));

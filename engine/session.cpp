@@ -115,6 +115,31 @@ bool Lock(const std::string& folder, FileCalls& calls, Session::Impl& impl, Open
     }
 }
 
+// Finishes what a crash left half done: a forget whose file is still in dlg/, then a
+// stored count that the path list no longer bears out.
+void Heal(const std::string& folder, Session::Impl& impl, Opened& opened) {
+    const std::string shown = folder.empty() ? "." : folder;
+    try {
+        if (const int finished = impl.editor.FinishForgets(); finished > 0) {
+            opened.notes.push_back("finished forgetting " + std::to_string(finished) +
+                                   " dialogue(s) a crash interrupted in " + shown);
+        }
+        // Missing files are for the reading that follows to report.
+        if (impl.engine.HealStoredCount()) {
+            opened.notes.push_back("the dialogue count in " + shown +
+                                   " is set from the path list again");
+        }
+    } catch (const InOutError& error) {
+        if (error.code() != io_code::kFileNotFound) {
+            opened.warnings.push_back(
+                Failure::Of(error, "cannot finish what a crash left half done in " + shown));
+        }
+    } catch (const TumboError& error) {
+        opened.warnings.push_back(
+            Failure::Of(error, "cannot finish what a crash left half done in " + shown));
+    }
+}
+
 }  // namespace
 
 Failure Failure::Of(const TumboError& error, std::string context) {
@@ -174,6 +199,12 @@ Opened Session::Open(const std::string& folderAsGiven, const OpenSettings& setti
     }
     impl->engine.SetProgramDir(folder.empty() ? std::string() : folder + "/");
     impl->engine.BindFiles();
+    if (bundled) {
+        impl->editor.SetBundled(settings.bundled);
+    }
+    if (impl->lock != nullptr) {
+        Heal(folder, *impl, opened);
+    }
     opened.session.reset(new Session(std::move(impl)));
     opened.badOptions = opened.session->ReloadOptions().failure;
     return opened;
@@ -208,6 +239,7 @@ Turn Session::Say(std::string_view typed, const Progress& progress) {
     if (answer.closeAfterPause) {
         turn.state = SessionState::kClosing;
     }
+    turn.failure = FailureOf(answer.skipped);
     return turn;
 }
 

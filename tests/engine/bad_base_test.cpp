@@ -114,7 +114,7 @@ TEST_F(BadBase, BlankPathListLinesAreSkipped) {
 // keeping the line; the entries before it still answer.
 TEST_F(BadBase, AnOverLongPathListLineIsAnErrorNamingIt) {
     for (const std::size_t length : {std::size_t{4096}, std::size_t{4097}, std::size_t{1} << 22}) {
-        dir.Write("path.tmb", "dlg\\1.dlg\r\n" + std::string(length, 'x') + "\r\n");
+        dir.Write("path.tmb", "dlg\\1.dlg\r\ndlg\\" + std::string(length - 4, 'x') + "\r\n");
         EXPECT_EQ(ErrorOf("ok"), "");
         try {
             Send("zz");

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "engine/base_format.h"
+#include "engine/dialogue_path.h"
 #include "engine/engine.h"
 #include "platform/base_lock.h"
 #include "platform/errors.h"
@@ -114,6 +115,13 @@ void Engine::RemoveStaleTemporaries(const std::string& programDir, FileCalls& ca
             return false;
         },
         calls);
+    // Nothing is removed through a linked dlg.
+    try {
+        dialogue_path::RequireRealFolders(calls, programDir, base_format::kDialogueFolder,
+                                          "remove temporaries in");
+    } catch (const TumboError&) {
+        return;
+    }
     RemoveTemporariesIn(
         programDir + std::string(base_format::kDialogueFolder),
         [](std::string_view name) {

@@ -19,6 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using test::CrLfLines;
+using test::operator""_cp;
 
 TEST(DialoguePath, OnlyFilesInsideTheDialogueFolder) {
     for (const char* entry : {"dlg\\1.dlg", "dlg/1.dlg", "dlg\\sub\\x.dlg", "dlg\\.\\1.dlg",
@@ -158,5 +159,54 @@ TEST(DataEdges, HostileEntriesAndLinksTouchNothingOutside) {
     }
 }
 
+// A dialogue whose file is gone is forgotten by its line; its openers come from the bundled
+// base only when the bundled dialogue of that name is known to be it.
+TEST(DataEdges, AMissingFileIsForgottenWithTheBundledOpenersOrSaysTheyAreUnknown) {
+    struct Case {
+        const char* name;
+        bool bundledHasIt;
+        bool numberForgottenBefore;
+        bool openersKnown;
+    };
+    for (const Case& c : {Case{"the same bundled dialogue", true, false, true},
+                          Case{"none in the bundled base", false, false, false},
+                          Case{"its number was forgotten before", true, true, false}}) {
+        SCOPED_TRACE(c.name);
+        test::TempDir base;
+        test::TempDir bundled;
+        for (const test::TempDir* dir : {&base, &bundled}) {
+            dir->Write("opt.tmb", test::OptionFile("me", 2));
+            dir->Write("dlg/1.dlg", CrLfLines({"$ok", "#fine", "#END"}));
+            dir->Write("dlg/2.dlg", CrLfLines({"$gone", "$away", "#bye", "#END"}));
+        }
+        base.Write("path.tmb", CrLfLines({"dlg\\1.dlg", "dlg\\2.dlg"}));
+        bundled.Write("path.tmb",
+                      CrLfLines(c.bundledHasIt
+                                    ? std::initializer_list<std::string>{"dlg\\1.dlg", "dlg\\2.dlg"}
+                                    : std::initializer_list<std::string>{"dlg\\1.dlg"}));
+        if (c.numberForgottenBefore) {
+            base.Write("dlg/forgotten/2.dlg", CrLfLines({"$older", "#one", "#END"}));
+        }
+        test::FakeClock clock;
+        OpenSettings settings;
+        settings.clock = &clock;
+        settings.bundled = bundled.path().string();
+        settings.updates = false;
+        Opened opened = Session::Open(base.path().string(), settings);
+        ASSERT_TRUE(opened.session);
+        fs::remove(base.path() / "dlg/2.dlg");
+
+        const std::optional<Failure> failure = opened.session->Forget("dlg\\2.dlg");
+        EXPECT_EQ(base.Read("path.tmb"), CrLfLines({"dlg\\1.dlg"}));
+        EXPECT_EQ(base.Read("opt.tmb"), test::OptionFile("me", 1));
+        EXPECT_EQ(base.Read("forgotten.tmb"), c.openersKnown ? CrLfLines({"gone", "away"}) : "");
+        EXPECT_EQ(failure.has_value(), !c.openersKnown);
+        if (failure) {
+            EXPECT_NE(failure->message.find(u8"обновление базы может вернуть"_cp),
+                      std::string::npos);
+            EXPECT_NE(failure->details.find("dlg/2.dlg"), std::string::npos);
+        }
+    }
+}
 }  // namespace
 }  // namespace tumbo

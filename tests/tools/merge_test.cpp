@@ -293,6 +293,7 @@ TEST_F(MergeTool, AFailureAddsWholeDialoguesOrNothing) {
                 break;  // no call of that kind is left to fail
             }
             ++faultsMet;
+            EXPECT_NE(run.err.find("File: /"), std::string::npos) << run.err;
             ExpectWholeAdditions(dir.Read("path.tmb"));
             const std::string options = dir.Read("opt.tmb");
             EXPECT_TRUE(options == UserOptions(2) || options == UserOptions(3) ||
@@ -308,6 +309,23 @@ TEST_F(MergeTool, AFailureAddsWholeDialoguesOrNothing) {
 
 // The user's words.tmb, or none, and the bundled one: what the user's holds after a merge
 // and what the merge says it added.
+// A linked dlg would take the new dialogues out of the data folder: nothing is written.
+TEST_F(MergeTool, ALinkedDialogueFolderIsRefused) {
+    test::TempDir elsewhere;
+    std::filesystem::rename(dir.path() / "dlg", elsewhere.path() / "dlg");
+    elsewhere.Write("dlg/9.dlg.tmp", "not the merge's to remove");
+    std::filesystem::create_directory_symlink(elsewhere.path() / "dlg", dir.path() / "dlg");
+    const auto names = elsewhere.Names("dlg");
+    const auto run = Merge();
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("File: " + dir.file("dlg")), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("symbolic link"), std::string::npos) << run.err;
+    EXPECT_EQ(dir.Read("path.tmb"), kUserPathList);
+    EXPECT_EQ(dir.Read("opt.tmb"), UserOptions(2));
+    EXPECT_EQ(elsewhere.Names("dlg"), names);
+    EXPECT_TRUE(elsewhere.Exists("dlg/9.dlg.tmp"));
+}
+
 TEST_F(MergeTool, WordsTheUserDoesNotGiveAreAddedAndTheUsersLinesStay) {
     struct Row {
         const char* name;

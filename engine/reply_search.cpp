@@ -146,6 +146,10 @@ bool ReplySearch::Find(const std::string& phrase, Conversation& conversation,
         return true;
     };
 
+    dialogue_path::Checker checker(calls_, programDir_);
+    if (!contextEntry_.empty() && !Allowed(checker, contextEntry_)) {
+        contextEntry_.clear();
+    }
     // Whatever the current dialogue holds, a phrase it cannot answer goes on to the base.
     if (!contextEntry_.empty() &&
         SearchDialogue(contextEntry_,
@@ -153,7 +157,6 @@ bool ReplySearch::Find(const std::string& phrase, Conversation& conversation,
         return answered({contextEntry_, reader_.LineNumber(), true});
     }
     base_format::PathListEntries list(pathList_, pathListPath_);
-    dialogue_path::Checker checker(calls_, programDir_);
     std::string entry;
     while (list.Next(entry)) {
         if (!Allowed(checker, entry)) {

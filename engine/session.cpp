@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <exception>
+#include <functional>
 #include <thread>
 
 #include "engine/base_format.h"
@@ -116,28 +117,27 @@ bool Lock(const std::string& folder, FileCalls& calls, Session::Impl& impl, Open
 }
 
 // Finishes what a crash left half done: a forget whose file is still in dlg/, then a
-// stored count that the path list no longer bears out.
+// stored count that the path list no longer bears out. Each is tried on its own.
 void Heal(const std::string& folder, Session::Impl& impl, Opened& opened) {
     const std::string shown = folder.empty() ? "." : folder;
-    try {
-        if (const int finished = impl.editor.FinishForgets(); finished > 0) {
-            opened.notes.push_back("finished forgetting " + std::to_string(finished) +
-                                   " dialogue(s) a crash interrupted in " + shown);
+    const auto attempt = [&](const std::function<bool()>& step, const std::string& note) {
+        try {
+            if (step()) {
+                opened.notes.push_back(note);
+            }
+        } catch (const TumboError& error) {
+            // Missing files are for the reading that follows to report.
+            const auto* inOut = dynamic_cast<const InOutError*>(&error);
+            if (inOut == nullptr || inOut->code() != io_code::kFileNotFound) {
+                opened.warnings.push_back(
+                    Failure::Of(error, "cannot finish what a crash left half done in " + shown));
+            }
         }
-        // Missing files are for the reading that follows to report.
-        if (impl.engine.HealStoredCount()) {
-            opened.notes.push_back("the dialogue count in " + shown +
-                                   " is set from the path list again");
-        }
-    } catch (const InOutError& error) {
-        if (error.code() != io_code::kFileNotFound) {
-            opened.warnings.push_back(
-                Failure::Of(error, "cannot finish what a crash left half done in " + shown));
-        }
-    } catch (const TumboError& error) {
-        opened.warnings.push_back(
-            Failure::Of(error, "cannot finish what a crash left half done in " + shown));
-    }
+    };
+    attempt([&] { return impl.editor.FinishForgets() > 0; },
+            "finished forgetting what a crash interrupted in " + shown);
+    attempt([&] { return impl.engine.HealStoredCount(); },
+            "the dialogue count in " + shown + " is set from the path list again");
 }
 
 }  // namespace

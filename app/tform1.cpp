@@ -258,17 +258,23 @@ void TForm1::createTimers() {
 
 void TForm1::N6Click() {
     if (knowledge_ == nullptr) {
-        // Boxes of the base window's handlers belong to it, not to the chat behind it.
+        // Boxes of the base window's handlers belong to it, not to the chat behind it, also
+        // after a guarded step inside a handler has ended.
         auto guard = [this](const std::function<void()>& handler) {
+            QWidget* const owner = tumbo::BoxOwner();
             tumbo::SetBoxOwner(knowledge_.get());
             Guarded(handler);
-            tumbo::SetBoxOwner(this);
+            tumbo::SetBoxOwner(owner);
         };
         knowledge_ = std::make_unique<KnowledgeWindow>(
             session_, guard, [this] { ApplyOptions(session_.Options()); });
         knowledge_->setWindowIcon(windowIcon());
     }
-    knowledge_->Open(frameGeometry());
+    const QRect client = geometry();
+    const QRect frame = frameGeometry();
+    knowledge_->Open(frame, QRect(Edit1->mapToGlobal(QPoint()), Edit1->size()),
+                     {client.left() - frame.left(), client.top() - frame.top(),
+                      frame.right() - client.right(), frame.bottom() - client.bottom()});
 }
 
 void TForm1::PlaceOnScreen() {

@@ -75,7 +75,7 @@ protected:
 private:
     // What a change reads at once before the window shows it; a big base reads on in
     // slices between the chat's events.
-    static constexpr int kFirstReadMs = 100;
+    static constexpr int kFirstReadMs = 50;
     static constexpr int kSliceMs = 12;
 
     static QString Title();

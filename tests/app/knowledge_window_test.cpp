@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTreeView>
 
+#include <cstring>
 #include <filesystem>
 
 #include "support/window_fixture.h"
@@ -291,6 +292,44 @@ TEST_F(BaseWindow, AFailedForgetsBoxIsModalToTheBaseWindow) {
     SetMessageBoxHandler(previous);
     ASSERT_EQ(parents.size(), 1u);
     EXPECT_EQ(parents[0], window);
+}
+
+// Rows read after a search was typed join it in their place, in either order.
+TEST(DialogueList, RowsReadWhileASearchStandsJoinItInOrder) {
+    const auto row = [](const char* entry, const char* text) {
+        DialogueRow made;
+        made.entry = entry;
+        made.texts = std::string(text) + text + text + "\n";
+        made.openerSize = made.replySize = static_cast<std::uint16_t>(std::strlen(text));
+        return made;
+    };
+    struct Case {
+        bool newestFirst;
+        std::vector<std::size_t> readOrder;
+        QStringList shown;
+    };
+    const Case cases[] = {
+        {false, {3, 0, 2, 1}, {"x1", "x3", "x4"}},
+        {true, {2, 0, 3, 1}, {"x4", "x3", "x1"}},
+    };
+    for (const Case& c : cases) {
+        DialogueListModel model;
+        model.SetNewestFirst(c.newestFirst);
+        model.SetRows({row("x1", "ab"), row("x2", "cd"), row("x3", "abc"), row("x4", "zab")});
+        model.SetFilter("ab");
+        EXPECT_EQ(model.rowCount(), 0) << "nothing read, nothing found";
+        for (const std::size_t at : c.readOrder) {
+            DialogueRow& read = model.Row(at);
+            read.state = DialogueRow::State::kRead;
+            model.RowsRead({at}, 1);
+        }
+        QStringList shown;
+        for (int i = 0; i < model.rowCount(); ++i) {
+            shown.append(model.index(i, DialogueListModel::kNumberColumn).data().toString());
+        }
+        EXPECT_EQ(shown, c.shown) << c.newestFirst;
+        EXPECT_EQ(model.ReadCount(), 4u);
+    }
 }
 
 }  // namespace

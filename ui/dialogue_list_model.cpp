@@ -104,6 +104,24 @@ void DialogueListModel::SetRows(std::vector<DialogueRow> rows) {
     endResetModel();
 }
 
+void DialogueListModel::Remove(std::size_t at) {
+    const auto where = std::find(shown_.begin(), shown_.end(), at);
+    const bool shown = where != shown_.end();
+    const int row = static_cast<int>(where - shown_.begin());
+    if (shown) {
+        beginRemoveRows({}, row, row);
+        shown_.erase(where);
+    }
+    for (std::size_t& index : shown_) {
+        index -= index > at ? 1 : 0;
+    }
+    read_ -= rows_[at].state != DialogueRow::State::kUnread ? 1 : 0;
+    rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(at));
+    if (shown) {
+        endRemoveRows();
+    }
+}
+
 void DialogueListModel::Clear() {
     beginResetModel();
     std::vector<DialogueRow>().swap(rows_);

@@ -29,6 +29,8 @@ public:
 
     // Takes the path list's rows, keeping what was read of the dialogues still in it.
     void SetRows(std::vector<DialogueRow> rows);
+    // Drops one row, the others keeping their places.
+    void Remove(std::size_t at);
     // Drops every row and gives their memory back.
     void Clear();
     // Shows only the read rows whose folded texts hold `wanted`; all rows when it is empty.
@@ -51,6 +53,8 @@ public:
     const DialogueRow* RowOf(std::string_view entry) const;
     std::size_t IndexOf(std::string_view entry) const;
     const std::string& EntryAt(int shownRow) const;
+    // The index into the rows of a row shown.
+    std::size_t IndexAt(int shownRow) const { return shown_[static_cast<std::size_t>(shownRow)]; }
 
 private:
     bool Shows(const DialogueRow& row) const;

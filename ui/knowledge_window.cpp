@@ -47,6 +47,10 @@ KnowledgeWindow::KnowledgeWindow(Session& session, Guard guard, std::function<vo
     // A lesson taught while the window is open joins its list once the lesson's handler
     // is over.
     watch_ = session_.Watch([this] {
+        // The window's own changes update the list themselves.
+        if (changing_) {
+            return;
+        }
         QTimer::singleShot(0, this, [this] {
             if (isVisible()) {
                 guard_([this] { Refresh(); });
@@ -121,6 +125,11 @@ void KnowledgeWindow::Refresh() {
     // Whatever fails, the list never shows dialogues that may be gone.
     model_->SetRows(std::move(rows.value));
     unreadFrom_ = 0;
+    // The dialogue being edited stays found by a search that finds it.
+    if (const std::size_t at = model_->IndexOf(shownEntry_);
+        !shownEntry_.empty() && at < model_->Count()) {
+        ReadRows({at});
+    }
     ReadSome(kFirstReadMs);
     AfterListChanged();
     ThrowIfFailed(rows.failure);
@@ -134,6 +143,18 @@ void KnowledgeWindow::ReadSome(int budgetMs) {
     QElapsedTimer timer;
     timer.start();
     std::vector<std::size_t> read;
+    // The rows in sight first, wherever the list was scrolled or turned.
+    const QModelIndex top = DialogueList->indexAt(QPoint(0, 0));
+    const int rowHeight = std::max(DialogueList->sizeHintForRow(0), 1);
+    const int inSight = top.isValid() ? DialogueList->viewport()->height() / rowHeight + 1 : 0;
+    for (int row = top.row(); row >= 0 && row < std::min(top.row() + inSight, model_->rowCount());
+         ++row) {
+        DialogueRow& seen = model_->Row(model_->IndexAt(row));
+        if (seen.state == DialogueRow::State::kUnread) {
+            session_.ReadRow(seen);
+            read.push_back(model_->IndexAt(row));
+        }
+    }
     while (!timer.hasExpired(budgetMs)) {
         unreadFrom_ = model_->NextUnread(unreadFrom_);
         if (unreadFrom_ == model_->Count()) {
@@ -301,7 +322,10 @@ void KnowledgeWindow::SaveButtonClick() {
     for (const QString& line : DialogueText->toPlainText().split('\n')) {
         lines.push_back(line.toStdString());
     }
-    ThrowIfFailed(session_.Save(entry, lines));
+    changing_ = true;
+    const std::optional<Failure> failure = session_.Save(entry, lines);
+    changing_ = false;
+    ThrowIfFailed(failure);
     // The list's row and the editor show the stored form, lower-cased triggers and all.
     if (const std::size_t at = model_->IndexOf(entry); at < model_->Count()) {
         ReadRows({at});
@@ -339,23 +363,24 @@ void KnowledgeWindow::ForgetAfterAsking(const std::string& entry, const QString&
     const QModelIndex current = DialogueList->currentIndex();
     const bool wasCurrent = current.isValid() && model_->EntryAt(current.row()) == entry;
     const std::string neighbour = wasCurrent ? VisibleNeighbourOf(entry) : std::string();
+    changing_ = true;
+    const std::optional<Failure> failure = session_.Forget(entry);
+    changing_ = false;
     // The list and the count follow whatever part of the forgetting was done, and the
     // keyboard goes on from the dialogue that took the forgotten one's place.
-    const auto afterChange = [this, neighbour] {
-        guard_(countChanged_);
+    guard_(countChanged_);
+    if (const std::size_t at = model_->IndexOf(entry); !failure && at < model_->Count()) {
+        model_->Remove(at);
+        unreadFrom_ -= unreadFrom_ > at ? 1 : 0;
+        AfterListChanged();
+    } else {
         guard_([this] { Refresh(); });
-        if (shownEntry_.empty() && !neighbour.empty()) {
-            SelectEntry(neighbour);
-            DialogueList->setFocus();
-        }
-    };
-    try {
-        ThrowIfFailed(session_.Forget(entry));
-    } catch (...) {
-        afterChange();
-        throw;
     }
-    afterChange();
+    if (shownEntry_.empty() && !neighbour.empty()) {
+        SelectEntry(neighbour);
+        DialogueList->setFocus();
+    }
+    ThrowIfFailed(failure);
     Say(QString::fromUtf8("Забыт диалог «%1».").arg(opener));
 }
 

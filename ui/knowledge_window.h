@@ -118,6 +118,7 @@ private:
     // No row before it is unread.
     std::size_t unreadFrom_ = 0;
     bool selecting_ = false;
+    bool changing_ = false;
     // The dialogue whose text is shown, empty for none.
     std::string shownEntry_;
     // Where the user left the window: its frame's corner and its size.

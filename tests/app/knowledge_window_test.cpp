@@ -294,7 +294,8 @@ TEST_F(BaseWindow, AFailedForgetsBoxIsModalToTheBaseWindow) {
     EXPECT_EQ(parents[0], window);
 }
 
-// Rows read after a search was typed join it in their place, in either order.
+// Rows read after a search was typed join it in their place, in either order, and rows
+// removed leave it.
 TEST(DialogueList, RowsReadWhileASearchStandsJoinItInOrder) {
     const auto row = [](const char* entry, const char* text) {
         DialogueRow made;
@@ -323,12 +324,22 @@ TEST(DialogueList, RowsReadWhileASearchStandsJoinItInOrder) {
             read.state = DialogueRow::State::kRead;
             model.RowsRead({at}, 1);
         }
-        QStringList shown;
-        for (int i = 0; i < model.rowCount(); ++i) {
-            shown.append(model.index(i, DialogueListModel::kNumberColumn).data().toString());
-        }
-        EXPECT_EQ(shown, c.shown) << c.newestFirst;
+        const auto shown = [&model] {
+            QStringList numbers;
+            for (int i = 0; i < model.rowCount(); ++i) {
+                numbers.append(model.index(i, DialogueListModel::kNumberColumn).data().toString());
+            }
+            return numbers;
+        };
+        EXPECT_EQ(shown(), c.shown) << c.newestFirst;
         EXPECT_EQ(model.ReadCount(), 4u);
+        // A forgotten row leaves the others where they were.
+        model.Remove(1);
+        model.Remove(0);
+        QStringList kept = c.shown;
+        kept.removeAll("x1");
+        EXPECT_EQ(shown(), kept) << c.newestFirst;
+        EXPECT_EQ(model.ReadCount(), 2u);
     }
 }
 

@@ -126,8 +126,8 @@ void KnowledgeWindow::Refresh() {
     model_->SetRows(std::move(rows.value));
     unreadFrom_ = 0;
     // The dialogue being edited stays found by a search that finds it.
-    if (const std::size_t at = model_->IndexOf(shownEntry_);
-        !shownEntry_.empty() && at < model_->Count()) {
+    if (const std::size_t at = model_->IndexOf(currentEntry_);
+        !currentEntry_.empty() && at < model_->Count()) {
         ReadRows({at});
     }
     ReadSome(kFirstReadMs);
@@ -192,14 +192,15 @@ void KnowledgeWindow::ApplyFilter() {
 }
 
 void KnowledgeWindow::AfterListChanged() {
-    if (!shownEntry_.empty() && model_->ShownRowOf(shownEntry_) < 0) {
+    if (!currentEntry_.empty() && model_->ShownRowOf(currentEntry_) < 0) {
         // Gone, or hidden by the search: nothing is left to save over it unseen.
+        currentEntry_.clear();
         shownEntry_.clear();
         ClearText();
     }
     // Selecting what is shown already must not read it again over unsaved text.
     selecting_ = true;
-    SelectEntry(shownEntry_);
+    SelectEntry(currentEntry_);
     selecting_ = false;
     UpdateStatus();
     UpdateButtons();
@@ -236,6 +237,7 @@ void KnowledgeWindow::ShowSelected() {
         return;
     }
     const std::string entry = model_->EntryAt(current.row());
+    currentEntry_ = entry;
     // Nothing is shown that could be saved over the wrong file, even if reading fails.
     shownEntry_.clear();
     ClearText();

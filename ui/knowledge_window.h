@@ -119,7 +119,9 @@ private:
     std::size_t unreadFrom_ = 0;
     bool selecting_ = false;
     bool changing_ = false;
-    // The dialogue whose text is shown, empty for none.
+    // The dialogue of the list's current row, and the one whose text is shown (the same, or
+    // empty when its text could not be shown); empty for none.
+    std::string currentEntry_;
     std::string shownEntry_;
     // Where the user left the window: its frame's corner and its size.
     std::optional<QPoint> place_;

@@ -274,6 +274,9 @@ TEST_F(BaseWindow, ADialogueThatCannotBeShownIsANoticeNeverABoxNorAHugeRow) {
         EXPECT_TRUE(window->DialogueText->isReadOnly());
         EXPECT_FALSE(window->SaveButton->isEnabled());
         EXPECT_TRUE(window->ForgetButton->isEnabled()) << "what cannot be shown can be forgotten";
+        window->SearchField->setText(QString::fromUtf8("пока"));
+        EXPECT_TRUE(window->DialogueText->toPlainText().isEmpty()) << "a notice goes with its row";
+        window->SearchField->clear();
         Select(QString::fromUtf8("пока"));
         EXPECT_FALSE(window->DialogueText->isReadOnly());
         EXPECT_TRUE(window->SaveButton->isEnabled());

@@ -39,7 +39,30 @@
 
 namespace tumbo {
 
+namespace {
+
+// A widget's place in screen coordinates.
+QRect OnScreen(const QWidget& widget) {
+    return {widget.mapToGlobal(QPoint()), widget.size()};
+}
+
+// What the window manager adds around a window.
+QMargins FrameMargins(const QWidget& window) {
+    const QRect client = window.geometry();
+    const QRect frame = window.frameGeometry();
+    return {client.left() - frame.left(), client.top() - frame.top(),
+            frame.right() - client.right(), frame.bottom() - client.bottom()};
+}
+
+}  // namespace
+
 TForm1::TForm1(tumbo::Session& session, tumbo::Clock& clock,
+               std::vector<tumbo::Failure> startFailures, QWidget* parent)
+    : TForm1(&session, clock, std::move(startFailures), parent) {}
+
+TForm1::TForm1(tumbo::Clock& clock, QWidget* parent) : TForm1(nullptr, clock, {}, parent) {}
+
+TForm1::TForm1(tumbo::Session* session, tumbo::Clock& clock,
                std::vector<tumbo::Failure> startFailures, QWidget* parent)
     : QMainWindow(parent),
       session_(session),
@@ -61,7 +84,25 @@ TForm1::TForm1(tumbo::Session& session, tumbo::Clock& clock,
     PlaceOnScreen();
     // Boxes belong to this window, also those of the start-up below.
     tumbo::SetBoxOwner(this);
+    if (session_ != nullptr) {
+        FormCreate();
+    } else {
+        Frame61->SayPreparing(0, 0);
+    }
+}
+
+void TForm1::Attach(tumbo::Session& session, std::vector<tumbo::Failure> startFailures) {
+    session_ = &session;
+    startFailures_ = std::move(startFailures);
+    Frame61->SayReady();
     FormCreate();
+    UpdateTeachAnew();
+}
+
+void TForm1::ShowInstallProgress(int done, int total) {
+    if (session_ == nullptr) {
+        Frame61->SayPreparing(done, total);
+    }
 }
 
 TForm1::~TForm1() {
@@ -184,9 +225,20 @@ void TForm1::createMenu() {
     N1->setObjectName("N1");
     N2 = menuBar()->addAction(QString::fromUtf8("Настройки"));
     N2->setObjectName("N2");
-    N6 = menuBar()->addAction(QString::fromUtf8("База"));
+    QMenu* base = menuBar()->addMenu(QString::fromUtf8("База"));
+    base->setObjectName("N6menu");
+    base->setAccessibleName(QString::fromUtf8("База"));
+    base->menuAction()->setObjectName("N6top");
+    N6 = base->addAction(QString::fromUtf8("База диалогов"));
     N6->setObjectName("N6");
     N6->setToolTip(QString::fromUtf8("База диалогов: посмотреть, изменить, забыть"));
+    N7 = base->addAction(QString::fromUtf8("Научить другому ответу"));
+    N7->setObjectName("N7");
+    N7->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    N7->setToolTip(
+        QString::fromUtf8("Научить Тумбо другому ответу на вашу последнюю фразу; доступно после "
+                          "его ответа"));
+    N7->setEnabled(false);
     QMenu* help = menuBar()->addMenu("?");
     help->setObjectName("N3menu");
     help->setAccessibleName(QString::fromUtf8("Справка"));
@@ -196,7 +248,7 @@ void TForm1::createMenu() {
     N4->setObjectName("N4");
     N5 = help->addAction(QString::fromUtf8("О программе"));
     N5->setObjectName("N5");
-    for (QAction* item : {N1, N2, N6, N3}) {
+    for (QAction* item : {N1, N2, base->menuAction(), N3}) {
         item->setVisible(false);
     }
     menuBar()->hide();
@@ -210,6 +262,7 @@ void TForm1::connectHandlers() {
     connect(N4, &QAction::triggered, this, Guard(&TForm1::N4Click));
     connect(N5, &QAction::triggered, this, Guard(&TForm1::N5Click));
     connect(N6, &QAction::triggered, this, Guard(&TForm1::N6Click));
+    connect(N7, &QAction::triggered, this, Guard(&TForm1::N7Click));
     connect(Frame41->Label6, &ClickableLabel::clicked, this, Guard(&TForm1::Frame41Label6Click));
     connect(Frame41->BitBtn1, &QPushButton::clicked, this, Guard(&TForm1::Frame41BitBtn1Click));
     connect(Frame51->Label4, &ClickableLabel::clicked, this, Guard(&TForm1::Frame51Label4Click));
@@ -257,6 +310,30 @@ void TForm1::createTimers() {
 }
 
 void TForm1::N6Click() {
+    OpenKnowledgeWindow().Open(frameGeometry(), OnScreen(*Edit1), FrameMargins(*this));
+}
+
+// After an exact answer a new dialogue could never be found first, so the one that answered
+// is opened to be edited; otherwise a lesson opens with the phrase.
+void TForm1::N7Click() {
+    const tumbo::AnsweredPhrase last = session_->LastAnswer();
+    if (last.phrase.empty() || !N7->isEnabled()) {
+        return;
+    }
+    if (last.exact) {
+        OpenKnowledgeWindow().OpenOn(frameGeometry(), last.entry, OnScreen(*Edit1),
+                                     FrameMargins(*this));
+        return;
+    }
+    ShowTurn(session_->TeachAnew());
+}
+
+void TForm1::UpdateTeachAnew() {
+    N7->setEnabled(session_ != nullptr && Frame61->isHidden() && TopOverlay() == nullptr &&
+                   !session_->LastAnswer().phrase.empty());
+}
+
+KnowledgeWindow& TForm1::OpenKnowledgeWindow() {
     if (knowledge_ == nullptr) {
         // Boxes of the base window's handlers belong to it, not to the chat behind it, also
         // after a guarded step inside a handler has ended.
@@ -267,14 +344,10 @@ void TForm1::N6Click() {
             tumbo::SetBoxOwner(owner);
         };
         knowledge_ = std::make_unique<KnowledgeWindow>(
-            session_, guard, [this] { ApplyOptions(session_.Options()); });
+            *session_, guard, [this] { ApplyOptions(session_->Options()); });
         knowledge_->setWindowIcon(windowIcon());
     }
-    const QRect client = geometry();
-    const QRect frame = frameGeometry();
-    knowledge_->Open(frame, QRect(Edit1->mapToGlobal(QPoint()), Edit1->size()),
-                     {client.left() - frame.left(), client.top() - frame.top(),
-                      frame.right() - client.right(), frame.bottom() - client.bottom()});
+    return *knowledge_;
 }
 
 void TForm1::PlaceOnScreen() {

@@ -41,9 +41,16 @@ public:
     // `startFailures` are shown in boxes once the window is made.
     TForm1(tumbo::Session& session, tumbo::Clock& clock,
            std::vector<tumbo::Failure> startFailures = {}, QWidget* parent = nullptr);
+    // A window whose splash shows while its base is still being prepared: nothing can be
+    // started until Attach gives it the session.
+    explicit TForm1(tumbo::Clock& clock, QWidget* parent = nullptr);
     ~TForm1() override;
 
-    tumbo::Session& session() { return session_; }
+    tumbo::Session& session() { return *session_; }
+    // The prepared base's session; the splash lets loading start.
+    void Attach(tumbo::Session& session, std::vector<tumbo::Failure> startFailures = {});
+    // How far the install of the base has come, shown on the splash.
+    void ShowInstallProgress(int done, int total);
 
     // Shows the window in front of the others with the keyboard, as a later start asks.
     void BringToFront();
@@ -61,6 +68,7 @@ public:
     void N4Click();
     void N5Click();
     void N6Click();
+    void N7Click();
     void Frame61Label1Click();
     void Frame61Label2Click();
     void Frame61Label1MouseEnter();
@@ -112,6 +120,8 @@ public:
     QAction* N4 = nullptr;
     QAction* N5 = nullptr;
     QAction* N6 = nullptr;
+    // «Научить другому ответу» (Ctrl+T), under «База».
+    QAction* N7 = nullptr;
     TFrame2* Frame21 = nullptr;
     TFrame3* Frame31 = nullptr;
     TFrame4* Frame41 = nullptr;
@@ -121,6 +131,8 @@ public:
     KnowledgeWindow* knowledgeWindow() const { return knowledge_.get(); }
 
 private:
+    TForm1(tumbo::Session* session, tumbo::Clock& clock, std::vector<tumbo::Failure> startFailures,
+           QWidget* parent);
     void createWindow();
     void createChatLayout();
     void createInfoBox();
@@ -169,6 +181,9 @@ private:
     // Puts the window's frame at its designed place, or as near as the screen allows.
     void PlaceOnScreen();
     void ShowBordered();
+    KnowledgeWindow& OpenKnowledgeWindow();
+    // Teaching another answer needs an answered phrase and nothing over the chat.
+    void UpdateTeachAnew();
 
 protected:
     bool event(QEvent* event) override;
@@ -201,7 +216,8 @@ private:
     int progressPosition_ = 0;
     bool alphaBlend_ = false;
     int alphaValue_ = 255;
-    tumbo::Session& session_;
+    // Null while the base is being prepared.
+    tumbo::Session* session_ = nullptr;
     tumbo::Clock& clock_;
     std::vector<tumbo::Failure> startFailures_;
     std::unique_ptr<KnowledgeWindow> knowledge_;

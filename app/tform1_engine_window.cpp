@@ -137,9 +137,10 @@ void TForm1::ShowTurn(const tumbo::Turn& turn) {
             break;
     }
     if (IsPanelShown(Frame21)) {
-        const tumbo::LessonPlace place = session_.TeachingPlace();
+        const tumbo::LessonPlace place = session_->TeachingPlace();
         Frame21->SayPlace(place.turn, place.variant, place.phrases, place.answers);
     }
+    UpdateTeachAnew();
     if (turn.failure) {
         ShowFailure(*turn.failure);
     }

@@ -52,8 +52,8 @@ void TForm1::BitBtn1Click() {
         TForm1* form;
         ~ShowFinalPosition() { form->ProgressBar1->setValue(form->progressPosition_); }
     } showFinalPosition{this};
-    ShowTurn(session_.Say(EncodeCp1251(Edit1->text()),
-                          [this](int walked) { SetProgressPosition(walked); }));
+    ShowTurn(session_->Say(EncodeCp1251(Edit1->text()),
+                           [this](int walked) { SetProgressPosition(walked); }));
 }
 
 void TForm1::N1Click() {
@@ -119,6 +119,7 @@ void TForm1::UpdateCovering() {
     for (const Overlay& overlay : overlays_) {
         overlay.panel->setVisible(&overlay == top);
     }
+    UpdateTeachAnew();
     for (QWidget* control : std::initializer_list<QWidget*>{Memo1, BitBtn1, Edit1}) {
         control->setVisible(!splash && top == nullptr);
     }
@@ -148,10 +149,10 @@ void TForm1::EscapeTopPanel() {
 }
 
 void TForm1::Frame21BitBtn1Click() {
-    const tumbo::Turn turn = session_.Confirm(TeachFieldTexts());
+    const tumbo::Turn turn = session_->Confirm(TeachFieldTexts());
     ShowTurn(turn);
     if (turn.state == tumbo::SessionState::kChatting && !turn.failure) {
-        ApplyOptions(session_.Options());
+        ApplyOptions(session_->Options());
     }
 }
 
@@ -170,11 +171,11 @@ QString TForm1::MissingText(tumbo::LessonGap gap) {
 }
 
 void TForm1::Frame21BitBtn2Click() {
-    ShowTurn(session_.Leave());
+    ShowTurn(session_->Leave());
 }
 
 void TForm1::Frame21BitBtn3Click() {
-    const tumbo::Turn turn = session_.Extend(TeachFieldTexts());
+    const tumbo::Turn turn = session_->Extend(TeachFieldTexts());
     if (!turn.failure) {
         ClearTeachFields();
     }
@@ -183,7 +184,7 @@ void TForm1::Frame21BitBtn3Click() {
 }
 
 void TForm1::Frame21BitBtn4Click() {
-    const tumbo::Turn turn = session_.NextPhrase(TeachFieldTexts());
+    const tumbo::Turn turn = session_->NextPhrase(TeachFieldTexts());
     if (!turn.failure) {
         ClearTeachFields();
     }
@@ -209,11 +210,11 @@ void TForm1::Frame31TrackBar1Change() {
 }
 
 void TForm1::Frame31BitBtn1Click() {
-    if (const auto failure = session_.SaveOptions(SettingsFromControls())) {
+    if (const auto failure = session_->SaveOptions(SettingsFromControls())) {
         ShowFailure(*failure);
         return;
     }
-    ApplyOptions(session_.Options());
+    ApplyOptions(session_->Options());
     HidePanel(Frame31);
 }
 
@@ -224,9 +225,9 @@ void TForm1::Frame31BitBtn2Click() {
 
 void TForm1::ReloadOptions() {
     // The lines that could be read are used; the box says what could not.
-    const tumbo::Outcome<bool> read = session_.ReloadOptions();
+    const tumbo::Outcome<bool> read = session_->ReloadOptions();
     if (read.value) {
-        ApplyOptions(session_.Options());
+        ApplyOptions(session_->Options());
     }
     if (read.failure) {
         ShowFailure(*read.failure);
@@ -242,10 +243,17 @@ void TForm1::Frame61Label2Click() {
 }
 
 void TForm1::Frame61Label1MouseEnter() {
+    // Grey while the base is being prepared.
+    if (!Frame61->Label1->isEnabled()) {
+        return;
+    }
     SetTextColor(Frame61->Label1, Qt::black);
 }
 
 void TForm1::Frame61Label1MouseLeave() {
+    if (!Frame61->Label1->isEnabled()) {
+        return;
+    }
     SetTextColor(Frame61->Label1, kMaroon);
 }
 
@@ -258,7 +266,7 @@ void TForm1::Frame61Label2MouseLeave() {
 }
 
 void TForm1::StartLoading() {
-    if (loadingTimer_->isActive()) {
+    if (loadingTimer_->isActive() || session_ == nullptr) {
         return;
     }
     Frame61->Gauge1->show();
@@ -280,7 +288,7 @@ void TForm1::LoadingStep() {
 
 void TForm1::FinishLoading() {
     Frame61->hide();
-    for (QAction* item : {N1, N2, N6, N3}) {
+    for (QAction* item : menuBar()->actions()) {
         item->setVisible(true);
     }
     menuBar()->show();

@@ -19,6 +19,9 @@ struct Answer {
     bool closeAfterPause = false;
     // What stopped the search; the lines before it are still to be shown.
     std::exception_ptr failure;
+    // A path-list entry the search left out for breaking the base's rule, to be shown
+    // after the answer.
+    std::exception_ptr skipped;
 };
 
 }  // namespace tumbo

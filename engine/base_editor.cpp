@@ -4,8 +4,12 @@
 #include <cerrno>
 #include <exception>
 #include <iterator>
+#include <unordered_set>
+
+#include <sys/stat.h>
 
 #include "engine/base_format.h"
+#include "engine/dialogue_path.h"
 #include "engine/phrase.h"
 #include "engine/phrase_fold.h"
 #include "platform/cp1251_literal.h"
@@ -48,6 +52,11 @@ std::vector<std::string> DialogueFileLines(const std::vector<std::string>& text)
         if (line == base_format::kEndLine) {
             throw DialogueTextError(number, Cp1251(u8"строку #END программа допишет сама"));
         }
+        if (line.size() > LineReader::kMaxLineLength) {
+            throw DialogueTextError(number, Cp1251(u8"строка длиннее ").str() +
+                                                std::to_string(LineReader::kMaxLineLength) +
+                                                Cp1251(u8" знаков, программа её не прочтёт").str());
+        }
         numbers.push_back(number);
         switch (places.Next(line).kind) {
             case DialogueLines::Kind::kTrigger:
@@ -83,7 +92,8 @@ std::vector<std::string> DialogueFileLines(const std::vector<std::string>& text)
     return lines;
 }
 
-std::vector<std::string> ReadForgottenOpeners(const std::string& programDir, FileCalls& calls) {
+std::vector<std::string> ReadForgottenOpeners(const std::string& programDir, FileCalls& calls,
+                                              bool* textAfterMark) {
     std::vector<std::string> openers;
     LineReader file(calls);
     try {
@@ -101,6 +111,9 @@ std::vector<std::string> ReadForgottenOpeners(const std::string& programDir, Fil
             openers.push_back(line);
         }
     }
+    if (textAfterMark != nullptr) {
+        *textAfterMark = file.TextAfterEndMark();
+    }
     file.Close();
     return openers;
 }
@@ -117,6 +130,8 @@ std::vector<std::string> BaseEditor::ReadPathList() {
 }
 
 void BaseEditor::RewriteLines(const std::string& path, const std::vector<std::string>& lines) {
+    // What a hand edit left after the file's end mark is kept aside, as an append keeps it.
+    end_mark::KeepWhatFollows(calls_, path);
     ReplacingFile file(calls_);
     file.Start(path);
     for (const std::string& line : lines) {
@@ -127,6 +142,7 @@ void BaseEditor::RewriteLines(const std::string& path, const std::vector<std::st
 
 std::vector<DialogueSummary> BaseEditor::List() {
     std::vector<DialogueSummary> summaries;
+    dialogue_path::Checker checker(calls_, engine_.ProgramDir());
     for (std::string& entry : ReadPathList()) {
         DialogueSummary summary;
         if (base_format::IsUsualDialogueEntry(entry)) {
@@ -135,7 +151,8 @@ std::vector<DialogueSummary> BaseEditor::List() {
         // One file the window cannot read must not hide the others.
         try {
             DialogueLines places;
-            for (const std::string& line : ReadLines(file_, PathOf(entry))) {
+            const std::string path = checker.Require(entry, "read");
+            for (const std::string& line : ReadLines(file_, path)) {
                 const DialogueLines::Kind kind = places.Next(line).kind;
                 if (kind == DialogueLines::Kind::kOther || line == base_format::kEndLine) {
                     continue;
@@ -157,7 +174,8 @@ std::vector<DialogueSummary> BaseEditor::List() {
 }
 
 std::vector<std::string> BaseEditor::ReadText(const std::string& entry) {
-    std::vector<std::string> lines = ReadLines(file_, PathOf(entry));
+    std::vector<std::string> lines =
+        ReadLines(file_, dialogue_path::Require(calls_, engine_.ProgramDir(), entry, "read"));
     while (!lines.empty() && lines.back().empty()) {
         lines.pop_back();
     }
@@ -168,15 +186,16 @@ std::vector<std::string> BaseEditor::ReadText(const std::string& entry) {
 }
 
 void BaseEditor::Save(const std::string& entry, const std::vector<std::string>& text) {
+    const std::string path = dialogue_path::Require(calls_, engine_.ProgramDir(), entry, "save");
     const std::vector<std::string> lines = DialogueFileLines(text);
     const std::vector<std::string> entries = ReadPathList();
     // A file the path list no longer names would come back as one nothing reads.
     if (std::find(entries.begin(), entries.end(), entry) == entries.end()) {
-        throw TumboError(
-            Cp1251(u8"Этого диалога уже нет в базе"),
-            FailureDetails("save", PathOf(entry), 0, "the path list does not name it"));
+        throw TumboError(Cp1251(u8"Этого диалога уже нет в базе"),
+                         FailureDetails("save", path, 0, "the path list does not name it"));
     }
-    RewriteLines(PathOf(entry), lines);
+    // Checked again right before the write: the folders may have changed meanwhile.
+    RewriteLines(dialogue_path::Require(calls_, engine_.ProgramDir(), entry, "save"), lines);
 }
 
 void BaseEditor::Forget(const std::string& entry) {
@@ -189,23 +208,38 @@ void BaseEditor::Forget(const std::string& entry) {
         throw TumboError(Cp1251(u8"Этого диалога уже нет в базе"),
                          FailureDetails("forget", pathList, 0, "it does not name " + entry));
     }
+    const std::string file = dialogue_path::Require(calls_, engine_.ProgramDir(), entry, "forget");
+    // Refused before anything changes: the file could not be moved aside afterwards.
+    dialogue_path::RequireRealFolders(calls_, engine_.ProgramDir(), base_format::kForgottenFolder,
+                                      "move a forgotten dialogue to");
     std::vector<std::string> openers;
     bool present = true;
+    std::optional<TumboError> openersUnknown;
     try {
-        openers = ReadOpeners(reader_, PathOf(entry));
+        openers = ReadOpeners(reader_, file);
     } catch (const InOutError& error) {
         // A listed file that is gone answers nothing: forgetting its line is all there is.
         if (error.code() != io_code::kFileNotFound) {
             throw;
         }
         present = false;
+        if (std::optional<std::vector<std::string>> bundled = BundledOpeners(entry)) {
+            openers = std::move(*bundled);
+        } else {
+            openersUnknown.emplace(
+                Cp1251(u8"Диалог забыт, но его файла уже не было: его первые фразы неизвестны, "
+                       u8"и обновление базы может вернуть его")
+                    .str(),
+                FailureDetails("forget", file, ENOENT,
+                               "the file is gone and the bundled base holds no dialogue known "
+                               "to be the same, so no opener could be recorded in " +
+                                   std::string(base_format::kForgottenOpeners)));
+        }
     }
     // Recorded first: until the path list is rewritten, an opener on record only keeps
     // back an update's dialogue the base already has an opener of.
     RecordForgotten(openers);
     // From here on the dialogue is forgotten: the path list decides what the search reads.
-    // What a hand edit left after its end mark is kept aside, as an append keeps it.
-    end_mark::KeepWhatFollows(calls_, pathList);
     RewriteLines(pathList, kept);
     std::exception_ptr failure;
     if (present) {
@@ -221,6 +255,36 @@ void BaseEditor::Forget(const std::string& entry) {
     }
     if (notSaved) {
         std::rethrow_exception(notSaved);
+    }
+    if (openersUnknown) {
+        throw *openersUnknown;
+    }
+}
+
+std::optional<std::vector<std::string>> BaseEditor::BundledOpeners(const std::string& entry) {
+    if (bundled_.empty()) {
+        return std::nullopt;
+    }
+    try {
+        const std::string bundled = base_format::FolderPrefix(bundled_);
+        const std::vector<std::string> entries =
+            base_format::ReadPathList(file_, bundled + std::string(base_format::kPathList));
+        if (std::find(entries.begin(), entries.end(), entry) == entries.end()) {
+            return std::nullopt;
+        }
+        // A number forgotten before can have been taken again by a lesson or an update:
+        // then the bundled dialogue of that name is not known to be this one.
+        const std::string name = file_access::FileNameOf(*dialogue_path::FileOf(entry));
+        struct stat info {};
+        if (file_access::LookAt(calls_, PathOf(base_format::kForgottenFolder) + "/" + name, info) !=
+            ENOENT) {
+            return std::nullopt;
+        }
+        std::vector<std::string> openers =
+            ReadOpeners(reader_, dialogue_path::Require(calls_, bundled, entry, "read"));
+        return openers.empty() ? std::nullopt : std::optional(std::move(openers));
+    } catch (const TumboError&) {
+        return std::nullopt;
     }
 }
 
@@ -238,12 +302,17 @@ void BaseEditor::RecordForgotten(const std::vector<std::string>& openers) {
 }
 
 void BaseEditor::MoveAside(const std::string& entry) {
+    const std::string& programDir = engine_.ProgramDir();
     const std::string folder = PathOf(base_format::kForgottenFolder);
+    const std::string operation = "move a forgotten dialogue to";
+    dialogue_path::RequireRealFolders(calls_, programDir, base_format::kForgottenFolder, operation);
     if (calls_.Mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST) {
         const int err = errno;
         file_access::Fail(calls_, err, "create the folder", folder);
     }
-    const std::string from = PathOf(base_format::DialogueFilePath(entry));
+    // Looked at again right before the move: made or not by this call, it is a folder.
+    dialogue_path::RequireRealFolders(calls_, programDir, base_format::kForgottenFolder, operation);
+    const std::string from = dialogue_path::Require(calls_, programDir, entry, operation);
     const std::string name = from.substr(from.find_last_of('/') + 1);
     const std::string stem = name.ends_with(".dlg") ? name.substr(0, name.size() - 4) : name;
     for (int copy = 1;; ++copy) {
@@ -261,6 +330,55 @@ void BaseEditor::MoveAside(const std::string& entry) {
     // sure to outlast a power cut, as with every rewrite.
     file_access::SyncFolder(calls_, folder);
     file_access::SyncFolder(calls_, PathOf(base_format::kDialogueFolder));
+}
+
+int BaseEditor::FinishForgets() {
+    const std::string& programDir = engine_.ProgramDir();
+    const std::vector<std::string> recorded = ReadForgottenOpeners(programDir, calls_);
+    if (recorded.empty()) {
+        return 0;
+    }
+    const std::unordered_set<std::string> forgotten(recorded.begin(), recorded.end());
+    std::unordered_set<std::string> listed;
+    for (const std::string& entry : ReadPathList()) {
+        if (const std::optional<std::string> file = dialogue_path::FileOf(entry)) {
+            listed.insert(*file);
+        }
+    }
+    const std::string dialogues(base_format::kDialogueFolder);
+    dialogue_path::RequireRealFolders(calls_, programDir, base_format::kForgottenFolder,
+                                      "finish forgetting in");
+    std::vector<std::string> unlisted;
+    calls_.ListFolder(PathOf(dialogues).c_str(), [&](std::string_view name) {
+        const std::string entry = "dlg\\" + std::string(name);
+        if (base_format::IsUsualDialogueEntry(entry) &&
+            !listed.contains(dialogues + "/" + std::string(name))) {
+            unlisted.push_back(entry);
+        }
+    });
+    int finished = 0;
+    for (const std::string& entry : unlisted) {
+        const std::string path = PathOf(base_format::DialogueFilePath(entry));
+        struct stat info {};
+        if (file_access::LookAt(calls_, path, info) != 0 || !S_ISREG(info.st_mode)) {
+            continue;
+        }
+        // A forget records the openers before the path list loses the line: a file whose
+        // openers are all on record was being forgotten. Any other is left as it is.
+        std::vector<std::string> openers;
+        try {
+            openers = ReadOpeners(reader_, path);
+        } catch (const TumboError&) {
+            continue;
+        }
+        if (openers.empty() || !std::all_of(openers.begin(), openers.end(),
+                                            [&](const auto& o) { return forgotten.contains(o); })) {
+            continue;
+        }
+        MoveAside(entry);
+        ++finished;
+    }
+    return finished;
 }
 
 std::optional<std::string> BaseEditor::NewestLesson() const {

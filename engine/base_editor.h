@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/dialogue_reader.h"
@@ -29,13 +30,16 @@ private:
 // The lines of a dialogue file made from edited text (tags kept, no "#END"): blank lines
 // dropped, triggers lower-cased by the program's rule, "#END" added. Throws
 // DialogueTextError when a reply comes before any trigger, the last turn has no reply, a
-// line has neither tag, a trigger or reply is empty, or a line is "#END".
+// line has neither tag, a trigger or reply is empty, a line is "#END" or longer than a
+// reader of the base takes.
 std::vector<std::string> DialogueFileLines(const std::vector<std::string>& text);
 
-// The openers forgotten so far, in the order they were forgotten; none when the file is
-// not there. Throws InOutError.
+// The openers forgotten so far, in the order they were forgotten, up to the file's end mark;
+// none when the file is not there. `textAfterMark`, when given, says whether more than
+// blanks follows the mark. Throws InOutError.
 std::vector<std::string> ReadForgottenOpeners(const std::string& programDir,
-                                              FileCalls& calls = SystemFileCalls());
+                                              FileCalls& calls = SystemFileCalls(),
+                                              bool* textAfterMark = nullptr);
 
 // What the base window does to the engine's base: lists, reads, saves and forgets
 // dialogues. It writes only under the base's lock the program holds, and every change
@@ -56,6 +60,12 @@ public:
     // forgotten folder. Throws the first failure, after doing what could still be done
     // once the path list no longer names it.
     void Forget(const std::string& entry);
+    // The bundled base a missing dialogue's openers may be read from; empty for none.
+    void SetBundled(std::string folder) { bundled_ = std::move(folder); }
+    // Finishes the forgets a crash interrupted after the path list lost their line: each
+    // unlisted dlg/N.dlg whose openers are all on record as forgotten is moved aside. Only
+    // for the holder of the lock. Returns how many were moved; throws TumboError.
+    int FinishForgets();
     // The path-list entry of the newest lesson of this run still in the base.
     std::optional<std::string> NewestLesson() const;
 
@@ -64,12 +74,14 @@ private:
     void RewriteLines(const std::string& path, const std::vector<std::string>& lines);
     void RecordForgotten(const std::vector<std::string>& openers);
     void MoveAside(const std::string& entry);
+    std::optional<std::vector<std::string>> BundledOpeners(const std::string& entry);
     std::string PathOf(std::string_view name) const;
 
     Engine& engine_;
     FileCalls& calls_;
     LineReader file_;
     DialogueReader reader_;
+    std::string bundled_;
 };
 
 }  // namespace tumbo

@@ -3,13 +3,17 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "engine/base_format.h"
+#include "engine/dialogue_path.h"
 #include "platform/base_lock.h"
 #include "platform/errors.h"
 #include "platform/file_access.h"
@@ -47,17 +51,20 @@ private:
     int fd_;
 };
 
-// At most `limit` bytes of a file, which must exist.
-std::string ReadBytes(FileCalls& calls, const std::string& path,
-                      std::size_t limit = static_cast<std::size_t>(-1)) {
+constexpr std::uint64_t kWholeFile = static_cast<std::uint64_t>(-1);
+
+// Hands `take` the first `limit` bytes of a file, which must exist, a chunk at a time: a
+// file of any size costs one chunk.
+void ReadChunks(FileCalls& calls, const std::string& path, std::uint64_t limit,
+                const std::function<void(std::string_view)>& take) {
     Descriptor fd(calls, calls.Open(path.c_str(), O_RDONLY | O_CLOEXEC, 0));
     if (fd.get() < 0) {
         Fail(calls, errno, "open for reading", path);
     }
-    std::string bytes;
     std::vector<char> buffer(kChunk);
-    while (bytes.size() < limit) {
-        const ssize_t got = calls.Read(fd.get(), buffer.data(), buffer.size());
+    while (limit > 0) {
+        const ssize_t got =
+            calls.Read(fd.get(), buffer.data(), std::min<std::uint64_t>(buffer.size(), limit));
         if (got < 0) {
             if (errno == EINTR) {
                 continue;
@@ -67,21 +74,50 @@ std::string ReadBytes(FileCalls& calls, const std::string& path,
         if (got == 0) {
             break;
         }
-        bytes.append(buffer.data(), static_cast<std::size_t>(got));
+        take(std::string_view(buffer.data(), static_cast<std::size_t>(got)));
+        limit -= static_cast<std::uint64_t>(got);
     }
-    return bytes.size() > limit ? bytes.substr(0, limit) : bytes;
 }
 
-// A new file with these bytes, on the disk when this returns (its name is not yet).
-void WriteSynced(FileCalls& calls, const std::string& path, std::string_view bytes) {
+// Whether the first `size` bytes of two files are there and the same.
+bool SameStart(FileCalls& calls, const std::string& one, const std::string& other,
+               std::uint64_t size) {
+    std::string theirs;
+    std::uint64_t compared = 0;
+    bool same = true;
+    Descriptor fd(calls, calls.Open(other.c_str(), O_RDONLY | O_CLOEXEC, 0));
+    if (fd.get() < 0) {
+        Fail(calls, errno, "open for reading", other);
+    }
+    ReadChunks(calls, one, size, [&](std::string_view ours) {
+        theirs.resize(ours.size());
+        std::size_t have = 0;
+        while (same && have < theirs.size()) {
+            const ssize_t got = calls.Read(fd.get(), theirs.data() + have, theirs.size() - have);
+            if (got < 0 && errno != EINTR) {
+                Fail(calls, errno, "read", other);
+            }
+            same = got != 0;
+            have += got > 0 ? static_cast<std::size_t>(got) : 0;
+        }
+        same = same && ours == theirs;
+        compared += ours.size();
+    });
+    return same && compared == size;
+}
+
+// A new file with the bytes of `from`, on the disk when this returns (its name is not yet).
+void CopySynced(FileCalls& calls, const std::string& from, const std::string& path) {
     Descriptor fd(calls, calls.Open(path.c_str(),
                                     O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644));
     if (fd.get() < 0) {
         Fail(calls, errno, "create", path);
     }
-    if (const int err = file_access::WriteAll(calls, fd.get(), bytes); err != 0) {
-        Fail(calls, err, "write", path);
-    }
+    ReadChunks(calls, from, kWholeFile, [&](std::string_view bytes) {
+        if (const int err = file_access::WriteAll(calls, fd.get(), bytes); err != 0) {
+            Fail(calls, err, "write", path);
+        }
+    });
     if (calls.Fsync(fd.get()) != 0) {
         Fail(calls, errno, "sync", path);
     }
@@ -149,8 +185,67 @@ std::vector<std::string> BundledEntries(FileCalls& calls, const std::string& bun
     return entries;
 }
 
-// A crash's half-built folder is emptied, whatever the bundled base held then; what
-// cannot be removed is left for the build to fail on.
+// What is at the build folder's name: nothing, a real folder holding only what an install
+// writes there (a crash's half-built base), or anything else, which is never emptied,
+// built in or moved.
+enum class BuildFolder { kNone, kOwn, kForeign };
+
+bool IsInstallsFile(std::string_view name) {
+    for (const std::string_view own :
+         {base_format::kOptionFile, base_format::kPathList, base_format::kWordSubstitutions,
+          base_format::kRecordedVersion}) {
+        if (name == own) {
+            return true;
+        }
+    }
+    return name == BaseLock::kLockFile;
+}
+
+BuildFolder LookAtBuildFolder(FileCalls& calls, const std::string& building) {
+    struct stat info {};
+    const int err = file_access::LookAt(calls, building, info);
+    if (err == ENOENT) {
+        return BuildFolder::kNone;
+    }
+    if (err != 0) {
+        Fail(calls, err, "look at", building);
+    }
+    if (!S_ISDIR(info.st_mode)) {
+        return BuildFolder::kForeign;
+    }
+    bool own = true;
+    const auto isFile = [&](const std::string& path) {
+        return file_access::LookAt(calls, path, info) == 0 && S_ISREG(info.st_mode);
+    };
+    if (calls.ListFolder(building.c_str(), [&](std::string_view name) {
+            const std::string path = Join(building, name);
+            if (name == base_format::kDialogueFolder) {
+                own = own && file_access::LookAt(calls, path, info) == 0 && S_ISDIR(info.st_mode);
+                return;
+            }
+            own = own && IsInstallsFile(name) && isFile(path);
+        }) != 0) {
+        Fail(calls, errno, "list", building);
+    }
+    const std::string dialogues = Join(building, base_format::kDialogueFolder);
+    if (own && file_access::LookAt(calls, dialogues, info) == 0) {
+        calls.ListFolder(dialogues.c_str(), [&](std::string_view name) {
+            own = own && base_format::IsUsualDialogueEntry("dlg\\" + std::string(name)) &&
+                  isFile(Join(dialogues, name));
+        });
+    }
+    return own ? BuildFolder::kOwn : BuildFolder::kForeign;
+}
+
+[[noreturn]] void RefuseBuildFolder(const std::string& building) {
+    throw InOutError(io_code::kAccessDenied, "build the new base in", building, 0,
+                     "something the program did not make is at that name (a link, a file or a "
+                     "folder holding other files); it is left as it is, and the base is "
+                     "installed at the first start after it is removed");
+}
+
+// A crash's half-built folder, which LookAtBuildFolder found the install's own, is emptied;
+// what cannot be removed is left for the build to fail on.
 void EmptyFolder(FileCalls& calls, const std::string& folder) {
     std::vector<std::string> names;
     calls.ListFolder(folder.c_str(), [&names](std::string_view name) { names.emplace_back(name); });
@@ -166,25 +261,39 @@ void EmptyFolder(FileCalls& calls, const std::string& folder) {
     }
 }
 
-void BuildBase(FileCalls& calls, const std::string& bundled, const std::string& building) {
+void BuildBase(FileCalls& calls, const std::string& bundled, const std::string& building,
+               const InstallProgress& progress) {
     const std::string dialogues = Join(building, base_format::kDialogueFolder);
     MakeFolders(calls, dialogues);
-    for (const std::string& entry : BundledEntries(calls, bundled)) {
-        const std::string file = base_format::DialogueFilePath(entry);
-        WriteSynced(calls, Join(building, file), ReadBytes(calls, Join(bundled, file)));
+    const std::vector<std::string> entries = BundledEntries(calls, bundled);
+    const std::string words = Join(bundled, base_format::kWordSubstitutions);
+    const std::string version = Join(bundled, base_format::kBundledVersion);
+    const bool hasWords = Exists(calls, words);
+    const bool hasVersion = Exists(calls, version);
+    const int total =
+        static_cast<int>(entries.size()) + 2 + (hasWords ? 1 : 0) + (hasVersion ? 1 : 0);
+    int done = 0;
+    const auto copied = [&] {
+        if (progress) {
+            progress(++done, total);
+        }
+    };
+    for (const std::string& entry : entries) {
+        const std::string file = *dialogue_path::FileOf(entry);
+        CopySynced(calls, Join(bundled, file), Join(building, file));
+        copied();
     }
     for (const std::string_view name : {base_format::kOptionFile, base_format::kPathList}) {
-        WriteSynced(calls, Join(building, name), ReadBytes(calls, Join(bundled, name)));
+        CopySynced(calls, Join(bundled, name), Join(building, name));
+        copied();
     }
-    const std::string words = Join(bundled, base_format::kWordSubstitutions);
-    if (Exists(calls, words)) {
-        WriteSynced(calls, Join(building, base_format::kWordSubstitutions),
-                    ReadBytes(calls, words));
+    if (hasWords) {
+        CopySynced(calls, words, Join(building, base_format::kWordSubstitutions));
+        copied();
     }
-    const std::string version = Join(bundled, base_format::kBundledVersion);
-    if (Exists(calls, version)) {
-        WriteSynced(calls, Join(building, base_format::kRecordedVersion),
-                    ReadBytes(calls, version));
+    if (hasVersion) {
+        CopySynced(calls, version, Join(building, base_format::kRecordedVersion));
+        copied();
     }
     SyncFolder(calls, dialogues);
     SyncFolder(calls, building);
@@ -201,22 +310,21 @@ bool HalfCopied(FileCalls& calls, const std::string& user, const std::string& bu
         !Exists(calls, bundled, &bundledInfo) || userInfo.st_size >= bundledInfo.st_size) {
         return false;
     }
-    const std::string have = ReadBytes(calls, user, static_cast<std::size_t>(userInfo.st_size));
-    return ReadBytes(calls, bundled, have.size()) == have;
+    return SameStart(calls, user, bundled, static_cast<std::uint64_t>(userInfo.st_size));
 }
 
 void Complete(FileCalls& calls, const std::string& user, const std::string& bundled) {
-    const std::string bytes = ReadBytes(calls, bundled);
     ReplacingFile file(calls);
     file.Start(user);
-    file.WriteBytes(bytes);
+    ReadChunks(calls, bundled, kWholeFile,
+               [&file](std::string_view bytes) { file.WriteBytes(bytes); });
     file.Commit();
 }
 
 }  // namespace
 
 InstallResult InstallBundledBase(const std::string& bundled, const std::string& folder,
-                                 FileCalls& calls) {
+                                 FileCalls& calls, const InstallProgress& progress) {
     if (NameTaken(calls, folder)) {
         return InstallResult::kPresent;
     }
@@ -227,10 +335,17 @@ InstallResult InstallBundledBase(const std::string& bundled, const std::string& 
     if (!parent.empty()) {
         MakeFolders(calls, parent);
     }
+    // Never followed through a link, never emptied unless the install made what is there.
+    if (LookAtBuildFolder(calls, building) == BuildFolder::kForeign) {
+        RefuseBuildFolder(building);
+    }
     MakeFolders(calls, building);
     const std::unique_ptr<BaseLock> lock = BaseLock::TryAcquire(building, calls);
     if (lock == nullptr) {
         return InstallResult::kInstalling;
+    }
+    if (LookAtBuildFolder(calls, building) != BuildFolder::kOwn) {
+        RefuseBuildFolder(building);
     }
     // Another start may have finished while this one waited for the lock.
     if (NameTaken(calls, folder)) {
@@ -239,8 +354,11 @@ InstallResult InstallBundledBase(const std::string& bundled, const std::string& 
         return InstallResult::kPresent;
     }
     EmptyFolder(calls, building);
-    BuildBase(calls, bundled, building);
+    BuildBase(calls, bundled, building, progress);
     // The lock goes with the folder: it is the new base's lock until this returns.
+    if (LookAtBuildFolder(calls, building) != BuildFolder::kOwn) {
+        RefuseBuildFolder(building);
+    }
     if (calls.RenameNoReplace(building.c_str(), folder.c_str()) != 0) {
         const int err = errno;
         if (NameTaken(calls, folder)) {
@@ -257,21 +375,21 @@ int RepairBase(const std::string& bundled, const std::string& folder, FileCalls&
     const std::string bundledList = Join(bundled, base_format::kPathList);
     bool listHalfCopied = HalfCopied(calls, userList, bundledList);
     if (listHalfCopied && NameTaken(calls, userList)) {
-        const std::string have = ReadBytes(calls, userList);
-        listHalfCopied = have.empty()
-                             ? !NameTaken(calls, Join(folder, base_format::kRecordedVersion))
-                             : have.back() != '\n';
+        std::uint64_t size = 0;
+        char last = '\0';
+        ReadChunks(calls, userList, kWholeFile, [&](std::string_view bytes) {
+            size += bytes.size();
+            last = bytes.back();
+        });
+        listHalfCopied = size == 0 ? !NameTaken(calls, Join(folder, base_format::kRecordedVersion))
+                                   : last != '\n';
     }
     std::vector<std::string> entries;
     if (listHalfCopied) {
         entries = BundledEntries(calls, bundled);
     } else {
         LineReader list(calls);
-        list.Open(userList);
-        while (!list.Eof()) {
-            entries.push_back(list.ReadLine());
-        }
-        list.Close();
+        entries = base_format::ReadPathList(list, userList);
     }
     int completed = 0;
     const auto completeIfHalf = [&](std::string_view name) {
@@ -282,6 +400,9 @@ int RepairBase(const std::string& bundled, const std::string& folder, FileCalls&
             ++completed;
         }
     };
+    // Nothing is completed through a linked dlg.
+    dialogue_path::RequireRealFolders(calls, folder + "/", base_format::kDialogueFolder,
+                                      "complete the dialogues in");
     for (const std::string& entry : entries) {
         if (!base_format::IsUsualDialogueEntry(entry)) {
             continue;  // nothing outside the dialogue folder is written
@@ -308,7 +429,11 @@ bool BundledVersionRecorded(const std::string& bundled, const std::string& folde
         return true;
     }
     const std::string recorded = Join(folder, base_format::kRecordedVersion);
-    return Exists(calls, recorded) && ReadBytes(calls, recorded) == ReadBytes(calls, version);
+    struct stat recordedInfo {};
+    struct stat versionInfo {};
+    return Exists(calls, recorded, &recordedInfo) && Exists(calls, version, &versionInfo) &&
+           recordedInfo.st_size == versionInfo.st_size &&
+           SameStart(calls, recorded, version, static_cast<std::uint64_t>(versionInfo.st_size));
 }
 
 void RecordBundledVersion(const std::string& bundled, const std::string& folder, FileCalls& calls) {

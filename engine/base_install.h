@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "platform/file_calls.h"
@@ -12,12 +13,16 @@ enum class InstallResult {
     kInstalling,  // another start is installing it right now
 };
 
+// Told how many of the bundled base's files an install has copied, of how many.
+using InstallProgress = std::function<void(int done, int total)>;
+
 // Installs the bundled base as `folder` when nothing has that name yet. The base is built
 // in a folder beside it (".NAME.install", under that folder's lock), every file and folder
 // synced, then renamed into place: a crash leaves no base or a whole one, and a start after
 // it builds again. Missing folders above it are made. Throws TumboError.
 InstallResult InstallBundledBase(const std::string& bundled, const std::string& folder,
-                                 FileCalls& calls = SystemFileCalls());
+                                 FileCalls& calls = SystemFileCalls(),
+                                 const InstallProgress& progress = {});
 
 // Completes a base left half-copied: each file the base lists (opt.tmb, path.tmb and its
 // dialogues) that is missing, empty or a strict prefix of the bundled file of the same name

@@ -14,6 +14,7 @@
 #include "engine/base_editor.h"
 #include "engine/base_format.h"
 #include "engine/dialogue_commit.h"
+#include "engine/dialogue_path.h"
 #include "engine/dialogue_reader.h"
 #include "engine/options.h"
 #include "engine/word_substitutions.h"
@@ -81,17 +82,25 @@ public:
 
     int Run() {
         Lines bundledEntries;
+        bool forgottenAfterMark = false;
         try {
             bundledEntries =
                 base_format::ReadPathList(reader_, bundled_ + std::string(base_format::kPathList));
             userEntries_ =
                 base_format::ReadPathList(reader_, user_ + std::string(base_format::kPathList));
-            for (std::string& opener : ReadForgottenOpeners(user_, calls_)) {
+            for (std::string& opener : ReadForgottenOpeners(user_, calls_, &forgottenAfterMark)) {
                 forgottenOpeners_.insert(std::move(opener));
             }
+            // New dialogues would land wherever a linked dlg points: nothing is written.
+            dialogue_path::RequireRealFolders(calls_, user_, base_format::kDialogueFolder,
+                                              "merge new dialogues into");
         } catch (const TumboError& error) {
             report_.Failed(Problem::kUnusable, {}, &error);
             return merge_status::kUnusable;
+        }
+        if (forgottenAfterMark) {
+            report_.Failed(Problem::kForgottenAfterEndMark,
+                           std::string(base_format::kForgottenOpeners), nullptr);
         }
         CollectUserOpeners();
         pathList_ = user_ + std::string(base_format::kPathList);
@@ -100,7 +109,7 @@ public:
         for (const std::string& entry : bundledEntries) {
             Lines lines;
             try {
-                lines = ReadLines(reader_, bundled_ + entry);
+                lines = ReadLines(reader_, BundledFile(entry));
             } catch (const TumboError& error) {
                 report_.Failed(Problem::kBundledUnreadable, entry, &error);
                 incomplete = true;
@@ -132,12 +141,24 @@ public:
     }
 
 private:
+    // The bundled base is the program's own, read only: its entries keep to dlg/ too.
+    std::string BundledFile(const std::string& entry) const {
+        const std::string fault = dialogue_path::Fault(entry);
+        if (!fault.empty()) {
+            throw dialogue_path::EntryRefused(
+                entry, "read", bundled_ + std::string(base_format::kPathList), fault);
+        }
+        return bundled_ + *dialogue_path::FileOf(entry);
+    }
+
     // A dialogue of the user's that cannot be read is left out of the comparison: the
     // merge still adds what is new next to what can be read.
     void CollectUserOpeners() {
+        dialogue_path::Checker userEntries(calls_, user_);
         for (const std::string& entry : userEntries_) {
             try {
-                for (std::string& opener : ReadOpeners(dialogues_, user_ + entry)) {
+                for (std::string& opener :
+                     ReadOpeners(dialogues_, userEntries.Require(entry, "read"))) {
                     userOpeners_.insert(std::move(opener));
                 }
             } catch (const TumboError& error) {

@@ -27,6 +27,8 @@ public:
         kCountNotRaised,          // the dialogue is added, the merge stops there
         kCountLeftAlone,          // `entry` is the option file the program cannot read
         kWordsNotAdded,           // `entry` is words.tmb: none of its new lines were added
+        kForgottenAfterEndMark,   // `entry` is forgotten.tmb: what follows its end mark is
+                                  // not read, so no dialogue is kept out by it
     };
 
     virtual ~MergeReport() = default;

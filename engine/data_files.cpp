@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "engine/base_format.h"
+#include "engine/dialogue_path.h"
 #include "engine/engine.h"
 #include "platform/base_lock.h"
 #include "platform/errors.h"
@@ -73,6 +74,21 @@ void Engine::WriteOptionFile(TOptions& options, std::optional<std::size_t> entri
     base_format::WriteOptionLines(calls_, optionPath_, options);
 }
 
+bool Engine::HealStoredCount() {
+    base_format::OptionLines stored = base_format::ReadOptionLines(reader_, optionPath_);
+    if (stored.problem) {
+        return false;
+    }
+    TOptions healed = stored.options;
+    base_format::SetStoredCount(healed, TallyPathList().entries);
+    if (healed.DialogueCount == stored.options.DialogueCount) {
+        return false;
+    }
+    base_format::WriteOptionLines(calls_, optionPath_, healed);
+    LoadOptions();
+    return true;
+}
+
 Engine::PathListTally Engine::TallyPathList() {
     PathListTally tally;
     base_format::PathListEntries list(reader_, pathListPath_);
@@ -99,6 +115,13 @@ void Engine::RemoveStaleTemporaries(const std::string& programDir, FileCalls& ca
             return false;
         },
         calls);
+    // Nothing is removed through a linked dlg.
+    try {
+        dialogue_path::RequireRealFolders(calls, programDir, base_format::kDialogueFolder,
+                                          "remove temporaries in");
+    } catch (const TumboError&) {
+        return;
+    }
     RemoveTemporariesIn(
         programDir + std::string(base_format::kDialogueFolder),
         [](std::string_view name) {

@@ -1,8 +1,11 @@
 #include "engine/dialogue_commit.h"
 
 #include "engine/base_format.h"
+#include "engine/dialogue_path.h"
 #include "platform/appending_file.h"
+#include "platform/cp1251_literal.h"
 #include "platform/errors.h"
+#include "platform/line_reader.h"
 #include "platform/new_file.h"
 
 namespace tumbo {
@@ -22,6 +25,20 @@ std::int64_t NextDialogueNumber(const std::string* lastEntry, const std::string&
 
 std::int64_t CommitNumberedDialogue(FileCalls& calls, const std::string& programDir,
                                     std::int64_t number, const std::vector<std::string>& lines) {
+    // One line no reader takes would make the whole dialogue unreadable.
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].size() > LineReader::kMaxLineLength) {
+            const std::string limit = std::to_string(LineReader::kMaxLineLength);
+            throw TumboError(
+                Cp1251(u8"Строка длиннее ").str() + limit +
+                    Cp1251(u8" знаков: программа её не прочтёт, диалог не сохранён").str(),
+                FailureDetails(
+                    "write a new dialogue to", programDir, 0,
+                    "its line " + std::to_string(i + 1) + " is longer than " + limit + " bytes"));
+        }
+    }
+    dialogue_path::RequireRealFolders(calls, programDir, base_format::kDialogueFolder,
+                                      "add a dialogue to");
     NewFile file(calls);
     // A hand-edited path list may not name every file there is: never overwrite one.
     while (!file.Create(programDir + base_format::DialogueEntry(number))) {

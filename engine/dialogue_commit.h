@@ -17,6 +17,7 @@ std::int64_t NextDialogueNumber(const std::string* lastEntry, const std::string&
 // `number`, or as the first number after it that no file has taken, and returns the
 // number used. The file is written whole, synced and its name synced into the folder
 // before the path list names it on a new last line; either both change or neither does.
+// Throws TumboError, writing nothing, when a line is longer than the base's readers take.
 std::int64_t CommitNumberedDialogue(FileCalls& calls, const std::string& programDir,
                                     std::int64_t number, const std::vector<std::string>& lines);
 

@@ -50,7 +50,6 @@ public:
     // Opens a dialogue file at its first line. Throws InOutError.
     void Open(std::string_view path);
     void Close();
-    LineReader::Identity FileIdentity() { return file_.FileIdentity(); }
 
     // Reads on to the next trigger line and returns true; false at the end of the file or,
     // with `openersOnly`, once a reply line has been read.

@@ -61,6 +61,10 @@ public:
     // file stores that number.
     const TOptions& SaveOptions(const TOptions& settings);
     const TOptions& Options() const { return options_; }
+    // Sets a stored count that differs from the path list's entries from them, as a crash
+    // between the two renames of a lesson or a forget leaves it; an option file with a bad
+    // line keeps its bytes. True when the file was rewritten. Throws TumboError.
+    bool HealStoredCount();
 
     // The answer to a typed phrase. A failure of the search is in the answer, after the
     // lines that were said before it.

@@ -29,6 +29,9 @@ Answer Engine::Reply(std::string_view typed, const ReplySearch::Progress& progre
     } catch (...) {
         answer.failure = std::current_exception();
     }
+    if (!answer.failure) {
+        answer.skipped = search_.TakeRefused();
+    }
     return answer;
 }
 

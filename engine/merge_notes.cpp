@@ -4,21 +4,14 @@
 
 namespace tumbo {
 
-namespace {
-
-std::string Utf8(std::string_view cp1251) {
-    thread_local Cp1251ToUtf8 convert;
-    return convert(cp1251);
-}
-
-}  // namespace
+namespace {}  // namespace
 
 void MergeNotes::Added(const std::string& file, const std::string& opener) {
-    added.push_back("added " + file + ": " + Utf8(opener));
+    added.push_back("added " + file + ": " + Utf8FromCp1251(opener));
 }
 
 void MergeNotes::AddedWords(const std::string& line) {
-    added.push_back("added to words.tmb: " + Utf8(line));
+    added.push_back("added to words.tmb: " + Utf8FromCp1251(line));
 }
 
 void MergeNotes::Failed(Problem problem, const std::string& entry, const TumboError* error) {
@@ -26,20 +19,29 @@ void MergeNotes::Failed(Problem problem, const std::string& entry, const TumboEr
         case Problem::kUnusable:
             return Fail({}, error);
         case Problem::kNoOpener:
-            return Fail("bundled " + Utf8(entry) + " has no opener; it is left out", error);
-        case Problem::kBundledUnreadable:
-            return Fail("cannot read bundled " + Utf8(entry) + ", which is left out", error);
-        case Problem::kUserDialogueUnreadable:
-            return Fail("cannot read the openers of " + Utf8(entry) + " in " + user_, error);
-        case Problem::kNotAdded:
-            return Fail("could not add bundled " + Utf8(entry), error);
-        case Problem::kCountNotRaised:
-            return Fail("bundled " + Utf8(entry) + " is added, but the count could not be raised",
+            return Fail("bundled " + Utf8FromCp1251(entry) + " has no opener; it is left out",
                         error);
+        case Problem::kBundledUnreadable:
+            return Fail("cannot read bundled " + Utf8FromCp1251(entry) + ", which is left out",
+                        error);
+        case Problem::kUserDialogueUnreadable:
+            return Fail("cannot read the openers of " + Utf8FromCp1251(entry) + " in " + user_,
+                        error);
+        case Problem::kNotAdded:
+            return Fail("could not add bundled " + Utf8FromCp1251(entry), error);
+        case Problem::kCountNotRaised:
+            return Fail(
+                "bundled " + Utf8FromCp1251(entry) + " is added, but the count could not be raised",
+                error);
         case Problem::kCountLeftAlone:
             return Fail("the dialogue count in " + entry + " is left as it is", error);
         case Problem::kWordsNotAdded:
             return Fail("could not add the bundled word substitutions to " + user_ + entry, error);
+        case Problem::kForgottenAfterEndMark:
+            return Fail(user_ + entry +
+                            " goes on after its end mark (byte 26); what follows it is not read, "
+                            "so it keeps no dialogue out",
+                        error);
     }
 }
 

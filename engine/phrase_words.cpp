@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/phrase_fold.h"
+#include "engine/utf8_text.h"
 
 namespace tumbo {
 
@@ -53,7 +54,7 @@ WordId PhraseWords::IdOf(std::string_view foldedWord) {
     const bool number = IsNumberWord(foldedWord);
     // A short word has too little ending to cut: «эхо» would become «эх».
     const bool keepWhole = negation || number || foldedWord.size() <= kShortestStemmed - 1;
-    std::string text = keepWhole ? utf8_(foldedWord) : stemmer_.Stem(foldedWord);
+    std::string text = keepWhole ? Utf8FromCp1251(foldedWord) : stemmer_.Stem(foldedWord);
     const auto [found, added] = byStem_.try_emplace(text, static_cast<WordId>(texts_.size()));
     if (added) {
         texts_.push_back(std::move(text));

@@ -49,7 +49,6 @@ private:
 
     WordSubstitutions substitutions_;
     WordStemmer stemmer_;
-    Cp1251ToUtf8 utf8_;
     std::unordered_map<std::string, WordId> byStem_;
     std::vector<std::string> texts_;
     std::vector<unsigned char> flags_;

@@ -1,8 +1,11 @@
 #include "engine/reply_search.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <utility>
 
 #include "engine/base_format.h"
+#include "engine/dialogue_path.h"
 #include "engine/phrase_fold.h"
 #include "engine/phrase_parts.h"
 #include "engine/word_match.h"
@@ -27,7 +30,8 @@ constexpr std::size_t Index(ReplySearch::Tier tier) {
 }  // namespace
 
 ReplySearch::ReplySearch(FileCalls& calls, std::string dictionaryFolder)
-    : pathList_(calls),
+    : calls_(calls),
+      pathList_(calls),
       wordsFile_(calls),
       reader_(calls),
       dictionary_(std::move(dictionaryFolder)) {}
@@ -38,30 +42,53 @@ void ReplySearch::Bind(const std::string& programDir) {
     wordsPath_ = programDir_ + std::string(base_format::kWordSubstitutions);
     cache_.Clear();
     substitutionsRead_ = false;
+    reported_.clear();
+}
+
+bool ReplySearch::Allowed(dialogue_path::Checker& checker, const std::string& entry) {
+    try {
+        checker.Require(entry, "read");
+        return true;
+    } catch (const dialogue_path::EntryRefused&) {
+        // Told once a run: the walk goes on without it at every phrase.
+        if (reported_.insert(entry).second && !refused_) {
+            refused_ = std::current_exception();
+        }
+        return false;
+    }
+}
+
+std::exception_ptr ReplySearch::TakeRefused() {
+    return std::exchange(refused_, nullptr);
 }
 
 std::size_t ReplySearch::KeptBytes() const {
     return cache_.MemoryBytes() + analysis_.MemoryBytes();
 }
 
-void ReplySearch::ReadSubstitutions() {
-    LineReader::Identity file;
-    try {
-        wordsFile_.Open(wordsPath_);
-        file = wordsFile_.FileIdentity();
-        wordsFile_.Close();
-    } catch (const InOutError& error) {
-        if (error.code() != kFileNotFound && error.code() != kPathNotFound) {
-            throw;
+ReplySearch::FileStamp ReplySearch::WordsFileStamp() {
+    struct stat info {};
+    if (calls_.Stat(wordsPath_.c_str(), &info) != 0) {
+        const int err = errno;
+        const int code = CodeFromErrno(err, wordsPath_, calls_);
+        if (code == kFileNotFound || code == kPathNotFound) {
+            return {};
         }
+        throw InOutError(code, "look at", wordsPath_, err);
     }
+    constexpr std::int64_t kNsPerSecond = 1'000'000'000;
+    return {info.st_dev, info.st_ino, info.st_size,
+            static_cast<std::int64_t>(info.st_mtim.tv_sec) * kNsPerSecond + info.st_mtim.tv_nsec};
+}
+
+void ReplySearch::ReadSubstitutions() {
+    const FileStamp file = WordsFileStamp();
     if (substitutionsRead_ && file == substitutionsFile_) {
         return;
     }
     // Every word the base has given may read otherwise now.
-    analysis_.SetSubstitutions(file == LineReader::Identity{}
-                                   ? WordSubstitutions{}
-                                   : ReadWordSubstitutions(wordsFile_, wordsPath_));
+    analysis_.SetSubstitutions(file == FileStamp{} ? WordSubstitutions{}
+                                                   : ReadWordSubstitutions(wordsFile_, wordsPath_));
     cache_.Clear();
     substitutionsFile_ = file;
     substitutionsRead_ = true;
@@ -119,6 +146,10 @@ bool ReplySearch::Find(const std::string& phrase, Conversation& conversation,
         return true;
     };
 
+    dialogue_path::Checker checker(calls_, programDir_);
+    if (!contextEntry_.empty() && !Allowed(checker, contextEntry_)) {
+        contextEntry_.clear();
+    }
     // Whatever the current dialogue holds, a phrase it cannot answer goes on to the base.
     if (!contextEntry_.empty() &&
         SearchDialogue(contextEntry_,
@@ -128,6 +159,9 @@ bool ReplySearch::Find(const std::string& phrase, Conversation& conversation,
     base_format::PathListEntries list(pathList_, pathListPath_);
     std::string entry;
     while (list.Next(entry)) {
+        if (!Allowed(checker, entry)) {
+            continue;
+        }
         conversation.CurrentDialogue = entry;
         if (progress) {
             progress(static_cast<int>(walked_ + 1));

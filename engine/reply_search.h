@@ -2,11 +2,14 @@
 
 #include <array>
 #include <cstddef>
+#include <exception>
 #include <functional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "engine/conversation.h"
+#include "engine/dialogue_path.h"
 #include "engine/dialogue_reader.h"
 #include "engine/opener_cache.h"
 #include "engine/phrase_words.h"
@@ -56,6 +59,9 @@ public:
     std::vector<std::string> TakeReplyLines();
     Tier FoundBy() const { return match_.tier; }
     const Match& LastMatch() const { return match_; }
+    // The first path-list entry the last walks left out for breaking the base's rule, not
+    // told before in this run; null when there is none new.
+    std::exception_ptr TakeRefused();
     // What the kept words of the base cost in memory, roughly.
     std::size_t KeptBytes() const;
 
@@ -85,6 +91,7 @@ private:
         std::uint64_t openers = 0;
     };
 
+    bool Allowed(dialogue_path::Checker& checker, const std::string& entry);
     void ReadSubstitutions();
     void PrepareQueries(const std::string& phrase);
     bool SearchDialogue(const std::string& entry, Reading reading, std::size_t place = 0);
@@ -97,6 +104,17 @@ private:
     void Record(const Query& query, Tier tier, const Candidate& candidate);
     void OpenAt(const Candidate& candidate);
 
+    // What words.tmb was when it was last read, to tell a change by one stat per phrase.
+    struct FileStamp {
+        dev_t device = 0;
+        ino_t inode = 0;
+        off_t size = 0;
+        std::int64_t changedNs = 0;
+        bool operator==(const FileStamp&) const = default;
+    };
+    FileStamp WordsFileStamp();
+
+    FileCalls& calls_;
     std::string programDir_;
     std::string pathListPath_;
     std::string wordsPath_;
@@ -108,7 +126,7 @@ private:
     PhraseWords analysis_;
     SpellingDictionary dictionary_;
     OpenerCache cache_;
-    LineReader::Identity substitutionsFile_;
+    FileStamp substitutionsFile_;
     bool substitutionsRead_ = false;
 
     std::vector<Query> queries_;
@@ -122,6 +140,8 @@ private:
     Candidate closest_;
     double closestShared_ = 0;
     Match match_;
+    std::unordered_set<std::string> reported_;
+    std::exception_ptr refused_;
 };
 
 }  // namespace tumbo

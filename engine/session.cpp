@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <exception>
+#include <functional>
 #include <thread>
 
 #include "engine/base_format.h"
@@ -22,11 +23,6 @@ namespace {
 constexpr auto kInstallPatience = std::chrono::minutes(2);
 constexpr auto kInstallPoll = std::chrono::milliseconds(100);
 
-std::string Utf8(std::string_view cp1251) {
-    thread_local Cp1251ToUtf8 convert;
-    return convert(cp1251);
-}
-
 std::optional<Failure> FailureOf(const std::exception_ptr& failure) {
     if (!failure) {
         return std::nullopt;
@@ -39,14 +35,14 @@ std::optional<Failure> FailureOf(const std::exception_ptr& failure) {
 }
 
 void Install(const std::string& bundled, const std::string& folder, FileCalls& calls,
-             Opened& opened) {
+             const InstallProgress& progress, Opened& opened) {
     const auto deadline = std::chrono::steady_clock::now() + kInstallPatience;
     try {
-        InstallResult result = InstallBundledBase(bundled, folder, calls);
+        InstallResult result = InstallBundledBase(bundled, folder, calls, progress);
         while (result == InstallResult::kInstalling &&
                std::chrono::steady_clock::now() < deadline) {
             std::this_thread::sleep_for(kInstallPoll);
-            result = InstallBundledBase(bundled, folder, calls);
+            result = InstallBundledBase(bundled, folder, calls, progress);
         }
         if (result == InstallResult::kInstalled) {
             opened.notes.push_back("first start: the dialogue base is installed in " + folder);
@@ -120,6 +116,30 @@ bool Lock(const std::string& folder, FileCalls& calls, Session::Impl& impl, Open
     }
 }
 
+// Finishes what a crash left half done: a forget whose file is still in dlg/, then a
+// stored count that the path list no longer bears out. Each is tried on its own.
+void Heal(const std::string& folder, Session::Impl& impl, Opened& opened) {
+    const std::string shown = folder.empty() ? "." : folder;
+    const auto attempt = [&](const std::function<bool()>& step, const std::string& note) {
+        try {
+            if (step()) {
+                opened.notes.push_back(note);
+            }
+        } catch (const TumboError& error) {
+            // Missing files are for the reading that follows to report.
+            const auto* inOut = dynamic_cast<const InOutError*>(&error);
+            if (inOut == nullptr || inOut->code() != io_code::kFileNotFound) {
+                opened.warnings.push_back(
+                    Failure::Of(error, "cannot finish what a crash left half done in " + shown));
+            }
+        }
+    };
+    attempt([&] { return impl.editor.FinishForgets() > 0; },
+            "finished forgetting what a crash interrupted in " + shown);
+    attempt([&] { return impl.engine.HealStoredCount(); },
+            "the dialogue count in " + shown + " is set from the path list again");
+}
+
 }  // namespace
 
 Failure Failure::Of(const TumboError& error, std::string context) {
@@ -129,7 +149,7 @@ Failure Failure::Of(const TumboError& error, std::string context) {
 
 std::string Failure::Printed(std::string_view program) const {
     std::string printed = std::string(program);
-    for (const std::string& part : {context, Utf8(message)}) {
+    for (const std::string& part : {context, Utf8FromCp1251(message)}) {
         if (!part.empty()) {
             printed += ": " + part;
         }
@@ -165,7 +185,7 @@ Opened Session::Open(const std::string& folderAsGiven, const OpenSettings& setti
     const bool bundled = !settings.bundled.empty() && !folder.empty();
     if (!settings.readOnly) {
         if (bundled) {
-            Install(settings.bundled, folder, calls, opened);
+            Install(settings.bundled, folder, calls, settings.installProgress, opened);
         }
         if (!Lock(lockFolder, calls, *impl, opened)) {
             return opened;
@@ -179,12 +199,19 @@ Opened Session::Open(const std::string& folderAsGiven, const OpenSettings& setti
     }
     impl->engine.SetProgramDir(folder.empty() ? std::string() : folder + "/");
     impl->engine.BindFiles();
+    if (bundled) {
+        impl->editor.SetBundled(settings.bundled);
+    }
+    if (impl->lock != nullptr) {
+        Heal(folder, *impl, opened);
+    }
     opened.session.reset(new Session(std::move(impl)));
     opened.badOptions = opened.session->ReloadOptions().failure;
     return opened;
 }
 
 Turn Session::Say(std::string_view typed, const Progress& progress) {
+    impl_->lastAnswer = {};
     Answer answer = impl_->engine.Reply(typed, progress);
     Turn turn;
     turn.lines = std::move(answer.lines);
@@ -204,9 +231,15 @@ Turn Session::Say(std::string_view typed, const Progress& progress) {
         turn.lines.push_back(chat_lines::kNoAnswer);
     }
     turn.answered = !answer.teach && !turn.phrase.empty();
+    if (turn.answered) {
+        const ReplySearch::Match& match = impl_->engine.LastMatch();
+        impl_->lastAnswer = {
+            turn.phrase, match.tier == ReplySearch::Tier::kExact && match.wholePhrase, match.entry};
+    }
     if (answer.closeAfterPause) {
         turn.state = SessionState::kClosing;
     }
+    turn.failure = FailureOf(answer.skipped);
     return turn;
 }
 
@@ -239,6 +272,8 @@ Turn Session::Confirm(const LessonFields& fields) {
         turn.missing = learnt.gap;
         return turn;
     }
+    // The phrase now has the answer just taught.
+    impl_->lastAnswer = {};
     Turn turn;
     turn.lines.push_back(chat_lines::kLearnt);
     turn.failure = FailureOf(learnt.optionsNotSaved);
@@ -257,6 +292,23 @@ Turn Session::Leave() {
 
 bool Session::Teaching() const {
     return impl_->engine.ScratchOpen();
+}
+
+Turn Session::TeachAnew() {
+    Turn turn;
+    if (impl_->readOnly || impl_->lastAnswer.phrase.empty() || Teaching()) {
+        return turn;
+    }
+    turn.phrase = impl_->lastAnswer.phrase;
+    turn.failure = Impl::Try([this] { impl_->engine.StartLesson(); });
+    if (!turn.failure) {
+        turn.state = SessionState::kTeaching;
+    }
+    return turn;
+}
+
+AnsweredPhrase Session::LastAnswer() const {
+    return impl_->lastAnswer;
 }
 
 LessonPlace Session::TeachingPlace() const {

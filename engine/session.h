@@ -107,12 +107,26 @@ struct OpenSettings {
     bool updates = true;
     // Reads only: no lock, nothing installed, repaired or written, and no teaching.
     bool readOnly = false;
+    // Told, from the opening thread, how many files of the bundled base a first start's
+    // install has copied, of how many.
+    std::function<void(int done, int total)> installProgress;
     // Replaced by tests; the system's when null.
     Clock* clock = nullptr;
     FileCalls* calls = nullptr;
 };
 
 class Session;
+
+// The last phrase the base answered, and how. Texts are code page 1251.
+struct AnsweredPhrase {
+    // As it was matched, lower case; empty after a miss, a failure or an empty phrase.
+    std::string phrase;
+    // The whole phrase is a trigger of `entry` as it stands: no new dialogue could answer
+    // it first, so a better answer is taught by editing that dialogue.
+    bool exact = false;
+    // The path-list entry of the dialogue that answered.
+    std::string entry;
+};
 
 // What opening a base gave.
 struct Opened {
@@ -156,6 +170,12 @@ public:
     Turn Confirm(const LessonFields& fields);
     Turn Leave();
     bool Teaching() const;
+    // Opens a lesson whose first phrase is the last answered one, so that it gets another
+    // answer: the lesson's dialogue names the phrase as it is, and the exact rule finds it
+    // before any tolerant one. Nothing opens (state kChatting) without such a phrase, while
+    // a lesson is open, or when the session only reads.
+    Turn TeachAnew();
+    AnsweredPhrase LastAnswer() const;
     // Where the open lesson stands.
     LessonPlace TeachingPlace() const;
 

@@ -17,9 +17,8 @@ namespace {
 class Cp1251Table {
 public:
     Cp1251Table() {
-        Cp1251ToUtf8 convert;
         for (int byte = 0; byte < 256; ++byte) {
-            const std::string utf8 = convert(std::string(1, static_cast<char>(byte)));
+            const std::string utf8 = Utf8FromCp1251(std::string(1, static_cast<char>(byte)));
             std::size_t at = 0;
             const char32_t point = Decode(utf8, at);
             // The byte the code page leaves undefined comes back as "?".
@@ -204,13 +203,13 @@ std::string_view TierName(ReplySearch::Tier tier) {
 
 std::string Session::ExplainLastMatch() const {
     const ReplySearch::Match& match = impl_->engine.LastMatch();
-    Cp1251ToUtf8 utf8;
     std::string said = "matched: " + std::string(TierName(match.tier));
     if (match.tier == ReplySearch::Tier::kClosestMeaning) {
         said += " (" + std::to_string(std::lround(match.shared * 100)) + "% shared)";
     }
     said += ", " + match.entry + " line " + std::to_string(match.line) + ", " +
-            (match.wholePhrase ? "whole phrase" : "part") + " \"" + utf8(match.part) + "\", words:";
+            (match.wholePhrase ? "whole phrase" : "part") + " \"" + Utf8FromCp1251(match.part) +
+            "\", words:";
     for (const std::string& word : match.words) {
         said += ' ' + word;
     }

@@ -56,6 +56,7 @@ public:
     std::unique_ptr<BaseLock> lock;
     bool readOnly = false;
     FileCalls& fileCalls;
+    AnsweredPhrase lastAnswer;
 
 private:
     std::map<int, std::function<void()>> observers_;

@@ -7,6 +7,8 @@
 #include <map>
 #include <vector>
 
+#include "engine/utf8_text.h"
+
 namespace tumbo {
 
 namespace {
@@ -68,7 +70,7 @@ bool SpellingDictionary::Knows(std::string_view foldedWord) {
     if (const auto known = known_.find(word); known != known_.end()) {
         return known->second;
     }
-    const std::string utf8 = utf8_(word);
+    const std::string utf8 = Utf8FromCp1251(word);
     bool knows = false;
     for (Hunhandle* handle : loaded_->handles) {
         knows = knows || Hunspell_spell(handle, utf8.c_str()) != 0;

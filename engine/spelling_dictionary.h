@@ -5,8 +5,6 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "engine/utf8_text.h"
-
 namespace tumbo {
 
 // The Russian and English spelling dictionaries, which tell a typo from a real word: «пить»
@@ -32,7 +30,6 @@ private:
     std::string folder_;
     std::shared_ptr<Dictionaries> loaded_;
     bool triedToLoad_ = false;
-    Cp1251ToUtf8 utf8_;
     std::unordered_map<std::string, bool> known_;
 };
 

@@ -1,5 +1,7 @@
 #include "engine/utf8_text.h"
 
+#include <iconv.h>
+
 #include <cerrno>
 #include <stdexcept>
 
@@ -10,28 +12,38 @@ namespace {
 // Each code page 1251 byte is at most three bytes of UTF-8.
 constexpr std::size_t kMostBytesPerCharacter = 3;
 
+// An iconv handle keeps state while it converts, so each thread has its own.
+class Converter {
+public:
+    Converter() : handle_(iconv_open("UTF-8", "CP1251")) {
+        if (handle_ == reinterpret_cast<iconv_t>(-1)) {
+            throw std::runtime_error("iconv cannot convert CP1251 to UTF-8");
+        }
+    }
+    ~Converter() { iconv_close(handle_); }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+
+    iconv_t Handle() const { return handle_; }
+
+private:
+    iconv_t handle_;
+};
+
 }  // namespace
 
-Cp1251ToUtf8::Cp1251ToUtf8() : convert_(iconv_open("UTF-8", "CP1251")) {
-    if (convert_ == reinterpret_cast<iconv_t>(-1)) {
-        throw std::runtime_error("iconv cannot convert CP1251 to UTF-8");
-    }
-}
-
-Cp1251ToUtf8::~Cp1251ToUtf8() {
-    iconv_close(convert_);
-}
-
-std::string Cp1251ToUtf8::operator()(std::string_view text) {
+std::string Utf8FromCp1251(std::string_view text) {
+    thread_local Converter converter;
+    const iconv_t convert = converter.Handle();
     std::string out(text.size() * kMostBytesPerCharacter, '\0');
     std::string in(text);
     char* from = in.data();
     std::size_t fromLeft = in.size();
     char* to = out.data();
     std::size_t toLeft = out.size();
-    iconv(convert_, nullptr, nullptr, nullptr, nullptr);
+    iconv(convert, nullptr, nullptr, nullptr, nullptr);
     while (fromLeft > 0) {
-        if (iconv(convert_, &from, &fromLeft, &to, &toLeft) != static_cast<std::size_t>(-1)) {
+        if (iconv(convert, &from, &fromLeft, &to, &toLeft) != static_cast<std::size_t>(-1)) {
             break;
         }
         if (errno != EILSEQ && errno != EINVAL) {

@@ -4,6 +4,8 @@
 
 #include <stdexcept>
 
+#include "engine/utf8_text.h"
+
 namespace tumbo {
 
 WordStemmer::WordStemmer() : stemmer_(sb_stemmer_new("russian", "UTF_8")) {
@@ -17,7 +19,7 @@ WordStemmer::~WordStemmer() {
 }
 
 std::string WordStemmer::Stem(std::string_view foldedWord) {
-    const std::string word = utf8_(foldedWord);
+    const std::string word = Utf8FromCp1251(foldedWord);
     const sb_symbol* stem = sb_stemmer_stem(
         stemmer_, reinterpret_cast<const sb_symbol*>(word.data()), static_cast<int>(word.size()));
     if (stem == nullptr) {

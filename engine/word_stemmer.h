@@ -3,8 +3,6 @@
 #include <string>
 #include <string_view>
 
-#include "engine/utf8_text.h"
-
 struct sb_stemmer;
 
 namespace tumbo {
@@ -23,7 +21,6 @@ public:
 
 private:
     sb_stemmer* stemmer_;
-    Cp1251ToUtf8 utf8_;
 };
 
 }  // namespace tumbo

@@ -17,17 +17,16 @@ namespace {
 
 constexpr std::size_t kChunk = 8192;
 
-// Bytes after an end mark that hold nothing a reader could miss.
-bool OnlyBlanks(std::string_view bytes) {
-    return bytes.find_first_not_of(" \t\r\n\x1a") == std::string_view::npos;
-}
-
 [[noreturn]] void FailReading(FileCalls& calls, ssize_t got, const char* operation,
                               const std::string& path) {
     file_access::Fail(calls, got < 0 ? errno : EIO, operation, path);
 }
 
 }  // namespace
+
+bool OnlyBlanks(std::string_view bytes) {
+    return bytes.find_first_not_of(" \t\r\n\x1a") == std::string_view::npos;
+}
 
 off_t FindKeepingWhatFollows(FileCalls& calls, int fd, off_t size, const std::string& path) {
     std::array<char, kChunk> chunk{};

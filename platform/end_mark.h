@@ -17,6 +17,9 @@ inline constexpr unsigned char kByte = 26;
 
 inline constexpr std::string_view kCopySuffix = ".bak";
 
+// Whether bytes after a mark hold nothing a reader could miss: blanks, line ends, marks.
+bool OnlyBlanks(std::string_view bytes);
+
 // Where the first byte 26 of the open file `fd` of `size` bytes is, or -1; what follows it
 // is copied aside first, and the copy is on the disk before this returns.
 off_t FindKeepingWhatFollows(FileCalls& calls, int fd, off_t size, const std::string& path);

@@ -85,6 +85,8 @@ std::string InOutMessage(int code) {
             return "File access denied";
         case io_code::kInvalidNumericInput:
             return "Invalid numeric input";
+        case io_code::kLineTooLong:
+            return "Line too long";
         default:
             return "I/O error " + std::to_string(code);
     }

@@ -30,6 +30,8 @@ inline constexpr int kFileInUse = 32;
 inline constexpr int kDiskFull = 112;
 inline constexpr int kFileNotOpen = 103;
 inline constexpr int kInvalidNumericInput = 106;
+// The program's own: a line longer than any reader of the base keeps.
+inline constexpr int kLineTooLong = 120;
 }  // namespace io_code
 
 // A failed file operation, carrying its code, what was being done, to which file, and

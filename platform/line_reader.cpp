@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cstring>
 
@@ -43,6 +44,7 @@ void LineReader::Open(std::string_view path) {
     }
     pos_ = end_ = 0;
     before_ = 0;
+    lineNumber_ = 0;
     exhausted_ = false;
     checkedPlainFile_ = false;
 }
@@ -113,7 +115,14 @@ std::string LineReader::ReadLine() {
 void LineReader::ReadLine(std::string& line) {
     RequireOpen("read");
     line.clear();
-    ReadLineInto(&line);
+    if (!ReadLineInto(&line, kMaxLineLength, true)) {
+        // What was kept of it goes too: a caller may hold on to the string.
+        line.clear();
+        line.shrink_to_fit();
+        throw InOutError(io_code::kLineTooLong, "read", systemPath_, 0,
+                         "line " + std::to_string(lineNumber_) + " is longer than " +
+                             std::to_string(kMaxLineLength) + " bytes");
+    }
 }
 
 bool LineReader::ReadLine(std::string& line, std::size_t limit) {
@@ -127,7 +136,8 @@ void LineReader::SkipLine() {
     ReadLineInto(nullptr);
 }
 
-bool LineReader::ReadLineInto(std::string* line, std::size_t limit) {
+bool LineReader::ReadLineInto(std::string* line, std::size_t limit, bool stopWhenLonger) {
+    ++lineNumber_;
     bool whole = true;
     while (HasByte()) {
         const unsigned char byte = PeekByte();
@@ -158,6 +168,9 @@ bool LineReader::ReadLineInto(std::string* line, std::size_t limit) {
             const auto taken = std::min(room, static_cast<std::size_t>(stop - start));
             whole = whole && taken == static_cast<std::size_t>(stop - start);
             line->append(start, start + taken);
+            if (!whole && stopWhenLonger) {
+                return false;
+            }
         }
         pos_ += static_cast<std::size_t>(stop - start);
     }
@@ -166,6 +179,7 @@ bool LineReader::ReadLineInto(std::string* line, std::size_t limit) {
 
 void LineReader::ReadStoredLine(StoredLine& line, std::size_t keep) {
     RequireOpen("read");
+    ++lineNumber_;
     line.text.clear();
     line.raw.clear();
     line.length = 0;
@@ -199,17 +213,6 @@ bool LineReader::AtEndMark() {
     return HasByte() && PeekByte() == kEndOfFile;
 }
 
-LineReader::Identity LineReader::FileIdentity() {
-    RequireOpen("look at");
-    struct stat info {};
-    if (calls_.Fstat(fd_, &info) != 0) {
-        Fail(errno, "look at");
-    }
-    constexpr std::int64_t kNsPerSecond = 1'000'000'000;
-    return {info.st_dev, info.st_ino, info.st_size,
-            static_cast<std::int64_t>(info.st_mtim.tv_sec) * kNsPerSecond + info.st_mtim.tv_nsec};
-}
-
 std::uint64_t LineReader::BytesAfterEndMark() {
     if (!AtEndMark()) {
         return 0;
@@ -221,6 +224,23 @@ std::uint64_t LineReader::BytesAfterEndMark() {
     const std::uint64_t markAt = before_ + pos_;
     const auto size = static_cast<std::uint64_t>(info.st_size);
     return size > markAt + 1 ? size - markAt - 1 : 0;
+}
+
+bool LineReader::TextAfterEndMark() {
+    if (!AtEndMark()) {
+        return false;
+    }
+    ++pos_;
+    std::array<char, kReadChunk> chunk{};
+    while (const std::size_t got = ReadBytes(chunk.data(), chunk.size())) {
+        if (!end_mark::OnlyBlanks(std::string_view(chunk.data(), got))) {
+            // What follows the mark is never read as lines.
+            pos_ = end_ = 0;
+            exhausted_ = true;
+            return true;
+        }
+    }
+    return false;
 }
 
 std::int32_t LineReader::ReadInteger() {

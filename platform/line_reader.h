@@ -24,9 +24,12 @@ struct StoredLine {
 
 // Reads a data file by the program's line rules: a line ends at CR LF or a bare LF, a lone
 // CR is dropped, and byte 26 ends the file. Every failure throws InOutError. Memory stays
-// bounded however the file is made, for every way of reading that takes a limit.
+// bounded however the file is made.
 class LineReader {
 public:
+    // The longest line ReadLine gives; a longer one is an error naming the file and line.
+    static constexpr std::size_t kMaxLineLength = 64 * 1024;
+
     explicit LineReader(FileCalls& calls = SystemFileCalls());
     ~LineReader();
     LineReader(const LineReader&) = delete;
@@ -39,19 +42,12 @@ public:
     bool IsOpen() const { return fd_ >= 0; }
     // The path as it was given to Open.
     const std::string& Path() const { return path_; }
-    // The open file's identity, size and last change, to tell a file changed since.
-    struct Identity {
-        dev_t device = 0;
-        ino_t inode = 0;
-        off_t size = 0;
-        std::int64_t changedNs = 0;
-        bool operator==(const Identity&) const = default;
-    };
-    Identity FileIdentity();
 
     // True when no byte is left or the next one is byte 26. Reading on from there gives
     // empty lines and zeros.
     bool Eof();
+    // Reads the next line. One over kMaxLineLength throws InOutError naming the line, after
+    // reading no more of the file than that.
     std::string ReadLine();
     void ReadLine(std::string& line);
     // Reads the next line keeping at most `limit` bytes of it; false when it was longer.
@@ -65,6 +61,11 @@ public:
     // Once Eof is true: whether byte 26 ended the reading, and how many bytes follow it.
     bool AtEndMark();
     std::uint64_t BytesAfterEndMark();
+    // Once Eof is true: whether anything but blanks and line ends follows byte 26. Reads
+    // the rest of the file.
+    bool TextAfterEndMark();
+    // Lines begun since Open, the one being read included.
+    std::size_t LineNumber() const { return lineNumber_; }
     // The next bytes as stored, line rules aside; 0 at the end.
     std::size_t ReadBytes(char* buffer, std::size_t size);
 
@@ -72,8 +73,9 @@ private:
     void RequireOpen(const char* operation) const;
     bool HasByte();
     unsigned char PeekByte() const { return static_cast<unsigned char>(buffer_[pos_]); }
-    // False when the line had more than `limit` bytes; those are skipped.
-    bool ReadLineInto(std::string* line, std::size_t limit = SIZE_MAX);
+    // False when the line had more than `limit` bytes; those are skipped, unless
+    // `stopWhenLonger` leaves the reading there.
+    bool ReadLineInto(std::string* line, std::size_t limit = SIZE_MAX, bool stopWhenLonger = false);
     [[noreturn]] void Fail(int err, const char* operation);
 
     FileCalls& calls_;
@@ -85,6 +87,7 @@ private:
     std::size_t end_ = 0;
     // Bytes of the file before the buffer's first.
     std::uint64_t before_ = 0;
+    std::size_t lineNumber_ = 0;
     bool exhausted_ = false;
     bool checkedPlainFile_ = false;
 };

@@ -78,9 +78,11 @@ void LineWriter::SyncAndClose() {
 }
 
 void LineWriter::Fail(int err, const char* operation, const std::string& path) {
-    const int code = CodeFromErrno(err, path, calls_);
+    // Undo may clear the very member `path` refers to.
+    const std::string file = path;
+    const int code = CodeFromErrno(err, file, calls_);
     Undo();
-    throw InOutError(code, operation, path, err);
+    throw InOutError(code, operation, file, err);
 }
 
 void LineWriter::Release() noexcept {

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "engine/base_format.h"
+#include "engine/dialogue_path.h"
 #include "engine/options.h"
 #include "engine/word_substitutions.h"
 #include "tools/base_lines.h"
@@ -45,6 +46,7 @@ public:
                                   paths.begin(), paths.end(), [](const StoredLine& line) {
                                       return !base_format::IsBlankEntry(line.text);
                                   })));
+        CheckDialogueFolder();
         for (const auto& entry : CheckPathList(paths)) {
             CheckDialogue(entry);
         }
@@ -146,6 +148,12 @@ private:
                 continue;
             }
             CheckEntryForm(name, number, number == lastNumber);
+            if (const std::string fault = dialogue_path::Fault(name); !fault.empty()) {
+                findings_.Add(kPathList, number,
+                              "entry " + Quote(name) + " names no file in the folder dlg (" +
+                                  fault + "): the program skips it and never reads or writes it");
+                continue;
+            }
             const std::string file = base_format::DialogueFilePath(name);
             const auto [earlier, first] = listedAt.emplace(file, number);
             if (!first) {
@@ -229,13 +237,28 @@ private:
         }
     }
 
+    // The program reads and writes no dialogue through a linked dlg.
+    void CheckDialogueFolder() {
+        struct stat info {};
+        const std::string folder(base_format::kDialogueFolder);
+        if (LookAt(calls_, dir_ / folder, info, false) && S_ISLNK(info.st_mode)) {
+            findings_.Add(folder, 0,
+                          "is a symbolic link: the program reads and writes no dialogue "
+                          "through it");
+        }
+    }
+
     // What the base window forgot: files in dlg/forgotten/ are kept aside on purpose and
     // never read (the unlisted-file walk does not enter that folder), and forgotten.tmb,
     // when there, keeps the line rules of every base file.
     void CheckForgotten() {
         struct stat info {};
         const std::string folder(base_format::kForgottenFolder);
-        if (LookAt(calls_, dir_ / folder, info, false) && !S_ISDIR(info.st_mode)) {
+        if (LookAt(calls_, dir_ / folder, info, false) && S_ISLNK(info.st_mode)) {
+            findings_.Add(folder, 0,
+                          "is a symbolic link: forgetting a dialogue refuses to move its file "
+                          "out of the data folder through it");
+        } else if (LookAt(calls_, dir_ / folder, info, false) && !S_ISDIR(info.st_mode)) {
             findings_.Add(folder, 0,
                           "is " + KindOf(info.st_mode) +
                               ", not a folder: forgetting a dialogue cannot put its file there");

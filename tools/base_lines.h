@@ -13,9 +13,9 @@
 
 namespace tumbo::tools {
 
-// Longest part of a line that is kept and checked: far beyond any phrase, and it keeps a
-// check's memory bounded whatever a file holds.
-inline constexpr std::size_t kMaxLineLength = 64 * 1024;
+// Longest part of a line that is kept and checked: the longest line the program reads, and
+// it keeps a check's memory bounded whatever a file holds.
+inline constexpr std::size_t kMaxLineLength = LineReader::kMaxLineLength;
 
 // A file of the base that cannot be read: what is wrong with it, in plain words.
 class FileTrouble : public std::runtime_error {

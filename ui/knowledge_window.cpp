@@ -80,6 +80,14 @@ void KnowledgeWindow::Open(const QRect& chat, const QRect& phraseField, const QM
     activateWindow();
 }
 
+void KnowledgeWindow::OpenOn(const QRect& chat, const std::string& entry, const QRect& phraseField,
+                             const QMargins& frame) {
+    SearchField->clear();
+    Open(chat, phraseField, frame);
+    SelectEntry(entry);
+    DialogueText->setFocus();
+}
+
 void KnowledgeWindow::PlaceBeside(const QRect& chat, const QRect& phraseField,
                                   const QMargins& frame) {
     QScreen* screen = QGuiApplication::screenAt(chat.center());

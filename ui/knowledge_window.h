@@ -43,6 +43,9 @@ public:
     // what the window manager adds around a window), later where the user left it; or
     // brings it to the front.
     void Open(const QRect& chat, const QRect& phraseField = {}, const QMargins& frame = {});
+    // The same, with the search cleared and `entry` (a path-list entry) chosen to be edited.
+    void OpenOn(const QRect& chat, const std::string& entry, const QRect& phraseField = {},
+                const QMargins& frame = {});
     // Reads the path list again, keeping what was read of the dialogues still there, the
     // selection and any unsaved text of a dialogue still there.
     void Refresh();

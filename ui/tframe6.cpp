@@ -60,6 +60,35 @@ TFrame6::TFrame6(QWidget* parent) : QFrame(parent) {
                          QString::fromUtf8("Начать загрузку"), 8, 288, this);
     Label2 = MakeCaption("Label2", QString::fromUtf8("Выход"),
                          QString::fromUtf8("Выход из программы"), 432, 288, this);
+
+    // Between the two captions. Its text is its accessible name, so a reader announces every
+    // change.
+    Label3 = new QLabel(this);
+    Label3->setObjectName("Label3");
+    Label3->setGeometry(144, 292, 248, 20);
+    Label3->setAlignment(Qt::AlignCenter);
+    QFont font = Label3->font();
+    font.setPixelSize(13);
+    Label3->setFont(font);
+    Label3->setAttribute(Qt::WA_TranslucentBackground);
+    SetTextColor(Label3, kMaroon);
+    Label3->hide();
+}
+
+void TFrame6::SayPreparing(int done, int total) {
+    Label3->setText(QString::fromUtf8("Готовлю базу диалогов…"));
+    Label3->show();
+    Label1->setEnabled(false);
+    SetTextColor(Label1, Qt::gray);
+    Gauge1->show();
+    Gauge1->setValue(total > 0 ? static_cast<int>(100LL * done / total) : 0);
+}
+
+void TFrame6::SayReady() {
+    Label3->setText(QString::fromUtf8("База диалогов готова"));
+    Label1->setEnabled(true);
+    SetTextColor(Label1, kMaroon);
+    Label1->setFocus();
 }
 
 void TFrame6::LoadPicture() {

@@ -22,10 +22,18 @@ public:
     void LoadPicture();
     void LoadPicture(const QByteArray& jpeg);
 
+    // A first start: the base is being installed, `done` of `total` files so far (0 of 0
+    // before the count is known). Loading cannot be started meanwhile.
+    void SayPreparing(int done, int total);
+    // The base is there: loading can be started.
+    void SayReady();
+
     QLabel* Image1;
     QProgressBar* Gauge1;
     ClickableLabel* Label1;
     ClickableLabel* Label2;
+    // On a first start, whether the base is still being prepared or ready.
+    QLabel* Label3;
 };
 
 }  // namespace tumbo

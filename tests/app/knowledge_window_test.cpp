@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTreeView>
@@ -83,8 +84,9 @@ private:
 TEST_F(BaseWindow, TheMenuOpensOneWindowBesideTheChat) {
     const auto items = form->menuBar()->actions();
     ASSERT_GE(items.size(), 3);
-    EXPECT_EQ(items[2], form->N6) << "after «Настройки»";
-    EXPECT_EQ(form->N6->text(), QString::fromUtf8("База"));
+    EXPECT_EQ(items[2]->text(), QString::fromUtf8("База")) << "after «Настройки»";
+    ASSERT_NE(items[2]->menu(), nullptr);
+    EXPECT_EQ(items[2]->menu()->actions().value(0), form->N6);
     EXPECT_TRUE(window->isVisible());
     EXPECT_TRUE(window->isWindow());
     EXPECT_EQ(window->objectName(), "KnowledgeWindow");

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <functional>
+#include <optional>
 #include <set>
 
 #include "support/engine_fixture.h"
@@ -40,6 +42,7 @@ TEST(DialogueText, WhatCannotBeStoredIsRefusedNamingItsLine) {
         {"empty reply", {"$hi", "#"}, 2, u8"пустой ответ"_cp},
         {"end line inside", {"$hi", "#hello", "#END", "$more", "#yes"}, 3, "#END"},
         {"nothing", {"", " "}, 0, u8"Диалог пуст"_cp},
+        {"line no reader takes", {"$hi", "#" + std::string(65536, 'x')}, 2, "65536"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -180,6 +183,71 @@ TEST_F(BaseEditing, AFileThatCannotBeMovedAsideIsStillForgotten) {
     EXPECT_TRUE(dir.Exists("dlg/2.dlg"));
     EXPECT_EQ(session.Options().DialogueCount, 2) << "the count follows the path list";
     EXPECT_EQ(Say(u8"погода"_cp), "<teach>");
+}
+
+// A line longer than any reader takes is an error naming its file and line, for the search,
+// the base window and a forget alike, and nothing is changed.
+TEST_F(BaseEditing, ALineOverTheLimitIsAnErrorNamingItsFileAndLine) {
+    const std::string huge(1 << 20, 'x');
+    struct Case {
+        const char* name;
+        std::string file;
+        std::string bytes;
+        std::function<std::optional<Failure>()> act;
+    };
+    const Case cases[] = {
+        {"search", "dlg/1.dlg", CrLfLines({"$hi", "$" + huge, "#Hi!", "#END"}),
+         [&] { return session.Say("zz").failure; }},
+        {"base window", "dlg/2.dlg", CrLfLines({"$a", "#" + huge, "#END"}),
+         [&] { return session.ReadText("dlg\\2.dlg").failure; }},
+        {"forget", "forgotten.tmb", CrLfLines({"old", huge}),
+         [&] { return session.Forget("dlg\\3.dlg"); }},
+    };
+    // Each row's file is one the rows after it do not read.
+    const std::string pathList = dir.Read("path.tmb");
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        dir.Write(c.file, c.bytes);
+        const std::optional<Failure> failure = c.act();
+        ASSERT_TRUE(failure);
+        EXPECT_EQ(failure->code, io_code::kLineTooLong);
+        EXPECT_NE(failure->details.find(dir.file(c.file) + "\nReason: line 2 is longer than 65536"),
+                  std::string::npos)
+            << failure->details;
+        EXPECT_EQ(dir.Read("path.tmb"), pathList) << "nothing is forgotten";
+    }
+    EXPECT_FALSE(session.List().value[1].readable) << "listed, without its text";
+}
+
+// Rewriting a file keeps what a hand edit left after its end mark in a copy beside it, as
+// the path list's rewrite does.
+TEST_F(BaseEditing, WhatFollowsAnEndMarkIsKeptWhenAFileIsRewritten) {
+    struct Case {
+        const char* name;
+        std::string file;
+        std::string bytes;
+        std::function<void()> rewrite;
+        std::string rewritten;
+        std::string kept;
+    };
+    const Case cases[] = {
+        {"saved dialogue", "dlg/1.dlg", CrLfLines({"$hi", "#Hi!", "#END"}) + "\x1a$old\r\n",
+         [&] {
+             editor.Save("dlg\\1.dlg", {"$hi", "#Hey."});
+         },
+         CrLfLines({"$hi", "#Hey.", "#END"}), "$old\r\n"},
+        {"forgotten openers", "forgotten.tmb",
+         "old\r\n\x1a"
+         "after\r\n",
+         [&] { editor.Forget("dlg\\3.dlg"); }, CrLfLines({"old", "bye"}), "after\r\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        dir.Write(c.file, c.bytes);
+        c.rewrite();
+        EXPECT_EQ(dir.Read(c.file), c.rewritten);
+        EXPECT_EQ(dir.Read(c.file + ".bak"), c.kept);
+    }
 }
 
 }  // namespace

@@ -115,6 +115,9 @@ TEST_F(PowerCut, ALessonIsOnTheDiskWholeOrNotAtAll) {
             EXPECT_EQ(Read("dlg/2.dlg"), kDialogue2) << "a dialogue file is only ever whole";
         }
         ExpectNoTemporaries(stop);
+        // The next start sets a count that lags behind the path list from it.
+        { Program next(Disk(), base_); }
+        EXPECT_EQ(Read("opt.tmb"), learnt ? kLearntOptions : kOldOptions);
         ExpectNextStartLearns(learnt);
     };
     EXPECT_GT(test::StopAtEveryCall(
@@ -192,6 +195,12 @@ TEST_F(PowerCut, ForgettingAndEditingLeaveTheOldOrTheNewBase) {
 
         // The next start answers from what the base holds, and forgets and edits again.
         Program next(Disk(), base_);
+        // It finishes a forget the stop cut short, and sets the count from the path list.
+        EXPECT_EQ(Read("opt.tmb"), forgotten ? kOldOptions : kLearntOptions);
+        if (forgotten) {
+            EXPECT_FALSE(Exists("dlg/2.dlg"));
+            EXPECT_EQ(Read("dlg/forgotten/2.dlg"), kDialogue2);
+        }
         const auto say = [&](const std::string& phrase) { return next.window.SayOrLeave(phrase); };
         EXPECT_EQ(say("known"), dialogue1 == kDialogue1 ? "Tumbo:yes" : "Tumbo:yes, edited");
         EXPECT_EQ(say("unknown"), forgotten ? "<teach>" : "Tumbo:first reply");

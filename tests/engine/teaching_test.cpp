@@ -285,6 +285,13 @@ TEST_F(TeachingFailure, AFullDiskLeavesNoHalfDialogue) {
     EXPECT_EQ(dir.Read("dlg/3.dlg"), CrLfLines({"$taught", "#" + std::string(300, 'r'), "#END"}));
 }
 
+TEST_F(TeachingFailure, ALineNoReaderTakesIsRefused) {
+    Send("taught");
+    Fill({{5, std::string(65536, 'r')}});
+    ExpectNothingLearnt(
+        u8"Строка длиннее 65536 знаков: программа её не прочтёт, диалог не сохранён"_cp);
+}
+
 TEST_F(TeachingFailure, AFailedOptionSaveStillLearnsOnce) {
     auto& failing = TeachThroughFailingCalls("taught");
     Fill({{5, "r"}});

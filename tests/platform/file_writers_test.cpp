@@ -133,6 +133,9 @@ TEST_P(ReplacementFault, LeavesTheOldFileWholeAndNoLeftovers) {
         ADD_FAILURE() << "no failure reported";
     } catch (const InOutError& error) {
         EXPECT_STREQ(error.what(), fault.message);
+        // The new version's name, kept though the failure removed it.
+        EXPECT_NE(error.details().find("File: " + dir.file("opt.tmb")), std::string::npos)
+            << error.details();
     }
     EXPECT_FALSE(file.IsOpen());
     EXPECT_EQ(dir.Read("opt.tmb"), "old\r\nfalse\r\n70\r\n5\r\n");

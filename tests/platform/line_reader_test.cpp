@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/errors.h"
@@ -38,12 +39,36 @@ TEST(LineReader, LineEndsAndEndOfFile) {
     EXPECT_EQ(AllLines(""), Lines{});
 }
 
-TEST(LineReader, LinesHaveNoLengthLimit) {
-    const std::string longLine(100000, 'x');
-    EXPECT_EQ(AllLines(longLine + "\r\nend\r\n"), (Lines{longLine, "end"}));
+TEST(LineReader, ALineOverTheLimitIsAnErrorNamingTheFileAndLine) {
+    const std::string longest(LineReader::kMaxLineLength, 'x');
+    EXPECT_EQ(AllLines(longest + "\r\nend\r\n"), (Lines{longest, "end"}));
     // A CR LF split across two reads of the underlying file is still one line end.
     const std::string beforeSplit(8191, 'y');
     EXPECT_EQ(AllLines(beforeSplit + "\r\nz"), (Lines{beforeSplit, "z"}));
+    for (const std::size_t length : {LineReader::kMaxLineLength + 1, std::size_t{1} << 20}) {
+        try {
+            AllLines("a\r\n" + std::string(length, 'x') + "\r\n");
+            ADD_FAILURE() << length;
+        } catch (const InOutError& error) {
+            EXPECT_EQ(error.code(), io_code::kLineTooLong);
+            EXPECT_NE(error.details().find("/f.txt\n"), std::string::npos) << error.details();
+            EXPECT_NE(error.details().find("line 2 is longer than 65536 bytes"), std::string::npos)
+                << error.details();
+        }
+    }
+}
+
+TEST(LineReader, TextAfterTheEndMarkIsMoreThanBlanks) {
+    for (const auto& [bytes, text] :
+         {std::pair<std::string, bool>{"a\x1a\r\n \t\x1a", false}, {"a\x1a\r\nb\r\n", true}}) {
+        test::TempDir dir;
+        dir.Write("f", bytes);
+        LineReader file;
+        file.Open(dir.file("f"));
+        EXPECT_EQ(file.ReadLine(), "a");
+        EXPECT_EQ(file.TextAfterEndMark(), text);
+        EXPECT_TRUE(file.Eof()) << "nothing after the mark is read as a line";
+    }
 }
 
 TEST(LineReader, KeepsEveryOtherByteAsItIs) {

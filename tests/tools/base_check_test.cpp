@@ -113,6 +113,27 @@ TEST_F(CheckTool, PathListEntriesThatNameNoDialogue) {
                               "path.tmb:4: entry \"dlg\\4.dlg\" names a missing file"}));
 }
 
+// What the program refuses to touch is an error: an entry outside dlg/, and a linked dlg
+// or dlg/forgotten.
+TEST_F(CheckTool, EntriesOutsideTheDialogueFolderAndLinkedFolders) {
+    WriteOptions(u8"Аня"_cp, 4);
+    for (const std::string entry : {"/etc/passwd", "dlg\\..\\opt.tmb", "x.dlg"}) {
+        WritePathEntries({"dlg\\1.dlg", "dlg\\2.dlg", "dlg\\3.dlg", entry});
+        EXPECT_TRUE(
+            AnyFindingSays("path.tmb:4: entry \"" + entry + "\" names no file in the folder dlg"))
+            << entry;
+    }
+    WritePathEntries({"dlg\\1.dlg", "dlg\\2.dlg", "dlg\\3.dlg"});
+    WriteOptions(u8"Аня"_cp, 3);
+    test::TempDir elsewhere;
+    std::filesystem::create_directory_symlink(elsewhere.path(), dir.path() / "dlg/forgotten");
+    EXPECT_EQ(Where(), Places{"dlg/forgotten:0"});
+    std::filesystem::remove(dir.path() / "dlg/forgotten");
+    std::filesystem::rename(dir.path() / "dlg", elsewhere.path() / "dlg");
+    std::filesystem::create_directory_symlink(elsewhere.path() / "dlg", dir.path() / "dlg");
+    EXPECT_TRUE(AnyFindingSays("dlg: is a symbolic link"));
+}
+
 // The program opens every entry as it stands and reads a number from the last one only
 // to name the next dialogue taught: what it can number is only unusual.
 TEST_F(CheckTool, EntriesOfTheWrongForm) {

@@ -155,6 +155,49 @@ TEST_F(MergeTool, ADialogueForgottenInTheBaseWindowNeverComesBack) {
     EXPECT_EQ(Snapshot(), forgotten);
 }
 
+// forgotten.tmb ends at its end mark for the merge as for every reader: an opener after it
+// keeps nothing out, and the merge says it is there.
+TEST_F(MergeTool, ForgottenOpenersEndAtTheEndMark) {
+    const std::string forgotten = CrLfLines({"hi"}) + "\x1a" + CrLfLines({u8"погода"_cp});
+    dir.Write("forgotten.tmb", forgotten);
+    const auto run = Merge();
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out,
+              (Lines{"added dlg/3.dlg: как дела", "added dlg/4.dlg: погода", Summary(2, 3)}));
+    EXPECT_EQ(run.err, "tumbo-merge: " + dir.prefix() +
+                           "forgotten.tmb goes on after its end mark (byte 26); what follows it "
+                           "is not read, so it keeps no dialogue out\n");
+    EXPECT_EQ(dir.Read("forgotten.tmb"), forgotten);
+}
+
+// A line longer than any reader takes is an error naming its file and line: in the user's
+// forgotten openers nothing is merged, in a bundled dialogue that one is left out.
+TEST_F(MergeTool, ALineOverTheLimitIsAnErrorNamingItsFileAndLine) {
+    struct Case {
+        const char* name;
+        test::TempDir& base;
+        std::string file;
+        int status;
+        std::string pathList;
+    };
+    const Case cases[] = {
+        {"forgotten openers", dir, "forgotten.tmb", 2, kUserPathList},
+        {"bundled dialogue", bundled, "dlg/3.dlg", 1, kMergedPathList},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteBases();
+        c.base.Write(c.file, "$a\r\n" + std::string(1 << 20, 'x') + "\r\n");
+        const auto run = Merge();
+        EXPECT_EQ(run.status, c.status);
+        EXPECT_NE(run.err.find("Line too long\n  Operation: read\n  File: " + c.base.file(c.file) +
+                               "\n  Reason: line 2 is longer than 65536 bytes\n"),
+                  std::string::npos)
+            << run.err;
+        EXPECT_EQ(dir.Read("path.tmb"), c.pathList);
+    }
+}
+
 TEST_F(MergeTool, NewDialoguesTakeFreeNamesAfterTheLastEntry) {
     // A file the path list leaves out is still the user's, and a last entry without a line
     // end is not joined to the next one.
@@ -250,6 +293,7 @@ TEST_F(MergeTool, AFailureAddsWholeDialoguesOrNothing) {
                 break;  // no call of that kind is left to fail
             }
             ++faultsMet;
+            EXPECT_NE(run.err.find("File: /"), std::string::npos) << run.err;
             ExpectWholeAdditions(dir.Read("path.tmb"));
             const std::string options = dir.Read("opt.tmb");
             EXPECT_TRUE(options == UserOptions(2) || options == UserOptions(3) ||
@@ -265,6 +309,23 @@ TEST_F(MergeTool, AFailureAddsWholeDialoguesOrNothing) {
 
 // The user's words.tmb, or none, and the bundled one: what the user's holds after a merge
 // and what the merge says it added.
+// A linked dlg would take the new dialogues out of the data folder: nothing is written.
+TEST_F(MergeTool, ALinkedDialogueFolderIsRefused) {
+    test::TempDir elsewhere;
+    std::filesystem::rename(dir.path() / "dlg", elsewhere.path() / "dlg");
+    elsewhere.Write("dlg/9.dlg.tmp", "not the merge's to remove");
+    std::filesystem::create_directory_symlink(elsewhere.path() / "dlg", dir.path() / "dlg");
+    const auto names = elsewhere.Names("dlg");
+    const auto run = Merge();
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("File: " + dir.file("dlg")), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("symbolic link"), std::string::npos) << run.err;
+    EXPECT_EQ(dir.Read("path.tmb"), kUserPathList);
+    EXPECT_EQ(dir.Read("opt.tmb"), UserOptions(2));
+    EXPECT_EQ(elsewhere.Names("dlg"), names);
+    EXPECT_TRUE(elsewhere.Exists("dlg/9.dlg.tmp"));
+}
+
 TEST_F(MergeTool, WordsTheUserDoesNotGiveAreAddedAndTheUsersLinesStay) {
     struct Row {
         const char* name;

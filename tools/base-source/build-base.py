@@ -15,7 +15,8 @@ Topic files are NN-name.txt in UTF-8, read in name order; their dialogues are nu
 that order, which is also the order the program tries them in. In a topic file:
   ; comment
   (blank line)  ends a dialogue
-  $phrase       a trigger, lower case, written into the base once, as it stands
+  $phrase       a trigger, lower case, written into the base once, as it stands; a `*`
+                standing as a word makes it a pattern, `*` being any run of words
   #reply        a reply; [n] is the user's name, [e] closes the program after the reply
 A dialogue is one or more turns, each a block of triggers then a block of replies.
 
@@ -208,6 +209,12 @@ def list_folded(base):
     return bytes(out)
 
 
+def is_pattern(trigger):
+    """True when a `*` stands as a word of the trigger, alone or with punctuation only: the
+    program then reads it as a pattern, `*` being any run of words."""
+    return any("*" in word and not folded(word.replace("*", "")) for word in trigger.split())
+
+
 def load_dialogues():
     dialogues = []
     topics = sorted(SOURCE_DIR.glob("[0-9][0-9]-*.txt"))
@@ -230,9 +237,10 @@ def load_dialogues():
     # tries the dialogue's own turns: a turn's trigger spelled unlike an opener it folds
     # alike with would lose that spelling to the other dialogue. A number alone is left
     # out: «0» is an answer, «:0» a smiley, not its spelling.
+    # A pattern's own spelling, asterisks and all, is nobody's phrase.
     openers = {}
     for dialogue in dialogues:
-        for trigger in dialogue.turns[0][0]:
+        for trigger in (t for t in dialogue.turns[0][0] if not is_pattern(t)):
             openers.setdefault(compared(trigger), []).append((trigger, dialogue.where))
     for dialogue in dialogues:
         for triggers, _ in dialogue.turns[1:]:
@@ -475,14 +483,66 @@ def lint_help_reply(dialogue):
     return findings
 
 
-LINTS = (lint_masculine_for_user, lint_shared_short_answer, lint_question_at_end, lint_help_reply)
+# Tumbo has no eyes or ears (PERSONA.md): phrasings in which he sees or hears. «Видно, ты
+# устал» and «вижу, тебе весело» (so it seems), «это видно по мелочам» (of people at large),
+# «не вижу», «приятно слышать» (glad to learn) and the user's own listening are fine.
+SENSES = tuple(re.compile(pattern) for pattern in (
+    r"\bрад\w*(?: \w+)? видеть\b",  # «рад тебя видеть»
+    r"\b(?:это|сразу) видно$|\bвидно сразу$",  # «Это видно!», «сладкоежку видно сразу»
+    r"(?<!\bне )(?<!\bни )\b(?:вижу|слышу|слушаю)\b(?!,)",
+    r"\b(?:люблю|нравится|важно)(?: [\w-]+){0,3} слушать\b|\bслушать(?: [\w-]+){0,3} люблю\b",
+))
+
+
+def lint_senses(dialogue):
+    findings = []
+    for _, replies in dialogue.numbered_turns():
+        for line, reply in replies:
+            for text, _, _ in sentences(reply):
+                found = next((m for m in (s.search(text.strip()) for s in SENSES) if m), None)
+                if found:
+                    findings.append((line, f"«{found.group(0)}»: Tumbo can neither see nor hear; "
+                                           "say what he reads or is told"))
+    return findings
+
+
+# The same sentence in replies of two topic files is the same joke or story told twice. A
+# question may come back (a riddle asked again), and the help file repeats its numbers and
+# first steps on purpose.
+REPEAT_MIN_WORDS = 6
+
+
+def lint_repeated_sentence(dialogues):
+    first = {}
+    findings = []
+    for dialogue in dialogues:
+        if dialogue.file == HELP_FILE:
+            continue
+        for _, replies in dialogue.numbered_turns():
+            for line, reply in replies:
+                for _, words, question in sentences(reply.replace("[n]", "")):
+                    if question or len(words) < REPEAT_MIN_WORDS:
+                        continue
+                    key = " ".join(words).replace("ё", "е")
+                    where = first.setdefault(key, (dialogue.file, line))
+                    if where[0] != dialogue.file:
+                        findings.append((dialogue.file, line, f"«{' '.join(words)}» is said at "
+                                         f"{where[0]}:{where[1]} too: tell it once"))
+    return findings
+
+
+LINTS = (lint_masculine_for_user, lint_shared_short_answer, lint_question_at_end, lint_help_reply,
+         lint_senses)
+# Lints over the whole base, giving (file, line, message).
+BASE_LINTS = (lint_repeated_sentence,)
 
 
 def lint(dialogues):
     """Every finding as "file:line: message", in file and line order."""
-    findings = sorted((dialogue.file, line, message)
-                      for dialogue in dialogues for lint_one in LINTS
-                      for line, message in lint_one(dialogue))
+    findings = sorted([(dialogue.file, line, message)
+                       for dialogue in dialogues for lint_one in LINTS
+                       for line, message in lint_one(dialogue)] +
+                      [finding for lint_base in BASE_LINTS for finding in lint_base(dialogues)])
     return [f"{file}:{line}: {message}" for file, line, message in findings]
 
 

@@ -148,6 +148,40 @@ class HelpReply(unittest.TestCase):
         self.assertEqual(self.help_lines("$привет\n#Привет!\n", "01-test.txt"), [])
 
 
+class SensesAndRepeats(unittest.TestCase):
+    def test_seeing_hearing_and_a_sentence_told_twice(self):
+        joke = "#Кот пришёл домой и залаял от радости.\n"
+        for sources, expected in (
+                ({"01-a.txt": "$привет\n#Привет! Рад тебя видеть.\n#Ку! Очень рад вас видеть!\n"},
+                 ["01-a.txt:2", "01-a.txt:3"]),
+                ({"01-a.txt": "$ты умный\n#Спасибо! Это видно?\n#Сладкоежку видно сразу.\n"
+                              "#Слушаю тебя.\n#Вижу! Точнее, читаю.\n#Про игры слушать люблю.\n"
+                              "#Я люблю слушать рассказы.\n"},
+                 ["01-a.txt:2", "01-a.txt:3", "01-a.txt:4", "01-a.txt:5", "01-a.txt:6",
+                  "01-a.txt:7"]),
+                ({"01-a.txt": "$устал\n#Видно, ты устал.\n#Вижу, тебе весело.\n#Я не вижу и не слышу.\n"
+                              "#Приятно слышать!\n#Что ты любишь слушать?\n"
+                              "#Это видно по мелочам: человек улыбается.\n#Слушай врача.\n"},
+                 []),
+                ({"00-help.txt": "$плохо\n#Слышу тебя. Звони 112.\n"}, ["00-help.txt:2"]),
+                ({"01-a.txt": "$анекдот\n" + joke, "02-b.txt": "$шутка\n#Ха! " + joke[1:]},
+                 ["02-b.txt:2"]),
+                ({"01-a.txt": "$анекдот\n" + joke + "\n$ещё\n" + joke}, []),
+                ({"01-a.txt": "$загадка\n#Зимой и летом одним цветом, что это?\n",
+                  "02-b.txt": "$ещё\n#Зимой и летом одним цветом, что это?\n"}, []),
+                ({"01-a.txt": "$а\n#Кот пришёл домой и залаял.\n", "02-b.txt": "$б\n" + joke},
+                 []),
+                ({"00-help.txt": "$плохо\n#Позвони 112, это бесплатно и можно с любого телефона.\n",
+                  "01-a.txt": "$страшно\n#Позвони 112, это бесплатно и можно с любого телефона.\n"},
+                 [])):
+            with self.subTest(sources=sources):
+                dialogues = [d for name, text in sources.items()
+                             for d in build_base.parse_topic_text(name, text)]
+                found = [f.split(": ")[0] for f in build_base.lint(dialogues)
+                         if "see nor hear" in f or "tell it once" in f]
+                self.assertEqual(found, expected)
+
+
 class Build(unittest.TestCase):
     def build(self, sources, *arguments):
         """(status, stderr lines, the base folder) of a build from these topic files."""
@@ -191,6 +225,12 @@ class Build(unittest.TestCase):
                   "02-b.txt": "$спасибо нет\n#Хорошо.\n"},
                  "01-a.txt:1: turn trigger 'спасибо, нет' reads like the opener 'спасибо нет' "
                  "of the dialogue at 02-b.txt:1"),
+                ({"01-a.txt": "$да\n#Чаю?\n$что ты умеешь\n#Наливать.\n",
+                  "02-b.txt": "$* что ты умеешь *\n#Болтать.\n"},
+                 None),
+                ({"01-a.txt": "$* анекдот\n#Ха.\n", "02-b.txt": "$анекдот!\n#Хо.\n"},
+                 "02-b.txt:1: opener 'анекдот!' reads as 'анекдот', like an opener of the "
+                 "dialogue at 01-a.txt:1"),
                 ({"01-a.txt": "$сколько будет 0+0\n#Сколько?\n$0\n#Верно.\n",
                   "02-b.txt": "$:0\n#Ого.\n"},
                  None)):

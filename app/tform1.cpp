@@ -39,6 +39,23 @@
 
 namespace tumbo {
 
+namespace {
+
+// A widget's place in screen coordinates.
+QRect OnScreen(const QWidget& widget) {
+    return {widget.mapToGlobal(QPoint()), widget.size()};
+}
+
+// What the window manager adds around a window.
+QMargins FrameMargins(const QWidget& window) {
+    const QRect client = window.geometry();
+    const QRect frame = window.frameGeometry();
+    return {client.left() - frame.left(), client.top() - frame.top(),
+            frame.right() - client.right(), frame.bottom() - client.bottom()};
+}
+
+}  // namespace
+
 TForm1::TForm1(tumbo::Session& session, tumbo::Clock& clock,
                std::vector<tumbo::Failure> startFailures, QWidget* parent)
     : TForm1(&session, clock, std::move(startFailures), parent) {}
@@ -293,7 +310,7 @@ void TForm1::createTimers() {
 }
 
 void TForm1::N6Click() {
-    OpenKnowledgeWindow().Open(frameGeometry());
+    OpenKnowledgeWindow().Open(frameGeometry(), OnScreen(*Edit1), FrameMargins(*this));
 }
 
 // After an exact answer a new dialogue could never be found first, so the one that answered
@@ -304,7 +321,8 @@ void TForm1::N7Click() {
         return;
     }
     if (last.exact) {
-        OpenKnowledgeWindow().OpenOn(frameGeometry(), last.entry);
+        OpenKnowledgeWindow().OpenOn(frameGeometry(), last.entry, OnScreen(*Edit1),
+                                     FrameMargins(*this));
         return;
     }
     ShowTurn(session_->TeachAnew());
@@ -317,11 +335,13 @@ void TForm1::UpdateTeachAnew() {
 
 KnowledgeWindow& TForm1::OpenKnowledgeWindow() {
     if (knowledge_ == nullptr) {
-        // Boxes of the base window's handlers belong to it, not to the chat behind it.
+        // Boxes of the base window's handlers belong to it, not to the chat behind it, also
+        // after a guarded step inside a handler has ended.
         auto guard = [this](const std::function<void()>& handler) {
+            QWidget* const owner = tumbo::BoxOwner();
             tumbo::SetBoxOwner(knowledge_.get());
             Guarded(handler);
-            tumbo::SetBoxOwner(this);
+            tumbo::SetBoxOwner(owner);
         };
         knowledge_ = std::make_unique<KnowledgeWindow>(
             *session_, guard, [this] { ApplyOptions(session_->Options()); });

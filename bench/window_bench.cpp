@@ -25,12 +25,15 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTreeView>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <filesystem>
@@ -49,6 +52,7 @@
 #include "engine/session.h"
 #include "platform/qt/codepage.h"
 #include "platform/qt/message_box.h"
+#include "ui/knowledge_window.h"
 #include "ui/tframe2.h"
 #include "ui/tframe6.h"
 
@@ -109,6 +113,8 @@ public:
         }
         QCoreApplication::processEvents();
     }
+    // Drops the base, which a benchmark changed.
+    void Forget() { Clear(); }
     void Clear() {
         form_.reset();
         engine_.reset();
@@ -214,6 +220,151 @@ void RunSearch(benchmark::State& state, Key key) {
     }
 }
 
+// The base window («База»): the time from the user's action until the window has handled
+// it and painted, on the chat's base. Open starts from a closed window, whose list is gone;
+// "loaded ms" is the time until every dialogue's file has been read, and "pause ms" the
+// longest the event loop was held meanwhile (the chat answers between two reads). Memory is
+// the RSS once loaded and once closed, above that of the chat alone before the window
+// first opened.
+enum class WindowStep { kOpen, kSearch, kSort, kForget };
+
+constexpr std::array<const char*, 4> kStepNames{"Open", "Search", "Sort", "Forget"};
+
+struct StepOutcome {
+    double medianMs = 0;
+    double loadedMs = 0;
+    double pauseMs = 0;
+    // A forget's share that is the session's alone, the window not told.
+    double sessionMs = 0;
+    long chatKb = 0;
+    long openKb = 0;
+    long closedKb = 0;
+};
+std::map<std::pair<int, int>, StepOutcome> stepOutcomes;
+long chatAloneKb = 0;
+
+// Opens the window and turns the event loop until every row is read; returns the longest
+// turn.
+double OpenAndLoad(TForm1& form, double& loadedMs) {
+    const double start = bench::WallMs();
+    form.N6->trigger();
+    QCoreApplication::processEvents();
+    double pause = 0;
+    while (!form.knowledgeWindow()->Loaded()) {
+        const double before = bench::WallMs();
+        QCoreApplication::processEvents();
+        pause = std::max(pause, bench::WallMs() - before);
+    }
+    loadedMs = bench::WallMs() - start;
+    return pause;
+}
+
+void RunBaseWindow(benchmark::State& state, WindowStep step, int size) {
+    try {
+        setup.For(size);
+    } catch (const std::exception& error) {
+        state.SkipWithError(error.what());
+        return;
+    }
+    TForm1& form = setup.Form();
+    if (chatAloneKb == 0 || form.knowledgeWindow() == nullptr) {
+        QCoreApplication::processEvents();
+        chatAloneKb = bench::ReadMemory().rssKb;
+    }
+    StepOutcome& outcome = stepOutcomes[{static_cast<int>(step), size}];
+    outcome.chatKb = chatAloneKb;
+    if (form.knowledgeWindow() != nullptr) {
+        form.knowledgeWindow()->close();
+        QCoreApplication::processEvents();
+    }
+    outcome.pauseMs = OpenAndLoad(form, outcome.loadedMs);
+    outcome.openKb = bench::ReadMemory().rssKb;
+    tumbo::KnowledgeWindow& window = *form.knowledgeWindow();
+    const auto previous = tumbo::SetQuestionHandler([](QWidget*, const auto&) { return true; });
+    std::vector<double> times;
+    for (auto _ : state) {
+        switch (step) {
+            case WindowStep::kOpen:
+                window.close();
+                QCoreApplication::processEvents();
+                break;
+            case WindowStep::kSearch:
+                window.SearchField->clear();
+                QCoreApplication::processEvents();
+                break;
+            case WindowStep::kSort:
+                break;
+            case WindowStep::kForget:
+                window.DialogueList->setCurrentIndex(
+                    window.DialogueList->model()->index(size / 2, 1));
+                QCoreApplication::processEvents();
+                break;
+        }
+        const double start = bench::WallMs();
+        switch (step) {
+            case WindowStep::kOpen:
+                form.N6->trigger();
+                break;
+            case WindowStep::kSearch:
+                // The first key of a search.
+                window.SearchField->setText("a");
+                break;
+            case WindowStep::kSort:
+                window.NewestFirst->toggle();
+                break;
+            case WindowStep::kForget:
+                window.ForgetButtonClick();
+                break;
+        }
+        QCoreApplication::processEvents();
+        const double ms = bench::WallMs() - start;
+        times.push_back(ms);
+        state.SetIterationTime(ms / 1000);
+        if (step == WindowStep::kOpen) {
+            // What the next opening finds: the rest read.
+            while (!window.Loaded()) {
+                QCoreApplication::processEvents();
+            }
+        }
+    }
+    if (step == WindowStep::kForget) {
+        // The same forget of the session alone, on dialogues near the end of the list.
+        std::vector<double> alone;
+        for (int i = 1; i <= 5; ++i) {
+            const std::string entry = "dlg\\" + std::to_string(size - i) + ".dlg";
+            window.close();
+            const double start = bench::WallMs();
+            const auto failure = form.session().Forget(entry);
+            alone.push_back(bench::WallMs() - start);
+            if (failure) {
+                state.SkipWithError(failure->details.c_str());
+            }
+        }
+        std::sort(alone.begin(), alone.end());
+        outcome.sessionMs = alone[alone.size() / 2];
+        state.counters["session_ms"] = outcome.sessionMs;
+    }
+    tumbo::SetQuestionHandler(previous);
+    window.SearchField->clear();
+    window.close();
+    QCoreApplication::processEvents();
+    outcome.closedKb = bench::ReadMemory().rssKb;
+    std::sort(times.begin(), times.end());
+    outcome.medianMs = times.empty() ? 0 : times[times.size() / 2];
+    state.counters["loaded_ms"] = outcome.loadedMs;
+    state.counters["pause_ms"] = outcome.pauseMs;
+    state.counters["open_MB"] = static_cast<double>(outcome.openKb - outcome.chatKb) / 1024;
+    state.counters["closed_MB"] = static_cast<double>(outcome.closedKb - outcome.chatKb) / 1024;
+    if (!boxes.empty()) {
+        state.SkipWithError("the window showed an error box");
+    }
+    if (step == WindowStep::kForget) {
+        // The base is no longer the generated one.
+        setup.Forget();
+        chatAloneKb = 0;
+    }
+}
+
 void RegisterAll() {
     for (const int size : kSizes) {
         for (const Impl impl : {Impl::kEngine, Impl::kWindow}) {
@@ -224,10 +375,41 @@ void RegisterAll() {
                 ->MinTime(kMinSeconds)
                 ->UseManualTime();
         }
+        for (const WindowStep step :
+             {WindowStep::kOpen, WindowStep::kSearch, WindowStep::kSort, WindowStep::kForget}) {
+            const std::string name = std::string("BaseWindow/") +
+                                     kStepNames[static_cast<std::size_t>(step)] + "/" +
+                                     std::to_string(size);
+            benchmark::RegisterBenchmark(
+                name.c_str(),
+                [step, size](benchmark::State& state) { RunBaseWindow(state, step, size); })
+                ->Unit(benchmark::kMillisecond)
+                ->MinTime(step == WindowStep::kForget ? 0.5 : 1.0)
+                ->UseManualTime();
+        }
+    }
+}
+
+void PrintWindowSummary() {
+    if (stepOutcomes.empty()) {
+        return;
+    }
+    std::printf(
+        "\nThe base window: median ms from the action to the painted window; the list read "
+        "whole after loaded ms, the event loop held at most pause ms meanwhile; MB of RSS "
+        "above the chat's own, open and after closing\n");
+    std::printf("%-7s %8s %9s %10s %9s %8s %9s\n", "step", "size", "ms", "loaded ms", "pause ms",
+                "open MB", "closed MB");
+    for (const auto& [key, o] : stepOutcomes) {
+        std::printf("%-7s %8d %9.2f %10.1f %9.1f %8.1f %9.1f %11.2f\n",
+                    kStepNames[static_cast<std::size_t>(key.first)], key.second, o.medianMs,
+                    o.loadedMs, o.pauseMs, static_cast<double>(o.openKb - o.chatKb) / 1024,
+                    static_cast<double>(o.closedKb - o.chatKb) / 1024, o.sessionMs);
     }
 }
 
 void PrintSummary() {
+    PrintWindowSummary();
     if (outcomes.empty()) {
         return;
     }

@@ -75,6 +75,30 @@ struct DialogueSummary {
     bool readable = true;
 };
 
+// One dialogue as the base window keeps it, small enough to keep 100,000 of. Texts are
+// untagged code page 1251; each line is cut to kRowLineLimit bytes, so a huge line costs
+// no more than a short one.
+struct DialogueRow {
+    static constexpr std::size_t kRowLineLimit = 200;
+    enum class State : std::uint8_t { kUnread, kRead, kUnreadable };
+
+    // The path-list line, and the N of dlg\N.dlg (0 for an entry of another form).
+    std::string entry;
+    std::int64_t number = 0;
+    // The first trigger, the first reply, then every trigger and reply folded, one a line
+    // ended by '\n', for a search.
+    std::string texts;
+    std::uint16_t openerSize = 0;
+    std::uint16_t replySize = 0;
+    State state = State::kUnread;
+
+    std::string_view Opener() const { return std::string_view(texts).substr(0, openerSize); }
+    std::string_view Reply() const { return std::string_view(texts).substr(openerSize, replySize); }
+    std::string_view Folded() const {
+        return std::string_view(texts).substr(std::size_t{openerSize} + replySize);
+    }
+};
+
 // How a base is opened.
 struct OpenSettings {
     // The bundled base to install, complete and merge from; empty for none.
@@ -164,6 +188,10 @@ public:
 
     // The base, as the base editor shows it. Every change counts from the next phrase.
     Outcome<std::vector<DialogueSummary>> List();
+    // The path list's dialogues as unread rows, without reading their files.
+    Outcome<std::vector<DialogueRow>> Rows();
+    // Reads a row's file into it; a file that cannot be read leaves it kUnreadable.
+    void ReadRow(DialogueRow& row);
     // A dialogue's lines, tags kept, without the final "#END".
     Outcome<std::vector<std::string>> ReadText(const std::string& entry);
     // Replaces a dialogue by `utf8Lines`, after checking its grammar and that code page

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <map>
 
+#include "engine/base_format.h"
+#include "engine/phrase_fold.h"
 #include "engine/session_impl.h"
 #include "engine/utf8_text.h"
 #include "platform/cp1251_literal.h"
@@ -92,6 +94,57 @@ Outcome<std::vector<DialogueSummary>> Session::List() {
     Outcome<std::vector<DialogueSummary>> listed;
     listed.failure = Impl::Try([&] { listed.value = impl_->editor.List(); });
     return listed;
+}
+
+Outcome<std::vector<DialogueRow>> Session::Rows() {
+    Outcome<std::vector<DialogueRow>> rows;
+    rows.failure = Impl::Try([&] {
+        LineReader reader(impl_->fileCalls);
+        std::vector<std::string> entries = base_format::ReadPathList(
+            reader, impl_->engine.ProgramDir() + std::string(base_format::kPathList));
+        rows.value.resize(entries.size());
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            DialogueRow& row = rows.value[i];
+            if (base_format::IsUsualDialogueEntry(entries[i])) {
+                row.number = base_format::DialogueNumber(entries[i]).value_or(0);
+            }
+            row.entry = std::move(entries[i]);
+        }
+    });
+    return rows;
+}
+
+void Session::ReadRow(DialogueRow& row) {
+    std::vector<std::string> lines;
+    row.texts.clear();
+    row.openerSize = 0;
+    row.replySize = 0;
+    if (Impl::Try([&] { lines = impl_->editor.ReadText(row.entry); })) {
+        row.state = DialogueRow::State::kUnreadable;
+        return;
+    }
+    std::string opener;
+    std::string reply;
+    std::string folded;
+    DialogueLines places;
+    for (const std::string& line : lines) {
+        const DialogueLines::Kind kind = places.Next(line).kind;
+        if (kind == DialogueLines::Kind::kOther) {
+            continue;
+        }
+        const std::string_view text = std::string_view(line).substr(1, DialogueRow::kRowLineLimit);
+        std::string& first = kind == DialogueLines::Kind::kTrigger ? opener : reply;
+        if (first.empty()) {
+            first = text;
+        }
+        folded += FoldPhrase(text);
+        folded += '\n';
+    }
+    row.texts.reserve(opener.size() + reply.size() + folded.size());
+    row.texts.append(opener).append(reply).append(folded);
+    row.openerSize = static_cast<std::uint16_t>(opener.size());
+    row.replySize = static_cast<std::uint16_t>(reply.size());
+    row.state = DialogueRow::State::kRead;
 }
 
 Outcome<std::vector<std::string>> Session::ReadText(const std::string& entry) {

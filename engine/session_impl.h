@@ -18,7 +18,10 @@ namespace tumbo {
 class Session::Impl {
 public:
     Impl(Clock& clock, FileCalls& calls, std::unique_ptr<Clock> ownClock)
-        : ownClock_(std::move(ownClock)), engine(clock, calls), editor(engine, calls) {
+        : ownClock_(std::move(ownClock)),
+          engine(clock, calls),
+          editor(engine, calls),
+          fileCalls(calls) {
         engine.OnLearnt([this] { Changed(); });
     }
 
@@ -52,6 +55,7 @@ public:
     BaseEditor editor;
     std::unique_ptr<BaseLock> lock;
     bool readOnly = false;
+    FileCalls& fileCalls;
     AnsweredPhrase lastAnswer;
 
 private:

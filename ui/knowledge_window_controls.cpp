@@ -8,9 +8,11 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QSplitter>
-#include <QTreeWidget>
+#include <QTimer>
+#include <QTreeView>
 #include <QVBoxLayout>
 
+#include "ui/dialogue_list_model.h"
 #include "ui/knowledge_window.h"
 
 namespace tumbo {
@@ -45,15 +47,25 @@ void KnowledgeWindow::createListControls() {
     NewestFirst->setAccessibleDescription(
         QString::fromUtf8("Последние добавленные диалоги, ваши уроки среди них, в начале списка"));
 
-    DialogueList = new QTreeWidget(this);
+    model_ = new DialogueListModel(this);
+    loader_ = new QTimer(this);
+    loader_->setInterval(0);
+    connect(loader_, &QTimer::timeout, this, [this] { ReadSome(kSliceMs); });
+
+    DialogueList = new QTreeView(this);
+    DialogueList->setModel(model_);
     DialogueList->setObjectName("DialogueList");
     DialogueList->setAccessibleName(QString::fromUtf8("Диалоги"));
     DialogueList->setAccessibleDescription(
         QString::fromUtf8("Номер, первая фраза и первый ответ каждого диалога"));
-    DialogueList->setHeaderLabels(
-        {QString::fromUtf8("№"), QString::fromUtf8("Фраза"), QString::fromUtf8("Ответ")});
     DialogueList->setRootIsDecorated(false);
+    DialogueList->setItemsExpandable(false);
+    // Rows of one height, and texts cut short when read: a list of any length and any
+    // line lays out at once.
     DialogueList->setUniformRowHeights(true);
+    DialogueList->setTextElideMode(Qt::ElideRight);
+    DialogueList->setWordWrap(false);
+    DialogueList->installEventFilter(this);
     DialogueList->setAllColumnsShowFocus(true);
     DialogueList->setSelectionMode(QAbstractItemView::SingleSelection);
     DialogueList->header()->setStretchLastSection(true);
@@ -68,7 +80,8 @@ void KnowledgeWindow::createEditControls() {
     DialogueText->setAccessibleDescription(
         QString::fromUtf8("Строка с $ — что можно сказать, строка с # — ответ; Ctrl+S сохраняет"));
     DialogueText->setPlaceholderText(QString::fromUtf8("Выберите диалог в списке"));
-    DialogueText->setLineWrapMode(QPlainTextEdit::NoWrap);
+    DialogueText->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    DialogueText->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     // Tab leaves the text for the buttons, so the keyboard alone gets everywhere.
     DialogueText->setTabChangesFocus(true);
 
@@ -139,17 +152,15 @@ void KnowledgeWindow::connectHandlers() {
     // Enter in the search goes on to what was found.
     connect(SearchField, &QLineEdit::returnPressed, this, [this] {
         DialogueList->setFocus();
-        if (DialogueList->currentItem() == nullptr || DialogueList->currentItem()->isHidden()) {
-            for (int i = 0; i < DialogueList->topLevelItemCount(); ++i) {
-                if (!DialogueList->topLevelItem(i)->isHidden()) {
-                    DialogueList->setCurrentItem(DialogueList->topLevelItem(i));
-                    break;
-                }
-            }
+        if (!DialogueList->currentIndex().isValid() && model_->rowCount() > 0) {
+            DialogueList->setCurrentIndex(model_->index(0, kOpenerColumn));
         }
     });
-    connect(NewestFirst, &QCheckBox::toggled, this, [this] { Fill(); });
-    connect(DialogueList, &QTreeWidget::currentItemChanged, this,
+    connect(NewestFirst, &QCheckBox::toggled, this, [this](bool newestFirst) {
+        model_->SetNewestFirst(newestFirst);
+        AfterListChanged();
+    });
+    connect(DialogueList->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this] { guard_([this] { ShowSelected(); }); });
     connect(SaveButton, &QPushButton::clicked, this,
             [this] { guard_([this] { SaveButtonClick(); }); });

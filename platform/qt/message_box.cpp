@@ -87,6 +87,10 @@ void SetBoxOwner(QWidget* owner) {
     Owner() = owner;
 }
 
+QWidget* BoxOwner() {
+    return Owner();
+}
+
 MessageBoxHandler SetMessageBoxHandler(MessageBoxHandler handler) {
     return std::exchange(Handler(), std::move(handler));
 }

@@ -29,6 +29,7 @@ bool AskMessageBox(QWidget* parent, const MessageBoxRequest& request);
 // Names the window that boxes without a parent of their own belong to (the main window);
 // null leaves them without one.
 void SetBoxOwner(QWidget* owner);
+QWidget* BoxOwner();
 
 using MessageBoxHandler = std::function<void(QWidget* parent, const MessageBoxRequest&)>;
 

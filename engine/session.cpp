@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <cmath>
 #include <exception>
 #include <functional>
 #include <thread>
@@ -349,6 +350,43 @@ const std::string& Session::CurrentDialogue() const {
 
 std::size_t Session::SearchMemoryBytes() const {
     return impl_->engine.SearchMemoryBytes();
+}
+
+namespace {
+
+std::string_view TierName(ReplySearch::Tier tier) {
+    switch (tier) {
+        case ReplySearch::Tier::kExact:
+            return "exact";
+        case ReplySearch::Tier::kFolded:
+            return "folded";
+        case ReplySearch::Tier::kOneTypo:
+            return "one typo";
+        case ReplySearch::Tier::kSameWords:
+            return "same words";
+        case ReplySearch::Tier::kPattern:
+            return "pattern";
+        case ReplySearch::Tier::kClosestMeaning:
+            return "closest meaning";
+    }
+    return "?";
+}
+
+}  // namespace
+
+std::string Session::ExplainLastMatch() const {
+    const ReplySearch::Match& match = impl_->engine.LastMatch();
+    std::string said = "matched: " + std::string(TierName(match.tier));
+    if (match.tier == ReplySearch::Tier::kClosestMeaning) {
+        said += " (" + std::to_string(std::lround(match.shared * 100)) + "% shared)";
+    }
+    said += ", " + match.entry + " line " + std::to_string(match.line) + ", " +
+            (match.wholePhrase ? "whole phrase" : "part") + " \"" + Utf8FromCp1251(match.part) +
+            "\", words:";
+    for (const std::string& word : match.words) {
+        said += ' ' + word;
+    }
+    return said;
 }
 
 }  // namespace tumbo

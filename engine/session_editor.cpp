@@ -1,5 +1,4 @@
 #include <array>
-#include <cmath>
 #include <cstdio>
 #include <map>
 
@@ -177,43 +176,6 @@ std::optional<Failure> Session::Forget(const std::string& entry) {
 
 std::optional<std::string> Session::NewestLesson() const {
     return impl_->editor.NewestLesson();
-}
-
-namespace {
-
-std::string_view TierName(ReplySearch::Tier tier) {
-    switch (tier) {
-        case ReplySearch::Tier::kExact:
-            return "exact";
-        case ReplySearch::Tier::kFolded:
-            return "folded";
-        case ReplySearch::Tier::kOneTypo:
-            return "one typo";
-        case ReplySearch::Tier::kSameWords:
-            return "same words";
-        case ReplySearch::Tier::kPattern:
-            return "pattern";
-        case ReplySearch::Tier::kClosestMeaning:
-            return "closest meaning";
-    }
-    return "?";
-}
-
-}  // namespace
-
-std::string Session::ExplainLastMatch() const {
-    const ReplySearch::Match& match = impl_->engine.LastMatch();
-    std::string said = "matched: " + std::string(TierName(match.tier));
-    if (match.tier == ReplySearch::Tier::kClosestMeaning) {
-        said += " (" + std::to_string(std::lround(match.shared * 100)) + "% shared)";
-    }
-    said += ", " + match.entry + " line " + std::to_string(match.line) + ", " +
-            (match.wholePhrase ? "whole phrase" : "part") + " \"" + Utf8FromCp1251(match.part) +
-            "\", words:";
-    for (const std::string& word : match.words) {
-        said += ' ' + word;
-    }
-    return said;
 }
 
 }  // namespace tumbo

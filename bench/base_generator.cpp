@@ -230,6 +230,48 @@ void WriteWholeFile(const std::string& path, const std::string& bytes) {
     file.Close();
 }
 
+std::string ReadWholeFile(const std::filesystem::path& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        Fail(path.string());
+    }
+    std::string bytes;
+    char buffer[kFlushSize];
+    while (true) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            ::close(fd);
+            if (got < 0) {
+                Fail(path.string());
+            }
+            return bytes;
+        }
+        bytes.append(buffer, static_cast<std::size_t>(got));
+    }
+}
+
+// The bundled base's urgent dialogues, in its order: every phrase meets them, so a base
+// without them would time a search that does less than the real one.
+std::vector<std::string> BundledUrgentDialogues(const std::filesystem::path& bundled) {
+    std::vector<std::string> dialogues;
+    const std::string list = ReadWholeFile(bundled / base_format::kPathList);
+    for (const std::string_view line : Split(list, '\n')) {
+        std::string entry(line.substr(0, line.find('\r')));
+        if (entry.empty()) {
+            continue;
+        }
+        std::string bytes = ReadWholeFile(bundled / base_format::DialogueFilePath(entry));
+        const std::string_view first = std::string_view(bytes).substr(0, bytes.find('\r'));
+        if (first.size() > 1 && base_format::IsMark(first.substr(1))) {
+            dialogues.push_back(std::move(bytes));
+        }
+    }
+    return dialogues;
+}
+
 }  // namespace
 
 void WriteBase(const std::filesystem::path& folder, const BaseShape& shape) {
@@ -261,6 +303,17 @@ void WriteBase(const std::filesystem::path& folder, const BaseShape& shape) {
     }
     pathList.Write(listBytes);
     pathList.Close();
+    if (shape.bundled.empty()) {
+        return;
+    }
+    // First in the walk, as in the bundled base, in place of as many generated dialogues.
+    const std::vector<std::string> urgent = BundledUrgentDialogues(shape.bundled);
+    for (std::size_t i = 0;
+         i < urgent.size() && i + 1 < static_cast<std::size_t>(shape.dialogueCount); ++i) {
+        WriteWholeFile(prefix + test::DialogueFile(static_cast<int>(i + 1)), urgent[i]);
+    }
+    WriteWholeFile(prefix + std::string(base_format::kConcepts),
+                   ReadWholeFile(shape.bundled / base_format::kConcepts));
 }
 
 std::string OpenerOf(const BaseShape& shape, int dialogue) {

@@ -10,6 +10,9 @@ namespace tumbo::bench {
 struct BaseShape {
     int dialogueCount = 0;
     std::uint64_t seed = 1;
+    // A bundled base whose urgent dialogues and concepts.tmb replace the first generated
+    // dialogues and join the base; none when empty.
+    std::filesystem::path bundled;
 };
 
 // Writes opt.tmb, path.tmb, words.tmb and dlg/1.dlg to dlg/<count>.dlg into an existing
@@ -17,7 +20,8 @@ struct BaseShape {
 // triggers and 1 to 4 replies, then "#END". Those triggers are two lower-case ASCII words,
 // unique across the whole base. Every third opener block also holds 2 to 4 Russian words
 // (some of which words.tmb replaces or drops) and every 25th a pattern, a Russian word
-// between stars; each with a word of its own, so they are unique too.
+// between stars; each with a word of its own, so they are unique too. With `bundled`, the
+// help a real base holds comes first (it never answers the cases timed).
 // Throws std::system_error when a file cannot be written.
 void WriteBase(const std::filesystem::path& folder, const BaseShape& shape);
 

@@ -65,7 +65,8 @@ void BaseCache::Use(int dialogueCount) {
     }
     Clear();
     folder_ = std::make_unique<test::TempDir>();
-    const BaseShape shape{dialogueCount, 1};
+    // The bundled help first, as every real base has it.
+    const BaseShape shape{dialogueCount, 1, std::filesystem::path(TUMBO_SOURCE_DIR) / "base"};
     WriteBase(folder_->path(), shape);
     SyncFolder(folder_->path());
     shape_ = shape;

@@ -47,7 +47,7 @@ Merged Merge(const tumbo::test::TempDir& bundled, const tumbo::test::TempDir& us
 
 std::unique_ptr<tumbo::test::TempDir> NewBase(int dialogues, std::uint64_t seed) {
     auto folder = std::make_unique<tumbo::test::TempDir>();
-    bench::WriteBase(folder->path(), {dialogues, seed});
+    bench::WriteBase(folder->path(), {dialogues, seed, {}});
     bench::SyncFolder(folder->path());
     return folder;
 }

@@ -49,7 +49,7 @@ int main(int argc, char** argv) {
     const int baseSize = ArgOr(argc, argv, 3, 1000);
 
     const tumbo::test::TempDir folder;
-    const tumbo::bench::BaseShape shape{baseSize, 7};
+    const tumbo::bench::BaseShape shape{baseSize, 7, {}};
     tumbo::bench::WriteBase(folder.path(), shape);
 
     int boxes = 0;

@@ -238,7 +238,7 @@ void BaseEditor::Forget(const std::string& entry) {
     }
     // Recorded first: until the path list is rewritten, an opener on record only keeps
     // back an update's dialogue the base already has an opener of.
-    RecordForgotten(openers);
+    RecordForgotten(base_format::IdentifyingOpeners(std::move(openers)));
     // From here on the dialogue is forgotten: the path list decides what the search reads.
     RewriteLines(pathList, kept);
     std::exception_ptr failure;
@@ -367,7 +367,7 @@ int BaseEditor::FinishForgets() {
         // openers are all on record was being forgotten. Any other is left as it is.
         std::vector<std::string> openers;
         try {
-            openers = ReadOpeners(reader_, path);
+            openers = base_format::IdentifyingOpeners(ReadOpeners(reader_, path));
         } catch (const TumboError&) {
             continue;
         }

@@ -153,4 +153,22 @@ std::string ProgramDirIn(const std::string& registryFile) {
     return ReadRegistryString(registryFile, "HKEY_LOCAL_MACHINE\\SOFTWARE\\tumbo3", "programdir");
 }
 
+bool OpenOptional(LineReader& reader, std::string_view path) {
+    try {
+        reader.Open(path);
+        return true;
+    } catch (const InOutError& error) {
+        // 3, which the error table calls an invalid filename, is also a missing folder.
+        if (error.code() == io_code::kFileNotFound || error.code() == io_code::kInvalidFilename) {
+            return false;
+        }
+        throw;
+    }
+}
+
+std::vector<std::string> IdentifyingOpeners(std::vector<std::string> openers) {
+    std::erase_if(openers, [](const std::string& opener) { return IsMark(opener); });
+    return openers;
+}
+
 }  // namespace tumbo::base_format

@@ -28,6 +28,8 @@ inline constexpr std::string_view kForgottenFolder = "dlg/forgotten";
 inline constexpr std::string_view kForgottenOpeners = "forgotten.tmb";
 // Word substitutions for the tolerant comparisons, one `word=replacement` a line; optional.
 inline constexpr std::string_view kWordSubstitutions = "words.tmb";
+// Named classes of words that triggers may use, one `@name=entry, entry` a line; optional.
+inline constexpr std::string_view kConcepts = "concepts.tmb";
 // Far beyond any line of words an author writes; a longer one is no substitution.
 inline constexpr std::size_t kMaxWordsLineLength = 4096;
 // The bundled base's version, and where a user's base records the bundled version it
@@ -63,6 +65,22 @@ void SetStoredCount(TOptions& options, std::size_t pathListEntries);
 inline constexpr std::string_view kEndLine = "#END";
 inline constexpr char kTriggerTag = '$';
 inline constexpr char kReplyTag = '#';
+
+// A dialogue's first trigger may mark it: urgent (it answers whenever one of its triggers is
+// met anywhere in a line, and holds the conversation), or the base's general help, which is
+// urgent too and answers a line with a danger sign that nothing urgent meets. A mark is no
+// phrase: it never identifies a dialogue to a merge or a forget. Code page 1251.
+inline constexpr std::string_view kUrgentMark = "[\xF1\xF0\xEE\xF7\xED\xEE]";
+inline constexpr std::string_view kHelpMark = "[\xEF\xEE\xEC\xEE\xF9\xFC]";
+inline bool IsMark(std::string_view trigger) {
+    return trigger == kUrgentMark || trigger == kHelpMark;
+}
+// Opens one of the base's optional files (words.tmb, concepts.tmb) with `reader`; false when
+// there is no such file. Throws InOutError when it is there but cannot be opened.
+bool OpenOptional(LineReader& reader, std::string_view path);
+
+// The dialogue's openers that say which dialogue it is: all but a mark.
+std::vector<std::string> IdentifyingOpeners(std::vector<std::string> openers);
 
 // The path-list entry of dialogue `number`: "dlg\7.dlg".
 std::string DialogueEntry(std::int64_t number);

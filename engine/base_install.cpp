@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "engine/base_format.h"
@@ -193,7 +194,7 @@ enum class BuildFolder { kNone, kOwn, kForeign };
 bool IsInstallsFile(std::string_view name) {
     for (const std::string_view own :
          {base_format::kOptionFile, base_format::kPathList, base_format::kWordSubstitutions,
-          base_format::kRecordedVersion}) {
+          base_format::kConcepts, base_format::kRecordedVersion}) {
         if (name == own) {
             return true;
         }
@@ -266,12 +267,17 @@ void BuildBase(FileCalls& calls, const std::string& bundled, const std::string& 
     const std::string dialogues = Join(building, base_format::kDialogueFolder);
     MakeFolders(calls, dialogues);
     const std::vector<std::string> entries = BundledEntries(calls, bundled);
-    const std::string words = Join(bundled, base_format::kWordSubstitutions);
-    const std::string version = Join(bundled, base_format::kBundledVersion);
-    const bool hasWords = Exists(calls, words);
-    const bool hasVersion = Exists(calls, version);
-    const int total =
-        static_cast<int>(entries.size()) + 2 + (hasWords ? 1 : 0) + (hasVersion ? 1 : 0);
+    // The base's optional files, each copied when the bundled base has it.
+    std::vector<std::pair<std::string, std::string_view>> optional;
+    for (const auto& [from, to] :
+         {std::pair{base_format::kWordSubstitutions, base_format::kWordSubstitutions},
+          std::pair{base_format::kConcepts, base_format::kConcepts},
+          std::pair{base_format::kBundledVersion, base_format::kRecordedVersion}}) {
+        if (Exists(calls, Join(bundled, from))) {
+            optional.emplace_back(Join(bundled, from), to);
+        }
+    }
+    const int total = static_cast<int>(entries.size() + 2 + optional.size());
     int done = 0;
     const auto copied = [&] {
         if (progress) {
@@ -287,12 +293,8 @@ void BuildBase(FileCalls& calls, const std::string& bundled, const std::string& 
         CopySynced(calls, Join(bundled, name), Join(building, name));
         copied();
     }
-    if (hasWords) {
-        CopySynced(calls, words, Join(building, base_format::kWordSubstitutions));
-        copied();
-    }
-    if (hasVersion) {
-        CopySynced(calls, version, Join(building, base_format::kRecordedVersion));
+    for (const auto& [from, to] : optional) {
+        CopySynced(calls, from, Join(building, to));
         copied();
     }
     SyncFolder(calls, dialogues);

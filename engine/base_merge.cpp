@@ -8,11 +8,13 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
 #include "engine/base_editor.h"
 #include "engine/base_format.h"
+#include "engine/concepts.h"
 #include "engine/dialogue_commit.h"
 #include "engine/dialogue_path.h"
 #include "engine/dialogue_reader.h"
@@ -50,6 +52,40 @@ std::optional<Lines> ReadWordLines(LineReader& file, const std::string& path) {
     }
     file.Close();
     return lines;
+}
+
+// Whether a dialogue's first line marks it urgent.
+bool IsUrgent(const Lines& openers) {
+    return !openers.empty() && base_format::IsMark(openers.front());
+}
+
+// The lines to add to a user's concepts.tmb for the bundled one: each bundled line's entries
+// the user's class of that name lacks, under the bundled line's name and mark.
+Lines NewConceptLines(const Lines& bundled, const Lines& user) {
+    std::unordered_map<std::string, std::unordered_set<std::string>> given;
+    ConceptLine parsed;
+    for (const std::string& line : user) {
+        if (!IsConceptComment(line) && ParseConcept(line, parsed) == ConceptFault::kNone) {
+            given[parsed.name].insert(parsed.entries.begin(), parsed.entries.end());
+        }
+    }
+    Lines added;
+    for (const std::string& line : bundled) {
+        if (IsConceptComment(line) || ParseConcept(line, parsed) != ConceptFault::kNone) {
+            continue;
+        }
+        std::unordered_set<std::string>& have = given[parsed.name];
+        std::string text;
+        for (const std::string& entry : parsed.entries) {
+            if (have.insert(entry).second) {
+                text += (text.empty() ? "" : ", ") + entry;
+            }
+        }
+        if (!text.empty()) {
+            added.push_back((parsed.danger ? "!@" : "@") + parsed.name + "=" + text);
+        }
+    }
+    return added;
 }
 
 // The phrases of the opener block of a dialogue's lines, untagged.
@@ -106,6 +142,7 @@ public:
         pathList_ = user_ + std::string(base_format::kPathList);
         optionFile_ = user_ + std::string(base_format::kOptionFile);
         bool incomplete = !MergeWords();
+        incomplete = !MergeConcepts() || incomplete;
         for (const std::string& entry : bundledEntries) {
             Lines lines;
             try {
@@ -115,14 +152,17 @@ public:
                 incomplete = true;
                 continue;
             }
-            const Lines openers = OpenersOf(lines);
+            const Lines marked = OpenersOf(lines);
+            const Lines openers = base_format::IdentifyingOpeners(marked);
             if (openers.empty()) {
                 // It could never start, and would be added again at every run.
                 report_.Failed(Problem::kNoOpener, entry, nullptr);
                 continue;
             }
+            const std::unordered_set<std::string>& present =
+                IsUrgent(marked) ? userUrgentOpeners_ : userOpeners_;
             if (std::any_of(openers.begin(), openers.end(),
-                            [this](const std::string& o) { return userOpeners_.contains(o); })) {
+                            [&](const std::string& o) { return present.contains(o); })) {
                 ++counts_.present;
                 continue;
             }
@@ -133,7 +173,7 @@ public:
                 ++counts_.forgotten;
                 continue;
             }
-            if (!Add(entry, lines, openers)) {
+            if (!Add(entry, lines, openers, IsUrgent(marked))) {
                 return merge_status::kIncomplete;
             }
         }
@@ -157,9 +197,12 @@ private:
         dialogue_path::Checker userEntries(calls_, user_);
         for (const std::string& entry : userEntries_) {
             try {
-                for (std::string& opener :
-                     ReadOpeners(dialogues_, userEntries.Require(entry, "read"))) {
-                    userOpeners_.insert(std::move(opener));
+                const Lines marked = ReadOpeners(dialogues_, userEntries.Require(entry, "read"));
+                for (const std::string& opener : base_format::IdentifyingOpeners(marked)) {
+                    userOpeners_.insert(opener);
+                    if (IsUrgent(marked)) {
+                        userUrgentOpeners_.insert(opener);
+                    }
                 }
             } catch (const TumboError& error) {
                 report_.Failed(Problem::kUserDialogueUnreadable, entry, &error);
@@ -170,29 +213,48 @@ private:
     // The bundled lines whose word the user's file does not give, added at once or not at
     // all. False, with the failure reported, when they could not be.
     bool MergeWords() {
-        const std::string name(base_format::kWordSubstitutions);
+        return MergeListFile(
+            base_format::kWordSubstitutions, Problem::kWordsNotAdded,
+            [](const Lines& bundled, const Lines& user) {
+                std::unordered_set<std::string> given;
+                WordSubstitution substitution;
+                for (const std::string& line : user) {
+                    // A faulty line of the user's still says the user has
+                    // that word in hand.
+                    if (ParseSubstitution(line, substitution) != SubstitutionFault::kMalformed) {
+                        given.insert(substitution.word);
+                    }
+                }
+                Lines added;
+                for (const std::string& line : bundled) {
+                    if (ParseSubstitution(line, substitution) == SubstitutionFault::kNone &&
+                        given.insert(substitution.word).second) {
+                        added.push_back(line);
+                    }
+                }
+                return added;
+            });
+    }
+
+    // The bundled classes and entries the user's concepts lack, the same way.
+    bool MergeConcepts() {
+        return MergeListFile(base_format::kConcepts, Problem::kConceptsNotAdded, NewConceptLines);
+    }
+
+    // Adds to the user's file `name` (a new one when there is none) the lines `newLines`
+    // picks from the bundled and the user's, all at once or none.
+    template <typename Pick>
+    bool MergeListFile(std::string_view fileName, Problem problem, Pick newLines) {
+        const std::string name(fileName);
         const std::string path = user_ + name;
+        const bool words = fileName == base_format::kWordSubstitutions;
         try {
             const std::optional<Lines> bundled = ReadWordLines(reader_, bundled_ + name);
             if (!bundled) {
                 return true;
             }
             const std::optional<Lines> user = ReadWordLines(reader_, path);
-            std::unordered_set<std::string> given;
-            WordSubstitution substitution;
-            for (const std::string& line : user.value_or(Lines{})) {
-                // A faulty line of the user's still says the user has that word in hand.
-                if (ParseSubstitution(line, substitution) != SubstitutionFault::kMalformed) {
-                    given.insert(substitution.word);
-                }
-            }
-            Lines added;
-            for (const std::string& line : *bundled) {
-                if (ParseSubstitution(line, substitution) == SubstitutionFault::kNone &&
-                    given.insert(substitution.word).second) {
-                    added.push_back(line);
-                }
-            }
+            const Lines added = newLines(*bundled, user.value_or(Lines{}));
             if (added.empty()) {
                 return true;
             }
@@ -210,11 +272,15 @@ private:
                 file.Commit();
             }
             for (const std::string& line : added) {
-                report_.AddedWords(line);
+                if (words) {
+                    report_.AddedWords(line);
+                } else {
+                    report_.AddedConcepts(line);
+                }
             }
-            counts_.words += static_cast<int>(added.size());
+            (words ? counts_.words : counts_.concepts) += static_cast<int>(added.size());
         } catch (const TumboError& error) {
-            report_.Failed(Problem::kWordsNotAdded, name, &error);
+            report_.Failed(problem, name, &error);
             return false;
         }
         return true;
@@ -228,7 +294,7 @@ private:
 
     // Commits one bundled dialogue after the user's last one, then raises the stored count.
     // False, with the failure reported, when either could not be done.
-    bool Add(const std::string& entry, const Lines& lines, const Lines& openers) {
+    bool Add(const std::string& entry, const Lines& lines, const Lines& openers, bool urgent) {
         try {
             if (!nextNumber_) {
                 nextNumber_ = NextDialogueNumber(
@@ -239,6 +305,9 @@ private:
             nextNumber_ = number + 1;
             for (const std::string& opener : openers) {
                 userOpeners_.insert(opener);
+                if (urgent) {
+                    userUrgentOpeners_.insert(opener);
+                }
             }
             ++counts_.added;
             report_.Added(base_format::DialogueFilePath(base_format::DialogueEntry(number)),
@@ -287,6 +356,7 @@ private:
     std::string optionFile_;
     Lines userEntries_;
     std::unordered_set<std::string> userOpeners_;
+    std::unordered_set<std::string> userUrgentOpeners_;
     std::unordered_set<std::string> forgottenOpeners_;
     std::optional<std::int64_t> nextNumber_;
     std::optional<TOptions> options_;

@@ -15,6 +15,9 @@ struct Conversation {
     // tolerant comparisons still try its turns first, so a follow-up after a miss is met.
     // A second miss in a row lets it go.
     std::string KeptDialogue;
+    // While an urgent dialogue is current: how many phrases it has answered since it took
+    // over (0 after its first reply); -1 otherwise.
+    int HeldPhrases = -1;
 };
 
 }  // namespace tumbo

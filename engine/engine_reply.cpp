@@ -47,11 +47,13 @@ void Engine::TakeReply(Answer& answer) {
     }
     const std::string& stored = lines[chosen];
     // The marker is looked for in what the base holds, so a name can never carry one in.
-    answer.closeAfterPause = HasExitMarker(WithoutTag(stored));
+    // Help never closes the program, nor does anything said while help holds the chat.
+    const ReplySearch::Match& match = search_.LastMatch();
+    const bool exitMarker = HasExitMarker(WithoutTag(stored));
+    answer.closeAfterPause = exitMarker && !match.urgent && match.held < 0;
     answer.lines.push_back(chat_lines::kSpeaker +
-                           WithoutTag(answer.closeAfterPause
-                                          ? RenderReply(stored, options_.UserName)
-                                          : ExpandNameMarker(stored, options_.UserName)));
+                           WithoutTag(exitMarker ? RenderReply(stored, options_.UserName)
+                                                 : ExpandNameMarker(stored, options_.UserName)));
 }
 
 }  // namespace tumbo

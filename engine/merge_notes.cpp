@@ -14,6 +14,10 @@ void MergeNotes::AddedWords(const std::string& line) {
     added.push_back("added to words.tmb: " + Utf8FromCp1251(line));
 }
 
+void MergeNotes::AddedConcepts(const std::string& line) {
+    added.push_back("added to concepts.tmb: " + Utf8FromCp1251(line));
+}
+
 void MergeNotes::Failed(Problem problem, const std::string& entry, const TumboError* error) {
     switch (problem) {
         case Problem::kUnusable:
@@ -37,6 +41,8 @@ void MergeNotes::Failed(Problem problem, const std::string& entry, const TumboEr
             return Fail("the dialogue count in " + entry + " is left as it is", error);
         case Problem::kWordsNotAdded:
             return Fail("could not add the bundled word substitutions to " + user_ + entry, error);
+        case Problem::kConceptsNotAdded:
+            return Fail("could not add the bundled concepts to " + user_ + entry, error);
         case Problem::kForgottenAfterEndMark:
             return Fail(user_ + entry +
                             " goes on after its end mark (byte 26); what follows it is not read, "
@@ -60,6 +66,9 @@ std::string MergeSummary(const MergeCounts& counts, const std::string& user) {
     }
     if (counts.words > 0) {
         summary += "; " + std::to_string(counts.words) + " line(s) added to words.tmb";
+    }
+    if (counts.concepts > 0) {
+        summary += "; " + std::to_string(counts.concepts) + " line(s) added to concepts.tmb";
     }
     return summary;
 }

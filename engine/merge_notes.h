@@ -16,6 +16,7 @@ public:
 
     void Added(const std::string& file, const std::string& opener) override;
     void AddedWords(const std::string& line) override;
+    void AddedConcepts(const std::string& line) override;
     void Failed(Problem problem, const std::string& entry, const TumboError* error) override;
 
     // "added dlg/7.dlg: opener" and "added to words.tmb: line", UTF-8, in order.

@@ -4,19 +4,20 @@
 #include <cmath>
 #include <functional>
 
+#include "engine/base_format.h"
+
 namespace tumbo {
 
 void DialogueWords::Add(PhraseWords& analysis, std::uint32_t line, std::string_view trigger,
                         std::vector<WordId>& scratch) {
-    bool pattern = analysis.AnalyzeTrigger(trigger, scratch);
-    // A pattern needs a word to hold on to; stars alone are no pattern.
-    pattern = pattern && std::any_of(scratch.begin(), scratch.end(),
-                                     [](WordId word) { return word != kAnyWords; });
-    if (!pattern) {
-        std::erase(scratch, kAnyWords);
+    const TriggerKind kind = analysis.AnalyzeTrigger(trigger, scratch);
+    // Only the first line marks a dialogue, so a walk knows before it reads on.
+    if (kind == TriggerKind::kMark && line == 1) {
+        urgent = true;
+        help = trigger == base_format::kHelpMark;
     }
     triggers.push_back({line, static_cast<std::uint32_t>(words.size()),
-                        static_cast<std::uint32_t>(scratch.size()), pattern});
+                        static_cast<std::uint32_t>(scratch.size()), kind});
     words.insert(words.end(), scratch.begin(), scratch.end());
 }
 
@@ -51,7 +52,7 @@ void OpenerCache::Store(std::size_t place, std::string_view entry, std::uint64_t
 void OpenerCache::Count(const DialogueWords& words, int sign) {
     rarity_.clear();
     for (const DialogueWords::Trigger& trigger : words.triggers) {
-        if (trigger.pattern) {
+        if (trigger.kind != TriggerKind::kWords) {
             continue;
         }
         // A word counts once for each opener it stands in.

@@ -17,10 +17,13 @@ struct DialogueWords {
         std::uint32_t line = 0;
         std::uint32_t first = 0;
         std::uint32_t count = 0;
-        bool pattern = false;
+        TriggerKind kind = TriggerKind::kWords;
     };
     std::vector<Trigger> triggers;
     std::vector<WordId> words;
+    // The mark the dialogue opens with, if any: urgent, or the general help (urgent too).
+    bool urgent = false;
+    bool help = false;
 
     std::span<const WordId> Of(const Trigger& trigger) const {
         return {words.data() + trigger.first, trigger.count};
@@ -28,6 +31,8 @@ struct DialogueWords {
     void Clear() {
         triggers.clear();
         words.clear();
+        urgent = false;
+        help = false;
     }
     // Adds a trigger from its stored text at file line `line`.
     void Add(PhraseWords& analysis, std::uint32_t line, std::string_view trigger,

@@ -10,6 +10,7 @@ constexpr char kEmDash = '\x97';
 
 constexpr std::string_view kBlanks = " \t";
 constexpr std::string_view kStops = ".!?;,:";
+constexpr std::string_view kSentenceStops = ".!?;\r\n";
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
@@ -19,13 +20,13 @@ bool IsBlank(char c) {
     return kBlanks.find(c) != std::string_view::npos;
 }
 
-bool CutsAt(std::string_view phrase, std::size_t i) {
+bool CutsAt(std::string_view phrase, std::size_t i, std::string_view stops, bool atDashes) {
     const char c = phrase[i];
     const bool between = i > 0 && i + 1 < phrase.size();
-    if (kStops.find(c) != std::string_view::npos) {
+    if (stops.find(c) != std::string_view::npos) {
         return !(between && IsDigit(phrase[i - 1]) && IsDigit(phrase[i + 1]));
     }
-    if (c == '-' || c == kEnDash || c == kEmDash) {
+    if (atDashes && (c == '-' || c == kEnDash || c == kEmDash)) {
         return between && IsBlank(phrase[i - 1]) && IsBlank(phrase[i + 1]);
     }
     return false;
@@ -40,19 +41,27 @@ void AddTrimmed(std::string_view part, std::vector<std::string>& parts) {
     parts.emplace_back(part.substr(first, last - first + 1));
 }
 
-}  // namespace
-
-std::vector<std::string> PhraseParts(std::string_view phrase) {
+std::vector<std::string> Cut(std::string_view phrase, std::string_view stops, bool atDashes) {
     std::vector<std::string> parts;
     std::size_t start = 0;
     for (std::size_t i = 0; i < phrase.size(); ++i) {
-        if (CutsAt(phrase, i)) {
+        if (CutsAt(phrase, i, stops, atDashes)) {
             AddTrimmed(phrase.substr(start, i - start), parts);
             start = i + 1;
         }
     }
     AddTrimmed(phrase.substr(start), parts);
     return parts;
+}
+
+}  // namespace
+
+std::vector<std::string> PhraseParts(std::string_view phrase) {
+    return Cut(phrase, kStops, true);
+}
+
+std::vector<std::string> PhraseSentences(std::string_view phrase) {
+    return Cut(phrase, kSentenceStops, false);
 }
 
 }  // namespace tumbo

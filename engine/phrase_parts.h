@@ -11,4 +11,8 @@ namespace tumbo {
 // ones left out. A phrase with nothing to cut at gives one part, the phrase itself.
 std::vector<std::string> PhraseParts(std::string_view phrase);
 
+// The sentences of a phrase, cut the same way but only at . ! ? ; and line ends: the span
+// within which an any-order trigger must find all it names.
+std::vector<std::string> PhraseSentences(std::string_view phrase);
+
 }  // namespace tumbo

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "engine/base_format.h"
 #include "engine/phrase_fold.h"
 #include "engine/utf8_text.h"
 
@@ -25,6 +26,23 @@ bool IsWildcardToken(std::string_view token) {
 }
 
 template <typename Each>
+void ForEachToken(std::string_view trigger, Each each) {
+    std::size_t start = 0;
+    while (start <= trigger.size()) {
+        std::size_t end = trigger.find(' ', start);
+        if (end == std::string_view::npos) {
+            end = trigger.size();
+        }
+        each(trigger.substr(start, end - start));
+        start = end + 1;
+    }
+}
+
+bool NamesClass(std::string_view token) {
+    return token.size() > 1 && token.front() == '@';
+}
+
+template <typename Each>
 void ForEachWord(std::string_view folded, Each each) {
     std::size_t start = 0;
     while (start < folded.size()) {
@@ -39,6 +57,21 @@ void ForEachWord(std::string_view folded, Each each) {
 
 }  // namespace
 
+bool NamesConcepts(std::string_view trigger) {
+    // Every trigger of every walk is asked: most hold neither character.
+    if (trigger.find_first_of("@&") == std::string_view::npos) {
+        return false;
+    }
+    bool concepts = false;
+    bool first = true;
+    ForEachToken(trigger, [&](std::string_view token) {
+        concepts = concepts || (first && token == "&") || NamesClass(token) ||
+                   (token.size() > 2 && token.starts_with("-@"));
+        first = first && token.empty();
+    });
+    return concepts;
+}
+
 PhraseWords::PhraseWords() {
     texts_.emplace_back("*");
     flags_.push_back(0);
@@ -47,6 +80,35 @@ PhraseWords::PhraseWords() {
 void PhraseWords::SetSubstitutions(WordSubstitutions substitutions) {
     substitutions_ = std::move(substitutions);
     given_.clear();
+}
+
+void PhraseWords::SetConcepts(const ConceptSet& concepts) {
+    classes_.clear();
+    classByName_.clear();
+    for (const ConceptSet::Class& given : concepts.Classes()) {
+        Class& kept = classes_.emplace_back();
+        kept.name = given.name;
+        kept.danger = given.danger;
+        for (const std::string& entry : given.entries) {
+            std::vector<WordId> words;
+            Analyze(entry, words);
+            // An entry of fillers alone would be met everywhere.
+            if (!words.empty()) {
+                kept.entries.push_back(std::move(words));
+            }
+        }
+        classByName_.emplace(kept.name, static_cast<std::uint32_t>(classes_.size() - 1));
+    }
+}
+
+WordId PhraseWords::ClassElementOf(std::string_view name) {
+    // A class the base does not define is kept empty: it meets nothing.
+    const auto [found, added] =
+        classByName_.try_emplace(std::string(name), static_cast<std::uint32_t>(classes_.size()));
+    if (added) {
+        classes_.push_back({std::string(name), false, {}});
+    }
+    return kClassElement | found->second;
 }
 
 WordId PhraseWords::IdOf(std::string_view foldedWord) {
@@ -87,26 +149,60 @@ void PhraseWords::Analyze(std::string_view folded, std::vector<WordId>& words) {
     ForEachWord(folded, [&](std::string_view word) { AddWord(word, words); });
 }
 
-bool PhraseWords::AnalyzeTrigger(std::string_view trigger, std::vector<WordId>& words) {
-    words.clear();
+TriggerKind PhraseWords::AnalyzeTrigger(std::string_view trigger, std::vector<WordId>& elements) {
+    elements.clear();
+    if (base_format::IsMark(trigger)) {
+        return TriggerKind::kMark;
+    }
+    bool anyOrder = false;
     bool pattern = false;
-    std::size_t start = 0;
-    while (start <= trigger.size()) {
-        std::size_t end = trigger.find(' ', start);
-        if (end == std::string_view::npos) {
-            end = trigger.size();
+    bool first = true;
+    ForEachToken(trigger, [&](std::string_view token) {
+        anyOrder = anyOrder || (first && token == "&");
+        pattern = pattern || IsWildcardToken(token) || NamesClass(token) ||
+                  (token.size() > 2 && token.starts_with("-@"));
+        first = token.empty() && first;
+    });
+    const bool elementsOnly = anyOrder || pattern;
+    bool wordSeen = false;
+    first = true;
+    ForEachToken(trigger, [&](std::string_view token) {
+        const bool leading = first && !token.empty();
+        first = token.empty() && first;
+        if (leading && anyOrder) {
+            return;
         }
-        const std::string_view token = trigger.substr(start, end - start);
         if (IsWildcardToken(token)) {
-            pattern = true;
-            words.push_back(kAnyWords);
+            elements.push_back(kAnyWords);
+            return;
+        }
+        const bool excluded = elementsOnly && token.size() > 1 && token.front() == '-';
+        if (excluded) {
+            token.remove_prefix(1);
+        }
+        const std::size_t from = elements.size();
+        if (NamesClass(token)) {
+            elements.push_back(ClassElementOf(token.substr(1)));
         } else {
             FoldPhrase(token, folded_);
-            ForEachWord(folded_, [&](std::string_view word) { AddWord(word, words); });
+            ForEachWord(folded_, [&](std::string_view word) { AddWord(word, elements); });
         }
-        start = end + 1;
+        for (std::size_t i = from; i < elements.size(); ++i) {
+            wordSeen = wordSeen || !excluded;
+            elements[i] |= excluded ? kExcludedElement : 0;
+        }
+    });
+    if (!wordSeen) {
+        // Stars alone hold on to nothing: in a later turn they take what nothing else does.
+        const bool stars = pattern && !anyOrder;
+        elements.clear();
+        return stars ? TriggerKind::kCatchAll : TriggerKind::kWords;
     }
-    return pattern;
+    if (anyOrder) {
+        std::erase(elements, kAnyWords);
+        return TriggerKind::kAnyOrder;
+    }
+    return pattern ? TriggerKind::kPattern : TriggerKind::kWords;
 }
 
 std::size_t PhraseWords::MeaningfulWords(std::string_view folded) const {

@@ -80,6 +80,9 @@ void Merge(const std::string& bundled, const std::string& folder, FileCalls& cal
     if (counts.words > 0) {
         note += ", " + std::to_string(counts.words) + " line(s) added to words.tmb";
     }
+    if (counts.concepts > 0) {
+        note += ", " + std::to_string(counts.concepts) + " line(s) added to concepts.tmb";
+    }
     opened.notes.push_back(note + ")");
 }
 
@@ -366,8 +369,14 @@ std::string_view TierName(ReplySearch::Tier tier) {
             return "same words";
         case ReplySearch::Tier::kPattern:
             return "pattern";
+        case ReplySearch::Tier::kAnyOrder:
+            return "any order";
         case ReplySearch::Tier::kClosestMeaning:
             return "closest meaning";
+        case ReplySearch::Tier::kCatchAll:
+            return "the dialogue's * turn";
+        case ReplySearch::Tier::kGeneralHelp:
+            return "general help";
     }
     return "?";
 }
@@ -385,6 +394,24 @@ std::string Session::ExplainLastMatch() const {
             "\", words:";
     for (const std::string& word : match.words) {
         said += ' ' + word;
+    }
+    for (const std::string& met : match.concepts) {
+        said += "; " + met;
+    }
+    if (match.urgent) {
+        said += "; urgent";
+    }
+    if (match.held >= 0 && match.held < ReplySearch::kHeldPhrases) {
+        said += "; help holds the chat (phrase " + std::to_string(match.held + 1) + " of " +
+                std::to_string(ReplySearch::kHeldPhrases) + " after it answered)";
+    } else if (match.held >= 0) {
+        said += "; said after help, which a phrase answered word for word elsewhere may leave";
+    }
+    for (const std::string& sign : match.dangerSigns) {
+        said += "; danger sign " + sign;
+    }
+    if (match.safetyNet) {
+        said += "; nothing urgent met it, so the general help answers";
     }
     return said;
 }

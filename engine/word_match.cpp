@@ -67,6 +67,112 @@ bool MatchesPattern(std::span<const WordId> pattern, std::span<const WordId> phr
     return p == pattern.size();
 }
 
+ClassOccurrences::ClassOccurrences(std::span<const WordId> phrase, const PhraseWords& analysis)
+    : phrase_(phrase.begin(), phrase.end()), analysis_(analysis) {}
+
+const std::vector<ClassOccurrences::Run>& ClassOccurrences::Of(std::uint32_t index) {
+    if (index >= known_.size()) {
+        known_.resize(index + 1, false);
+        runs_.resize(index + 1);
+    }
+    if (!known_[index]) {
+        known_[index] = true;
+        std::vector<Run>& runs = runs_[index];
+        for (const std::vector<WordId>& entry : analysis_.ClassEntries(index)) {
+            for (std::size_t at = 0; at + entry.size() <= phrase_.size(); ++at) {
+                if (std::equal(entry.begin(), entry.end(),
+                               phrase_.begin() + static_cast<std::ptrdiff_t>(at))) {
+                    runs.push_back(
+                        {static_cast<std::uint32_t>(at), static_cast<std::uint32_t>(entry.size())});
+                }
+            }
+        }
+        // Two entries may give the same words («выпил», «выпила»): one run each.
+        std::sort(runs.begin(), runs.end(), [](const Run& a, const Run& b) {
+            return a.start != b.start ? a.start < b.start : a.length < b.length;
+        });
+        runs.erase(std::unique(runs.begin(), runs.end(),
+                               [](const Run& a, const Run& b) {
+                                   return a.start == b.start && a.length == b.length;
+                               }),
+                   runs.end());
+    }
+    return runs_[index];
+}
+
+bool ClassOccurrences::Within(WordId element, std::size_t begin, std::size_t end) {
+    element &= ~kExcludedElement;
+    if (!IsClassElement(element)) {
+        return std::find(phrase_.begin() + static_cast<std::ptrdiff_t>(begin),
+                         phrase_.begin() + static_cast<std::ptrdiff_t>(end),
+                         element) != phrase_.begin() + static_cast<std::ptrdiff_t>(end);
+    }
+    return std::any_of(
+        Of(ClassOf(element)).begin(), Of(ClassOf(element)).end(),
+        [&](const Run& run) { return run.start >= begin && run.start + run.length <= end; });
+}
+
+bool MatchesConceptPattern(std::span<const WordId> pattern, ClassOccurrences& phrase,
+                           ClassOccurrences& scope, std::size_t begin, std::size_t end) {
+    const std::size_t words = phrase.Phrase().size();
+    // Kept from call to call: every urgent pattern is tried at every phrase.
+    thread_local std::vector<WordId> wanted;
+    thread_local std::vector<bool> fails;
+    wanted.clear();
+    for (const WordId element : pattern) {
+        if (!IsExcludedElement(element)) {
+            wanted.push_back(element);
+        } else if (scope.Within(element, begin, end)) {
+            return false;
+        }
+    }
+    // What cannot match from (element, word) is remembered, so every pair is tried once.
+    fails.assign((wanted.size() + 1) * (words + 1), false);
+    const auto match = [&](const auto& self, std::size_t p, std::size_t w) -> bool {
+        if (p == wanted.size()) {
+            return w == words;
+        }
+        const std::size_t state = p * (words + 1) + w;
+        if (fails[state]) {
+            return false;
+        }
+        const WordId element = wanted[p];
+        bool matched = false;
+        if (element == kAnyWords) {
+            for (std::size_t to = w; to <= words && !matched; ++to) {
+                matched = self(self, p + 1, to);
+            }
+        } else if (IsClassElement(element)) {
+            for (const ClassOccurrences::Run& run : phrase.Of(ClassOf(element))) {
+                if (run.start == w && self(self, p + 1, w + run.length)) {
+                    matched = true;
+                    break;
+                }
+            }
+        } else {
+            matched = w < words && phrase.Phrase()[w] == element && self(self, p + 1, w + 1);
+        }
+        fails[state] = !matched;
+        return matched;
+    };
+    return match(match, 0, 0);
+}
+
+bool MatchesAnyOrder(std::span<const WordId> elements, ClassOccurrences& phrase,
+                     std::span<const std::uint32_t> sentenceEnds) {
+    std::size_t begin = 0;
+    for (const std::uint32_t end : sentenceEnds) {
+        const bool met = std::all_of(elements.begin(), elements.end(), [&](WordId element) {
+            return phrase.Within(element, begin, end) != IsExcludedElement(element);
+        });
+        if (met && end > begin) {
+            return true;
+        }
+        begin = end;
+    }
+    return false;
+}
+
 SharedMeaning::SharedMeaning(std::span<const WordId> phrase, const PhraseWords& analysis,
                              const OpenerCache& openers)
     : analysis_(analysis), openers_(openers), phrase_(phrase.begin(), phrase.end()) {

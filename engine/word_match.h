@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <span>
 #include <vector>
 
@@ -15,6 +16,41 @@ bool SameWords(std::span<const WordId> sortedPhrase, std::span<const WordId> tri
 
 // Whether a pattern's words, kAnyWords standing for any run of words, cover the phrase.
 bool MatchesPattern(std::span<const WordId> pattern, std::span<const WordId> phrase);
+
+// Where the classes of the base stand in one phrase: the runs of its words that are an entry
+// of a class, worked out for a class the first time a trigger asks.
+class ClassOccurrences {
+public:
+    struct Run {
+        std::uint32_t start = 0;
+        std::uint32_t length = 0;
+    };
+
+    ClassOccurrences(std::span<const WordId> phrase, const PhraseWords& analysis);
+
+    // The runs of class `index`, by where they start.
+    const std::vector<Run>& Of(std::uint32_t index);
+    // Whether an element (a word or a class) stands within words [begin, end).
+    bool Within(WordId element, std::size_t begin, std::size_t end);
+    std::span<const WordId> Phrase() const { return phrase_; }
+
+private:
+    std::vector<WordId> phrase_;
+    const PhraseWords& analysis_;
+    std::vector<std::vector<Run>> runs_;
+    std::vector<bool> known_;
+};
+
+// Whether a pattern with classes or excluded elements covers the phrase: every class element
+// takes one of its entries in turn, and no excluded element stands in words [begin, end) of
+// `scope` (the sentence the phrase is part of).
+bool MatchesConceptPattern(std::span<const WordId> pattern, ClassOccurrences& phrase,
+                           ClassOccurrences& scope, std::size_t begin, std::size_t end);
+
+// Whether some sentence of the phrase holds every element of an any-order trigger and none
+// it excludes; `sentenceEnds` says where each sentence's words end.
+bool MatchesAnyOrder(std::span<const WordId> elements, ClassOccurrences& phrase,
+                     std::span<const std::uint32_t> sentenceEnds);
 
 // How much meaning a phrase shares with triggers: the weight of the words both have over
 // the larger of their two weights, a word weighing the more the fewer openers of the base

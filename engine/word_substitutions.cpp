@@ -12,9 +12,6 @@ namespace tumbo {
 
 namespace {
 
-constexpr int kFileNotFound = 2;
-constexpr int kPathNotFound = 3;
-
 std::vector<std::string> FoldedWords(std::string_view text) {
     std::vector<std::string> words;
     const std::string folded = FoldPhrase(text);
@@ -119,13 +116,8 @@ std::vector<std::string> WordSubstitutions::WordsInCycles() const {
 }
 
 WordSubstitutions ReadWordSubstitutions(LineReader& reader, std::string_view path) {
-    try {
-        reader.Open(path);
-    } catch (const InOutError& error) {
-        if (error.code() == kFileNotFound || error.code() == kPathNotFound) {
-            return {};
-        }
-        throw;
+    if (!base_format::OpenOptional(reader, path)) {
+        return {};
     }
     std::vector<std::string> lines;
     std::string line;

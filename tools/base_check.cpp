@@ -14,6 +14,7 @@
 #include "engine/word_substitutions.h"
 #include "tools/base_lines.h"
 #include "tools/check_text.h"
+#include "tools/concept_check.h"
 #include "tools/dialogue_check.h"
 
 namespace tumbo::tools {
@@ -47,6 +48,7 @@ public:
                                       return !base_format::IsBlankEntry(line.text);
                                   })));
         CheckDialogueFolder();
+        concepts_ = CheckConcepts(calls_, dir_, findings_);
         for (const auto& entry : CheckPathList(paths)) {
             CheckDialogue(entry);
         }
@@ -200,7 +202,7 @@ private:
         try {
             BaseFileLines lines(calls_, dir_ / entry.file);
             LineChecks checks(findings_, entry.file);
-            DialogueCheck dialogue(findings_, openers_, entry.file, entry.name);
+            DialogueCheck dialogue(findings_, openers_, concepts_, entry.file, entry.name);
             StoredLine line;
             while (lines.Next(line)) {
                 checks.Line(line, lines.Count());
@@ -351,6 +353,7 @@ private:
     FileCalls& calls_;
     Findings findings_;
     OpenerOwners openers_;
+    std::set<std::string> concepts_;
 };
 
 }  // namespace

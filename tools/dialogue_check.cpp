@@ -1,8 +1,11 @@
 #include "tools/dialogue_check.h"
 
+#include <string_view>
+
 #include "engine/base_format.h"
 #include "engine/phrase.h"
 #include "engine/phrase_fold.h"
+#include "engine/phrase_words.h"
 #include "tools/base_lines.h"
 #include "tools/check_text.h"
 
@@ -93,6 +96,9 @@ void DialogueCheck::Trigger(const StoredLine& line, std::size_t number) {
                           "lower-cased: " +
                           Quote(lowered) + ")");
     }
+    if (Conceptual(phrase, number)) {
+        return;
+    }
     if (triggersSeen_.size() < kMaxTriggersRemembered) {
         const auto [where, added] = triggersSeen_.emplace(phrase, std::pair{number, place_.turn});
         if (!added && where->second.second != place_.turn && !phrase.empty()) {
@@ -110,8 +116,9 @@ void DialogueCheck::Trigger(const StoredLine& line, std::size_t number) {
                               "context");
             return;
         }
+        // A concept trigger's text is nobody's phrase: only its exact twin is shadowed.
         const std::string folded = FoldPhrase(phrase);
-        if (folded.empty()) {
+        if (folded.empty() || NamesConcepts(phrase)) {
             return;
         }
         const std::string* owner = openers_.ClaimFolded(folded, entry_);
@@ -124,6 +131,40 @@ void DialogueCheck::Trigger(const StoredLine& line, std::size_t number) {
                                "first");
         }
     }
+}
+
+bool DialogueCheck::Conceptual(const std::string& phrase, std::size_t number) {
+    if (base_format::IsMark(phrase)) {
+        if (number != 1) {
+            findings_.Add(file_, number,
+                          Quote(phrase) +
+                              " marks a dialogue only as its first line; here it is a phrase "
+                              "nobody types");
+        }
+        return true;
+    }
+    if (phrase == "*" && place_.inOpeners) {
+        findings_.Add(file_, number,
+                      "a trigger of * alone answers what a dialogue's other turns do not, so "
+                      "only a later turn may hold it; as an opener it meets nothing");
+    }
+    std::size_t start = 0;
+    while (start < phrase.size()) {
+        std::size_t end = phrase.find(' ', start);
+        end = end == std::string::npos ? phrase.size() : end;
+        std::string_view token = std::string_view(phrase).substr(start, end - start);
+        if (token.starts_with("-@")) {
+            token.remove_prefix(1);
+        }
+        if (token.size() > 1 && token.front() == '@' &&
+            !concepts_.contains(std::string(token.substr(1)))) {
+            findings_.Add(file_, number,
+                          Quote(token) + " is no class of " + std::string(base_format::kConcepts) +
+                              ", so it meets nothing");
+        }
+        start = end + 1;
+    }
+    return false;
 }
 
 // A block of triggers ended at `last`; `nextTag` and `nextText` are the line after it, or

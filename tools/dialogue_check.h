@@ -26,12 +26,15 @@ private:
 };
 
 // The checks of one dialogue file, fed its lines one at a time: tags, turns, #END, lower
-// case triggers, triggers that repeat an earlier turn, and openers an earlier dialogue has.
+// case triggers, triggers that repeat an earlier turn, openers an earlier dialogue has, marks
+// out of place, a lone `*` as an opener and classes the base's concepts do not define.
 class DialogueCheck {
 public:
-    DialogueCheck(Findings& findings, OpenerOwners& openers, std::string file, std::string entry)
+    DialogueCheck(Findings& findings, OpenerOwners& openers, const std::set<std::string>& concepts,
+                  std::string file, std::string entry)
         : findings_(findings),
           openers_(openers),
+          concepts_(concepts),
           file_(std::move(file)),
           entry_(std::move(entry)) {}
 
@@ -41,9 +44,12 @@ public:
 private:
     void EndOfTriggerBlock(std::size_t last, char nextTag, const std::string& nextText);
     void Trigger(const StoredLine& line, std::size_t number);
+    // Marks, catch-alls and class names; true when the trigger is a mark.
+    bool Conceptual(const std::string& phrase, std::size_t number);
 
     Findings& findings_;
     OpenerOwners& openers_;
+    const std::set<std::string>& concepts_;
     std::string file_;
     std::string entry_;
     std::size_t lines_ = 0;

@@ -151,6 +151,14 @@ TEST_F(BaseEditing, AForgottenDialogueIsMovedAsideRecordedAndNoLongerAnswers) {
     EXPECT_THROW(editor.Forget("dlg\\1.dlg"), TumboError) << "gone already";
 }
 
+// A mark is shared by every urgent dialogue: on record it would keep every one of them out
+// of the base at the next update.
+TEST_F(BaseEditing, AForgottenUrgentDialogueRecordsItsPhrasesButNotItsMark) {
+    WriteDialogue(2, {u8"$[срочно]"_cp, u8"$мне плохо"_cp, "#112", "#END"});
+    editor.Forget("dlg\\2.dlg");
+    EXPECT_EQ(dir.Read("forgotten.tmb"), CrLfLines({u8"мне плохо"_cp}));
+}
+
 TEST_F(BaseEditing, TheNewestLessonIsUndoneOneAfterAnother) {
     EXPECT_FALSE(editor.NewestLesson());
     for (const std::string phrase : {"one", "two"}) {

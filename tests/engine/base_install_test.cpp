@@ -29,6 +29,7 @@ const std::vector<std::pair<std::string, std::string>> kBundled = {
 };
 const std::string kVersion = "v2\r\n";
 const std::string kWords = CrLfLines({"hey=hi", "well="});
+const std::string kConcepts = CrLfLines({"@friend=pal, mate", "!@danger=suicide"});
 
 class BaseInstall : public testing::Test {
 protected:
@@ -38,6 +39,7 @@ protected:
         }
         bundled.Write("version", kVersion);
         bundled.Write("words.tmb", kWords);
+        bundled.Write("concepts.tmb", kConcepts);
     }
 
     std::string Folder() const { return home.prefix() + "share/tumbo3"; }
@@ -50,6 +52,7 @@ protected:
         }
         EXPECT_EQ(Read(".bundled-version"), kVersion);
         EXPECT_EQ(Read("words.tmb"), kWords);
+        EXPECT_EQ(Read("concepts.tmb"), kConcepts);
         EXPECT_FALSE(fs::exists(home.file("share/.tumbo3.install")));
     }
 

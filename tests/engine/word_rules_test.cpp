@@ -33,6 +33,22 @@ TEST(PhraseParts, CutAtClausePunctuationButNotInsideNumbersOrWords) {
     }
 }
 
+TEST(PhraseSentences, CutOnlyWhereASentenceEnds) {
+    const struct {
+        std::string phrase;
+        std::vector<std::string> sentences;
+    } rows[] = {
+        {"a, b - c: d", {"a, b - c: d"}},
+        {"a. b! c? d; e", {"a", "b", "c", "d", "e"}},
+        {"fever 39.8, and now", {"fever 39.8, and now"}},
+        {"one\r\ntwo", {"one", "two"}},
+        {"?!", {}},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(PhraseSentences(row.phrase), row.sentences) << row.phrase;
+    }
+}
+
 TEST(Patterns, AStarTakesAnyRunOfWordsNoneIncluded) {
     constexpr WordId a = 1, b = 2, c = 3, d = 4;
     const struct {

@@ -1,6 +1,7 @@
 // A conversation with an arbitrary base. The input is split at NUL bytes into: the clock
-// counter, opt.tmb, path.tmb, dlg/1.dlg, dlg/2.dlg, words.tmb, then up to kMaxEvents events whose
-// first byte picks what the user does next and whose rest is the text typed for it.
+// counter, opt.tmb, path.tmb, dlg/1.dlg, dlg/2.dlg, words.tmb, concepts.tmb, then up to
+// kMaxEvents events whose first byte picks what the user does next and whose rest is the
+// text typed for it.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -17,7 +18,7 @@
 
 namespace {
 
-constexpr std::size_t kFirstEvent = 6;
+constexpr std::size_t kFirstEvent = 7;
 constexpr std::size_t kMaxEvents = 12;
 
 std::uint64_t CounterFrom(std::string_view bytes) {
@@ -98,6 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     files.Put(base + "dlg/1.dlg", std::string(sections[3]));
     files.Put(base + "dlg/2.dlg", std::string(sections[4]));
     files.Put(base + std::string(tumbo::base_format::kWordSubstitutions), std::string(sections[5]));
+    files.Put(base + std::string(tumbo::base_format::kConcepts), std::string(sections[6]));
 
     tumbo::test::FakeClock clock;
     clock.counter = CounterFrom(sections[0]);

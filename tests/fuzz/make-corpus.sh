@@ -19,8 +19,8 @@ cp base/opt.tmb "$out/text_file/base-opt"
 { printf 'name\r\r\ntrue\r\n70\r\n3\r\n\x1a\r\nafter the end\r\n'; } >"$out/text_file/ctrl-z"
 { crlf name true 123456789012345678901234567890123 1; } >"$out/text_file/long-number"
 
-# fuzz_reply_search: counter, opt.tmb, path.tmb, dlg/1.dlg, dlg/2.dlg, words.tmb, then events,
-# all separated by NUL. Without the teaching panel '0' sends, '1' saves the options with
+# fuzz_reply_search: counter, opt.tmb, path.tmb, dlg/1.dlg, dlg/2.dlg, words.tmb, concepts.tmb,
+# then events, all separated by NUL. Without the teaching panel '0' sends, '1' saves the options with
 # a name and '2' reloads them; with it 'A' fills a field (next byte: field '4' is the
 # first reply), 'B' confirms, 'C' starts the next turn, 'D' extends it, 'E' leaves.
 seed() {
@@ -37,6 +37,8 @@ seed() {
         cat "$second"
         printf '\0'
         cat base/words.tmb
+        printf '\0'
+        cat base/concepts.tmb
         for event in "$@"; do
             printf '\0'
             printf '%s' "$event"
@@ -55,6 +57,12 @@ seed teach-turns base/dlg/2.dlg base/dlg/1.dlg \
 seed leave base/dlg/1.dlg base/dlg/2.dlg \
     "0" "0$(w1251 'неизвестно')" "E" "1$(w1251 'Ваня')" "2" "0$(w1251 'здравствуй')"
 seed exit base/dlg/56.dlg base/dlg/1.dlg "0$(w1251 'пока')" "0$(w1251 'привет')"
+# The first urgent dialogue and the general help, held through a joke, farewells and a
+# danger sign.
+general_help=$(grep -l -a -F "\$$(w1251 '[помощь]')" base/dlg/*.dlg | head -n 1)
+seed urgent base/dlg/1.dlg "$general_help" "0$(w1251 'мой друг выпил таблетки')" \
+    "0$(w1251 'ахах шучу')" "0$(w1251 'пока')" "0$(w1251 'выключаю')" "0$(w1251 'суицид')" \
+    "0$(w1251 'привет')"
 patterns=$(mktemp)
 crlf "$(w1251 '$* не хочу жить *')" "$(w1251 '$загадай загадку')" '#r1' "$(w1251 '$ещё')" '#r2' \
     '#END' >"$patterns"

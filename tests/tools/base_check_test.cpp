@@ -256,6 +256,28 @@ TEST_F(CheckTool, WordSubstitutionsTheProgramCannotUse) {
     EXPECT_EQ(tools::FormatFinding(found[0]), "words.tmb: is a folder, not a file");
 }
 
+TEST_F(CheckTool, ConceptsMarksAndCatchAlls) {
+    dir.Write("concepts.tmb",
+              test::CrLfLines({u8"@близкий=друг, @семья"_cp, u8"@семья=мама, брат"_cp,
+                               u8"!@опасно=суицид, @нигде"_cp, u8"близкий=друг"_cp,
+                               u8"@петля=@узел"_cp, u8"@узел=@петля"_cp}));
+    WriteDialogue(1, {u8"$[срочно]"_cp, u8"$& @близкий @выпил -@семья"_cp, "#112", u8"$[срочно]"_cp,
+                      "$*", "#112", "#END"});
+    WriteDialogue(2, {u8"$[помощь]"_cp, "$*", u8"#Что случилось? 112"_cp, "#END"});
+    WriteDialogue(3, {u8"$[срочно]"_cp, u8"$* @близкий *"_cp, "#112", "#END"});
+    EXPECT_EQ(Found(),
+              (Lines{"concepts.tmb:3: @нигде is not defined",
+                     "concepts.tmb:4: is not @name=entry, entry (or !@name=... for danger signs); "
+                     "the program leaves it out",
+                     "concepts.tmb:5: @петля contains itself through @узел",
+                     "concepts.tmb:6: @узел contains itself through @петля",
+                     "dlg/1.dlg:2: \"@выпил\" is no class of concepts.tmb, so it meets nothing",
+                     "dlg/1.dlg:4: \"[срочно]\" marks a dialogue only as its first line; here "
+                     "it is a phrase nobody types",
+                     "dlg/2.dlg:2: a trigger of * alone answers what a dialogue's other turns do "
+                     "not, so only a later turn may hold it; as an opener it meets nothing"}));
+}
+
 // Every read goes through the file calls, so a failing disk is reported for the file.
 TEST_F(CheckTool, AFailedReadNamesTheFile) {
     test::FailingFileCalls calls;

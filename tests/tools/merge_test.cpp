@@ -399,6 +399,45 @@ TEST_F(MergeTool, WordsTheUserDoesNotGiveAreAddedAndTheUsersLinesStay) {
     }
 }
 
+// Classes the user lacks come whole, a class the user has gets the entries it lacks under
+// its own line, and the user's lines stay as they are.
+TEST_F(MergeTool, ConceptsTheUserLacksAreAddedAndTheUsersLinesStay) {
+    dir.Write("concepts.tmb", CrLfLines({u8"@близкий=друг, брат"_cp, u8"@моё=кот"_cp}));
+    bundled.Write("concepts.tmb", CrLfLines({u8"@близкий=друг, мама, брат, папа"_cp,
+                                             u8"!@опасно=суицид"_cp, u8"кривая строка"_cp}));
+    const auto run = Merge();
+    EXPECT_EQ(run.status, 0) << run.err;
+    ASSERT_GE(run.out.size(), 2U);
+    EXPECT_EQ(run.out[0], "added to concepts.tmb: @близкий=мама, папа");
+    EXPECT_EQ(run.out[1], "added to concepts.tmb: !@опасно=суицид");
+    EXPECT_TRUE(run.out.back().ends_with("; 2 line(s) added to concepts.tmb")) << run.out.back();
+    EXPECT_EQ(dir.Read("concepts.tmb"),
+              CrLfLines({u8"@близкий=друг, брат"_cp, u8"@моё=кот"_cp, u8"@близкий=мама, папа"_cp,
+                         u8"!@опасно=суицид"_cp}));
+    const auto merged = Snapshot();
+    Merge();
+    EXPECT_EQ(Snapshot(), merged) << "a second run changes nothing";
+}
+
+// A mark says nothing of which dialogue it is; an urgent bundled dialogue is kept out only
+// by an urgent one of the user's, so help reaches a base whose older dialogues share its
+// phrases.
+TEST_F(MergeTool, UrgentDialoguesAreToldApartByTheirPhrasesAndComeToOlderHelp) {
+    WriteDialogue(2, {u8"$хочу умереть"_cp, u8"#Позвони 8-800-2000-122."_cp, "#END"});
+    bundled.Write("path.tmb", CrLfLines({"dlg\\1.dlg", "dlg\\2.dlg", "dlg\\3.dlg"}));
+    bundled.Write("dlg/1.dlg",
+                  CrLfLines({u8"$[срочно]"_cp, u8"$хочу умереть"_cp, u8"#Звони 112."_cp, "#END"}));
+    bundled.Write("dlg/2.dlg", CrLfLines({u8"$[срочно]"_cp, u8"$пахнет газом"_cp,
+                                          u8"#Уходи и звони 112."_cp, "#END"}));
+    bundled.Write("dlg/3.dlg",
+                  CrLfLines({u8"$[срочно]"_cp, u8"$хочу умереть"_cp, u8"#Звони 112!"_cp, "#END"}));
+    const auto run = Merge();
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, (Lines{"added dlg/3.dlg: хочу умереть", "added dlg/4.dlg: пахнет газом",
+                              Summary(2, 1)}));
+    EXPECT_EQ(dir.Read("dlg/3.dlg"), bundled.Read("dlg/1.dlg"));
+}
+
 // A failure on words.tmb leaves the user's file as it was, adds the dialogues all the same
 // and says the merge is incomplete; the next run completes it.
 TEST_F(MergeTool, AFailureOnWordsAddsAllOfThemOrNone) {

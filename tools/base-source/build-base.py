@@ -5,8 +5,9 @@ Beside opt.tmb, path.tmb, dlg/ and words.tmb it writes "version", a digest of wh
 hold: the launcher merges a release's new dialogues and word substitutions into a user's
 copy when this changes.
 
-Usage: build-base.py [--out DIR] [--check] [--list-openers BASE] [--list-folded BASE]
+Usage: build-base.py [--out DIR] [--check] [--draft] [--list-openers BASE] [--list-folded BASE]
   --out DIR            write the base there instead of base/ of this source tree
+  --draft              with --out, write it even when the lints find something
   --check              write nothing; exit 1 when base/ differs from what the sources give
   --list-openers BASE  print each opener of a built base, read as the program reads it
   --list-folded BASE   print each trigger of a built base and its folded form
@@ -18,13 +19,27 @@ that order, which is also the order the program tries them in. In a topic file:
   $phrase       a trigger, lower case, written into the base once, as it stands; a `*`
                 standing as a word makes it a pattern, `*` being any run of words
   #reply        a reply; [n] is the user's name, [e] closes the program after the reply
+  =name         starts a block of turns shared by dialogues (up to the next blank line)
+  +name         inside a dialogue, the shared block's turns; a trigger the dialogue already
+                has is left out of them
 A dialogue is one or more turns, each a block of triggers then a block of replies.
+
+Beyond plain words a trigger may name a concept of concepts*.txt, `@name`, where a word
+stands: `$* @близкий * выпил * @лекарство *`. `$& a @b c` asks for its elements in any
+order within one sentence of the phrase; `-word` or `-@name` in either form is an element
+that must not occur. A later turn of `$*` alone answers whatever the dialogue's other
+turns do not. A dialogue whose first trigger is `$[срочно]` is urgent: it answers whenever
+one of its triggers is met anywhere in a line and holds the conversation; `$[помощь]` marks
+the general help dialogue (urgent too), which answers a line with a danger sign that no
+urgent trigger meets.
 
 The program tries every trigger exactly first and folded after (case, ё as е, any run of
 punctuation and blanks as one blank: see folded()), so the other spellings people type
 need no lines of their own; openers and turns must differ when folded.
 
 words.txt (UTF-8, "#" starts a comment line) becomes words.tmb, one word=replacement a line.
+concepts*.txt (UTF-8, "#" starts a comment line), read in name order, become concepts.tmb:
+`@name=entry, entry, @other` a line, `!@name=...` for a class whose entries are danger signs.
 
 Lints then look at what the dialogues say (see "Lints" below); on any finding the script
 prints them all as file:line: message and exits 1 without writing, with --check too.
@@ -43,6 +58,12 @@ TRANSPARENT = "false"
 OPACITY = "70"
 WORDS_SOURCE = "words.txt"
 WORDS_FILE = "words.tmb"
+CONCEPTS_SOURCES = "concepts*.txt"
+CONCEPTS_FILE = "concepts.tmb"
+URGENT_MARK = "[срочно]"
+HELP_MARK = "[помощь]"
+MARKS = (URGENT_MARK, HELP_MARK)
+CATCH_ALL = "*"
 
 
 class SourceError(Exception):
@@ -119,13 +140,17 @@ def check_text(where, text):
         raise SourceError(f"{where}: control character")
 
 
-def parse_topic(path):
-    return parse_topic_text(path.name, path.read_text(encoding="utf-8"))
+def parse_topic(path, shared=None):
+    return parse_topic_text(path.name, path.read_text(encoding="utf-8"), shared)
 
 
-def parse_topic_text(name, text):
+def parse_topic_text(name, text, shared=None):
+    """The dialogues of a topic text. Shared blocks (`=name`) go into `shared`, by name, as
+    (turns, line numbers); `+name` takes them from there, so a block is defined before use."""
+    shared = {} if shared is None else shared
     dialogues = []
     current = None
+    block = None
     lines = text.split("\n")
     for number, line in enumerate(lines + [""], start=1):
         where = f"{name}:{number}"
@@ -136,12 +161,31 @@ def parse_topic_text(name, text):
             if current is not None:
                 if not current.turns or not current.turns[-1][1]:
                     raise SourceError(f"{current.where}: the last turn has no reply")
-                dialogues.append(current)
+                if block is not None:
+                    shared[block] = (current.turns, current.numbers)
+                else:
+                    dialogues.append(current)
                 current = None
+                block = None
             continue
         tag, text = line[0], line[1:]
+        if tag == "=" and current is None:
+            if not re.fullmatch(r"[\w-]+", text):
+                raise SourceError(f"{where}: a shared block is =name")
+            if text in shared:
+                raise SourceError(f"{where}: a shared block {text!r} is already defined")
+            block = text
+            current = Dialogue(name, number)
+            continue
+        if tag == "+":
+            if current is None or not current.turns or not current.turns[-1][1]:
+                raise SourceError(f"{where}: +{text} goes after a turn's replies")
+            if text not in shared:
+                raise SourceError(f"{where}: no shared block {text!r} defined before it")
+            insert_shared(current, *shared[text])
+            continue
         if tag not in "$#":
-            raise SourceError(f"{where}: a line starts with $, # or ;")
+            raise SourceError(f"{where}: a line starts with $, #, =, + or ;")
         check_text(where, text)
         if not text:
             raise SourceError(f"{where}: empty {tag} line")
@@ -152,6 +196,11 @@ def parse_topic_text(name, text):
         if tag == "$":
             if text != lower_like_program(text) or "Ё" in text:
                 raise SourceError(f"{where}: triggers are lower case (and ё, not Ё)")
+            if text in MARKS and (current.turns or block is not None):
+                raise SourceError(f"{where}: {text} marks a dialogue only as its first trigger")
+            if text == CATCH_ALL and not current.turns[1:] and (
+                    not current.turns or not current.turns[-1][1]):
+                raise SourceError(f"{where}: $* answers anything, so only a later turn may hold it")
             if not current.turns or current.turns[-1][1]:
                 current.turns.append(([], []))
                 current.numbers.append(([], []))
@@ -165,6 +214,32 @@ def parse_topic_text(name, text):
             current.turns[-1][1].append(text)
             current.numbers[-1][1].append(number)
     return dialogues
+
+
+def short_answer_kind(trigger):
+    return next((kind for kind, answers in SHORT_ANSWERS.items() if folded(trigger) in answers),
+                None)
+
+
+def insert_shared(dialogue, turns, numbers):
+    """Adds a shared block's turns to a dialogue, less the triggers it already answers: the
+    same trigger, or a short answer of a kind one of its turns already takes."""
+    have = {compared(t) for triggers, _ in dialogue.turns for t in triggers}
+    kinds = {short_answer_kind(t) for triggers, _ in dialogue.turns for t in triggers} - {None}
+    for (triggers, replies), (trigger_lines, reply_lines) in zip(turns, numbers):
+        kept = [(t, n) for t, n in zip(triggers, trigger_lines)
+                if compared(t) not in have and short_answer_kind(t) not in kinds]
+        if not kept:
+            continue
+        have.update(compared(t) for t, _ in kept)
+        dialogue.turns.append(([t for t, _ in kept], list(replies)))
+        dialogue.numbers.append(([n for _, n in kept], list(reply_lines)))
+
+
+def urgency(dialogue):
+    """The mark a dialogue opens with, or None."""
+    first = dialogue.turns[0][0][0]
+    return first if first in MARKS else None
 
 
 def opener_block(lines):
@@ -215,18 +290,29 @@ def is_pattern(trigger):
     return any("*" in word and not folded(word.replace("*", "")) for word in trigger.split())
 
 
+def names_concepts(trigger):
+    """True when the trigger is written in the language of concepts (a word `@name` or
+    `-@name`, or `&` first) or is a mark: its text is nobody's phrase, and only the exact
+    comparison reads it as text."""
+    words = trigger.split()
+    return (trigger in MARKS or (bool(words) and words[0] == "&") or
+            any(word.lstrip("-").startswith("@") for word in words))
+
+
 def load_dialogues():
     dialogues = []
     topics = sorted(SOURCE_DIR.glob("[0-9][0-9]-*.txt"))
     if not topics:
         raise SourceError(f"{SOURCE_DIR}: no topic files")
     for topic in topics:
-        dialogues += parse_topic(topic)
+        dialogues += parse_topic(topic, {})
     # The folded tier answers every spelling of an opener or a turn from the first one
     # that folds alike, so the later one would only ever answer its exact spelling.
     opened_by = {}
     for dialogue in dialogues:
         for trigger in opener_block(dialogue.lines()):
+            if names_concepts(trigger):
+                continue
             key = compared(trigger)
             if opened_by.get(key, dialogue.where) != dialogue.where:
                 raise SourceError(
@@ -240,11 +326,14 @@ def load_dialogues():
     # A pattern's own spelling, asterisks and all, is nobody's phrase.
     openers = {}
     for dialogue in dialogues:
-        for trigger in (t for t in dialogue.turns[0][0] if not is_pattern(t)):
+        for trigger in (t for t in dialogue.turns[0][0]
+                        if not is_pattern(t) and not names_concepts(t)):
             openers.setdefault(compared(trigger), []).append((trigger, dialogue.where))
-    for dialogue in dialogues:
+    # An urgent dialogue's own turns come before every other answer, so none is taken.
+    for dialogue in (d for d in dialogues if urgency(d) is None):
         for triggers, _ in dialogue.turns[1:]:
-            for trigger in (t for t in triggers if re.search("[^0-9 ]", folded(t))):
+            for trigger in (t for t in triggers
+                            if re.search("[^0-9 ]", folded(t)) and not names_concepts(t)):
                 for opener, where in openers.get(compared(trigger), []):
                     if opener not in triggers and where != dialogue.where:
                         raise SourceError(
@@ -254,7 +343,7 @@ def load_dialogues():
     for dialogue in dialogues:
         earlier = {}
         for turn, (triggers, _) in enumerate(dialogue.turns, start=1):
-            for trigger in triggers:
+            for trigger in (t for t in triggers if not names_concepts(t)):
                 key = compared(trigger)
                 if earlier.get(key, turn) != turn:
                     raise SourceError(
@@ -317,6 +406,88 @@ def leads_back(word, replacements):
             seen.add(next_word)
             stack += replacements[next_word]
     return False
+
+
+CONCEPT_NAME = r"@[0-9a-zа-яё_-]+"
+
+
+def parse_concepts_text(name, text, defined=None):
+    """The class lines of a concepts source, comments and blank lines dropped, as
+    (line, class name, [entries], where). Entries are written folded, as the program compares
+    them; `@other` names another class."""
+    defined = {} if defined is None else defined
+    classes = []
+    for number, line in enumerate(text.split("\n"), start=1):
+        where = f"{name}:{number}"
+        line = line.rstrip("\r")
+        if not line.strip() or line.startswith("#"):
+            continue
+        check_text(where, line)
+        head, equals, body = line.partition("=")
+        danger = head.startswith("!")
+        class_name = head[1:] if danger else head
+        if not equals or not re.fullmatch(CONCEPT_NAME, class_name):
+            raise SourceError(f"{where}: a line is @name=entry, entry (or !@name=... for danger "
+                              "signs), the name in lower case")
+        if len(line.encode("cp1251")) > MAX_WORDS_LINE:
+            raise SourceError(f"{where}: longer than the {MAX_WORDS_LINE} bytes the program reads")
+        entries = [entry.strip() for entry in body.split(",")]
+        for entry in entries:
+            if not entry:
+                raise SourceError(f"{where}: an empty entry")
+            if entry.startswith("@"):
+                if not re.fullmatch(CONCEPT_NAME, entry):
+                    raise SourceError(f"{where}: {entry!r} is no class name")
+            elif entry != folded(entry):
+                raise SourceError(f"{where}: write {entry!r} folded, as the program reads it: "
+                                  f"{folded(entry)!r}")
+        if len(set(entries)) != len(entries):
+            raise SourceError(f"{where}: an entry is given twice")
+        if class_name in defined:
+            raise SourceError(f"{where}: {class_name} is already defined at {defined[class_name]}")
+        defined[class_name] = where
+        classes.append((line, class_name, entries, where))
+    return classes
+
+
+def check_concepts(classes):
+    entries = {class_name: body for _, class_name, body, _ in classes}
+    for _, class_name, body, where in classes:
+        for entry in body:
+            if entry.startswith("@") and entry not in entries:
+                raise SourceError(f"{where}: {entry} is not defined")
+    for _, class_name, _, where in classes:
+        seen, stack = set(), [e for e in entries[class_name] if e.startswith("@")]
+        while stack:
+            other = stack.pop()
+            if other == class_name:
+                raise SourceError(f"{where}: {class_name} contains itself through its classes")
+            if other not in seen:
+                seen.add(other)
+                stack += [e for e in entries[other] if e.startswith("@")]
+
+
+def load_concepts():
+    classes = []
+    defined = {}
+    for path in sorted(SOURCE_DIR.glob(CONCEPTS_SOURCES)):
+        classes += parse_concepts_text(path.name, path.read_text(encoding="utf-8"), defined)
+    check_concepts(classes)
+    return classes
+
+
+def check_concept_names(dialogues, classes):
+    """Every `@name` a trigger uses is defined."""
+    known = {class_name for _, class_name, _, _ in classes}
+    for dialogue in dialogues:
+        for triggers, trigger_lines in zip((t for t, _ in dialogue.turns),
+                                           (n for n, _ in dialogue.numbers)):
+            for trigger, number in zip(triggers, trigger_lines):
+                for word in trigger.split():
+                    used = word.lstrip("-")
+                    if used.startswith("@") and used not in known:
+                        raise SourceError(f"{dialogue.file}:{number}: {used} is not defined in "
+                                          f"{CONCEPTS_SOURCES}")
 
 
 def load_words():
@@ -458,15 +629,17 @@ def lint_question_at_end(dialogue):
             for line, reply in replies if "?" in re.sub(r'«[^»]*»|"[^"]*"', "", reply)]
 
 
-# The help dialogues are read by people in danger: every reply gives a number to call, is
-# short enough to read in a panic, and gives each number once.
-HELP_FILE = "00-help.txt"
+# The urgent dialogues are read by people in danger: every reply gives a number to call, is
+# short enough to read in a panic, and gives each number once. The women's line is never
+# the only one (men and boys meet these replies too) and is not called round-the-clock,
+# which nobody has verified.
 HELP_NUMBERS = ("112", "8-800-2000-122", "8-800-7000-600")
+WOMENS_LINE = "8-800-7000-600"
 HELP_MAX_CHARS = 300
 
 
 def lint_help_reply(dialogue):
-    if dialogue.file != HELP_FILE:
+    if urgency(dialogue) is None:
         return []
     findings = []
     for _, replies in dialogue.numbered_turns():
@@ -475,6 +648,11 @@ def lint_help_reply(dialogue):
                       for number in HELP_NUMBERS}
             if not any(counts.values()):
                 findings.append((line, "a help reply gives 112 or a helpline number"))
+            elif counts[WOMENS_LINE] and sum(counts.values()) == counts[WOMENS_LINE]:
+                findings.append((line, f"{WOMENS_LINE} is for women only: give 112 or "
+                                       "8-800-2000-122 beside it"))
+            if counts[WOMENS_LINE] and re.search("круглосуточ", reply.lower()):
+                findings.append((line, f"{WOMENS_LINE} is not known to answer round-the-clock"))
             findings += [(line, f"a help reply gives {number} {count} times: once is enough")
                          for number, count in counts.items() if count > 1]
             if len(reply) > HELP_MAX_CHARS:
@@ -516,7 +694,7 @@ def lint_repeated_sentence(dialogues):
     first = {}
     findings = []
     for dialogue in dialogues:
-        if dialogue.file == HELP_FILE:
+        if urgency(dialogue) is not None:
             continue
         for _, replies in dialogue.numbered_turns():
             for line, reply in replies:
@@ -546,7 +724,7 @@ def lint(dialogues):
     return [f"{file}:{line}: {message}" for file, line, message in findings]
 
 
-def base_files(dialogues, words=None):
+def base_files(dialogues, words=None, concepts=None):
     def crlf(lines):
         return "".join(line + "\r\n" for line in lines).encode("cp1251")
 
@@ -558,6 +736,8 @@ def base_files(dialogues, words=None):
         files[f"dlg/{i}.dlg"] = crlf(dialogue.lines())
     if words is not None:
         files[WORDS_FILE] = crlf(words)
+    if concepts:
+        files[CONCEPTS_FILE] = crlf([line for line, _, _, _ in concepts])
     files["version"] = crlf([version_of(files)])
     return files
 
@@ -585,8 +765,9 @@ def check(base, files):
             problems.append(f"{name}: differs")
     problems += [f"{name}: not built from the sources"
                  for name in sorted(existing_dialogue_files(base) - files.keys())]
-    if WORDS_FILE not in files and (base / WORDS_FILE).exists():
-        problems.append(f"{WORDS_FILE}: not built from the sources")
+    for optional in (WORDS_FILE, CONCEPTS_FILE):
+        if optional not in files and (base / optional).exists():
+            problems.append(f"{optional}: not built from the sources")
     return problems
 
 
@@ -595,8 +776,9 @@ def write(base, files):
     for name in existing_dialogue_files(base) - files.keys():
         if re.fullmatch(r"dlg/[0-9]+\.dlg", name):
             (base / name).unlink()
-    if WORDS_FILE not in files and (base / WORDS_FILE).is_file():
-        (base / WORDS_FILE).unlink()
+    for optional in (WORDS_FILE, CONCEPTS_FILE):
+        if optional not in files and (base / optional).is_file():
+            (base / optional).unlink()
     for name, content in files.items():
         path = base / name
         if not path.is_file() or path.read_bytes() != content:
@@ -607,6 +789,8 @@ def main():
     parser = argparse.ArgumentParser(description="Builds the dialogue base from its sources.")
     parser.add_argument("--out", type=pathlib.Path, default=DEFAULT_BASE)
     parser.add_argument("--check", action="store_true")
+    parser.add_argument("--draft", action="store_true",
+                        help="write the base even when lints find something, to try it out")
     parser.add_argument("--list-openers", type=pathlib.Path, metavar="BASE",
                         help="print the openers of a built base and exit")
     parser.add_argument("--list-folded", type=pathlib.Path, metavar="BASE",
@@ -621,6 +805,8 @@ def main():
     try:
         dialogues = load_dialogues()
         words = load_words()
+        concepts = load_concepts()
+        check_concept_names(dialogues, concepts)
     except SourceError as error:
         print(f"build-base: {error}", file=sys.stderr)
         return 1
@@ -628,9 +814,12 @@ def main():
     if findings:
         for finding in findings:
             print(finding, file=sys.stderr)
-        print(f"build-base: {len(findings)} findings, so nothing was written", file=sys.stderr)
-        return 1
-    files = base_files(dialogues, words)
+        if not args.draft or args.check or args.out == DEFAULT_BASE:
+            print(f"build-base: {len(findings)} findings, so nothing was written",
+                  file=sys.stderr)
+            return 1
+        print(f"build-base: {len(findings)} findings, written anyway (--draft)", file=sys.stderr)
+    files = base_files(dialogues, words, concepts)
     if args.check:
         problems = check(args.out, files)
         for problem in problems:
@@ -642,8 +831,11 @@ def main():
     write(args.out, files)
     multi = sum(1 for d in dialogues if len(d.turns) > 1)
     triggers = sum(len(triggers) for d in dialogues for triggers, _ in d.turns)
+    urgent = [d for d in dialogues if urgency(d)]
+    urgent_triggers = sum(len(triggers) for d in urgent for triggers, _ in d.turns)
     print(f"{len(dialogues)} dialogues, {multi} with follow-up turns, {triggers} triggers, "
-          f"{len(words or [])} word substitutions")
+          f"{len(words or [])} word substitutions, {len(concepts)} concepts, "
+          f"{len(urgent)} urgent dialogues with {urgent_triggers} triggers")
     return 0
 
 

@@ -131,21 +131,82 @@ class QuestionAtEnd(unittest.TestCase):
 
 
 class HelpReply(unittest.TestCase):
-    def help_lines(self, text, name="00-help.txt"):
-        dialogues = build_base.parse_topic_text(name, text)
+    def help_lines(self, text):
+        dialogues = build_base.parse_topic_text("00-a.txt", text)
         return [line for dialogue in dialogues for line, _ in build_base.lint_help_reply(dialogue)]
 
-    def test_every_help_reply_gives_a_number_once_and_is_short(self):
-        text = ("$помогите\n#Звони 112.\n#Позвони 8-800-7000-600.\n#Просто подыши.\n"
-                "#Звони 112, а если не ответят — 112.\n#8-800-2000-122 или 8-800-2000-122.\n"
+    def test_every_urgent_reply_gives_a_number_once_and_is_short(self):
+        text = ("$[срочно]\n$помогите\n#Звони 112.\n#Позвони 112 или 8-800-7000-600.\n"
+                "#Просто подыши.\n#Звони 112, а если не ответят — 112.\n"
+                "#8-800-2000-122 или 8-800-2000-122.\n"
                 "#Звони 112. " + "а" * 290 + "\n#Звони 112. " + "а" * 289 + "\n")
-        self.assertEqual(self.help_lines(text), [4, 5, 6, 7])
+        self.assertEqual(self.help_lines(text), [5, 6, 7, 8])
 
     def test_a_number_inside_another_is_not_a_number(self):
-        self.assertEqual(self.help_lines("$помогите\n#Код 1123.\n"), [2])
+        self.assertEqual(self.help_lines("$[помощь]\n#Код 1123.\n"), [2])
 
-    def test_other_files_are_not_looked_at(self):
-        self.assertEqual(self.help_lines("$привет\n#Привет!\n", "01-test.txt"), [])
+    def test_the_womens_line_is_never_alone_nor_round_the_clock(self):
+        text = ("$[срочно]\n$меня бьют\n#Звони 8-800-7000-600.\n"
+                "#Круглосуточно: 8-800-7000-600, а в опасности 112.\n"
+                "#Звони 112; женщинам поможет и 8-800-7000-600.\n")
+        self.assertEqual(self.help_lines(text), [3, 4])
+
+    def test_dialogues_without_a_mark_are_not_looked_at(self):
+        self.assertEqual(self.help_lines("$привет\n#Привет!\n"), [])
+
+
+class Concepts(unittest.TestCase):
+    def error(self, text, name="01-test.txt"):
+        with self.assertRaises(build_base.SourceError) as caught:
+            build_base.parse_topic_text(name, text)
+        return str(caught.exception)
+
+    def test_marks_and_the_catch_all_only_where_they_mean_something(self):
+        for text, message in (
+                ("$привет\n$[срочно]\n#Привет.\n", "01-test.txt:2: [срочно] marks a dialogue "
+                                                   "only as its first trigger"),
+                ("$*\n#Что угодно.\n", "01-test.txt:1: $* answers anything"),
+                ("$а\n$*\n#Б.\n", "01-test.txt:2: $* answers anything")):
+            with self.subTest(text=text):
+                self.assertIn(message, self.error(text))
+        dialogue, = build_base.parse_topic_text(
+            "01-test.txt", "$[срочно]\n$& @шутка\n#Звони 112.\n$*\n#Звони 112.\n")
+        self.assertEqual(build_base.urgency(dialogue), "[срочно]")
+
+    def test_a_shared_block_adds_the_turns_a_dialogue_lacks(self):
+        text = ("=после\n$да\n$ага\n$спасибо\n#Хорошо. 112.\n$*\n#Я здесь. 112.\n\n"
+                "$[срочно]\n$мне плохо\n#Звони 112. Рядом кто-то есть?\n$да\n#Позови его. 112.\n"
+                "+после\n")
+        dialogue, = build_base.parse_topic_text("01-test.txt", text)
+        self.assertEqual(dialogue.lines(),
+                         ["$[срочно]", "$мне плохо", "#Звони 112. Рядом кто-то есть?", "$да",
+                          "#Позови его. 112.", "$спасибо", "#Хорошо. 112.", "$*",
+                          "#Я здесь. 112.", "#END"],
+                         "«ага» is a yes, which the dialogue's own turn takes")
+        self.assertIn("no shared block 'нет'", self.error("$а\n#б\n+нет\n"))
+
+    def test_concept_lines_and_names(self):
+        parse = build_base.parse_concepts_text
+        classes = parse("concepts.txt", "# близкие\n@близкий=друг, @семья\n!@смерть=суицид\n")
+        self.assertEqual([(name, body) for _, name, body, _ in classes],
+                         [("@близкий", ["друг", "@семья"]), ("@смерть", ["суицид"])])
+        for text, message in (
+                ("близкий=друг\n", "concepts.txt:1: a line is @name=entry"),
+                ("@а=друг,\n", "concepts.txt:1: an empty entry"),
+                ("@а=Друг\n", "write 'Друг' folded"),
+                ("@а=ёж\n", "write 'ёж' folded"),
+                ("@а=б, б\n", "an entry is given twice"),
+                ("@а=б\n@а=в\n", "concepts.txt:2: @а is already defined at concepts.txt:1")):
+            with self.subTest(text=text):
+                with self.assertRaises(build_base.SourceError) as caught:
+                    parse("concepts.txt", text)
+                self.assertIn(message, str(caught.exception))
+        for text, message in (("@а=@б\n", "@б is not defined"),
+                              ("@а=x, @б\n@б=@а\n", "@а contains itself")):
+            with self.subTest(text=text):
+                with self.assertRaises(build_base.SourceError) as caught:
+                    build_base.check_concepts(parse("concepts.txt", text))
+                self.assertIn(message, str(caught.exception))
 
 
 class SensesAndRepeats(unittest.TestCase):
@@ -163,7 +224,8 @@ class SensesAndRepeats(unittest.TestCase):
                               "#Приятно слышать!\n#Что ты любишь слушать?\n"
                               "#Это видно по мелочам: человек улыбается.\n#Слушай врача.\n"},
                  []),
-                ({"00-help.txt": "$плохо\n#Слышу тебя. Звони 112.\n"}, ["00-help.txt:2"]),
+                ({"00-help.txt": "$[срочно]\n$плохо\n#Слышу тебя. Звони 112.\n"},
+                 ["00-help.txt:3"]),
                 ({"01-a.txt": "$анекдот\n" + joke, "02-b.txt": "$шутка\n#Ха! " + joke[1:]},
                  ["02-b.txt:2"]),
                 ({"01-a.txt": "$анекдот\n" + joke + "\n$ещё\n" + joke}, []),
@@ -171,7 +233,8 @@ class SensesAndRepeats(unittest.TestCase):
                   "02-b.txt": "$ещё\n#Зимой и летом одним цветом, что это?\n"}, []),
                 ({"01-a.txt": "$а\n#Кот пришёл домой и залаял.\n", "02-b.txt": "$б\n" + joke},
                  []),
-                ({"00-help.txt": "$плохо\n#Позвони 112, это бесплатно и можно с любого телефона.\n",
+                ({"00-help.txt": "$[срочно]\n$плохо\n"
+                                 "#Позвони 112, это бесплатно и можно с любого телефона.\n",
                   "01-a.txt": "$страшно\n#Позвони 112, это бесплатно и можно с любого телефона.\n"},
                  [])):
             with self.subTest(sources=sources):
@@ -241,6 +304,17 @@ class Build(unittest.TestCase):
                 else:
                     self.assertEqual(status, 1)
                     self.assertIn(message, reported[0])
+
+    def test_concepts_are_built_and_every_name_a_trigger_uses_is_defined(self):
+        topics = {"01-a.txt": "$& @близкий -@игра\n#Ага.\n"}
+        status, reported, _ = self.build(topics)
+        self.assertEqual(status, 1)
+        self.assertIn("01-a.txt:1: @близкий is not defined", reported[0])
+        status, _, out = self.build({**topics, "concepts.txt": "@близкий=друг, брат\n",
+                                     "concepts-more.txt": "@игра=игра, @близкий\n"})
+        self.assertEqual(status, 0)
+        self.assertEqual((out / "concepts.tmb").read_bytes(),
+                         "@игра=игра, @близкий\r\n@близкий=друг, брат\r\n".encode("cp1251"))
 
     def test_words_become_words_tmb_and_part_of_the_version(self):
         topics = {"01-a.txt": "$привет\n#Привет!\n"}

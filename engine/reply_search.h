@@ -208,10 +208,9 @@ private:
     std::string contextEntry_;
     DialogueWords contextWords_;
     std::size_t walked_ = 0;
-    // What the walk met on the way: the dialogue being read is urgent; a whole-phrase exact
-    // hit of an ordinary dialogue (only urgent ones are compared after it); the current
-    // dialogue's `*` turn; the first general help dialogue.
-    bool readingUrgent_ = false;
+    // What the walk met on the way: a whole-phrase exact hit of an ordinary dialogue (only
+    // urgent ones are compared after it); the current dialogue's `*` turn; the first general
+    // help dialogue.
     bool exactFound_ = false;
     Candidate catchAll_;
     Candidate generalHelp_;

@@ -214,8 +214,8 @@ private:
     // all. False, with the failure reported, when they could not be.
     bool MergeWords() {
         return MergeListFile(
-            base_format::kWordSubstitutions, Problem::kWordsNotAdded,
-            [](const Lines& bundled, const Lines& user) {
+            base_format::kWordSubstitutions, Problem::kWordsNotAdded, &MergeReport::AddedWords,
+            counts_.words, [](const Lines& bundled, const Lines& user) {
                 std::unordered_set<std::string> given;
                 WordSubstitution substitution;
                 for (const std::string& line : user) {
@@ -238,16 +238,18 @@ private:
 
     // The bundled classes and entries the user's concepts lack, the same way.
     bool MergeConcepts() {
-        return MergeListFile(base_format::kConcepts, Problem::kConceptsNotAdded, NewConceptLines);
+        return MergeListFile(base_format::kConcepts, Problem::kConceptsNotAdded,
+                             &MergeReport::AddedConcepts, counts_.concepts, NewConceptLines);
     }
 
     // Adds to the user's file `name` (a new one when there is none) the lines `newLines`
-    // picks from the bundled and the user's, all at once or none.
+    // picks from the bundled and the user's, all at once or none, telling each line and
+    // counting them in `count`.
     template <typename Pick>
-    bool MergeListFile(std::string_view fileName, Problem problem, Pick newLines) {
+    bool MergeListFile(std::string_view fileName, Problem problem,
+                       void (MergeReport::*told)(const std::string&), int& count, Pick newLines) {
         const std::string name(fileName);
         const std::string path = user_ + name;
-        const bool words = fileName == base_format::kWordSubstitutions;
         try {
             const std::optional<Lines> bundled = ReadWordLines(reader_, bundled_ + name);
             if (!bundled) {
@@ -272,13 +274,9 @@ private:
                 file.Commit();
             }
             for (const std::string& line : added) {
-                if (words) {
-                    report_.AddedWords(line);
-                } else {
-                    report_.AddedConcepts(line);
-                }
+                (report_.*told)(line);
             }
-            (words ? counts_.words : counts_.concepts) += static_cast<int>(added.size());
+            count += static_cast<int>(added.size());
         } catch (const TumboError& error) {
             report_.Failed(problem, name, &error);
             return false;

@@ -11,13 +11,6 @@ namespace {
 
 using test::operator""_cp;
 
-struct Row {
-    const char* why;
-    std::vector<std::string> phrases;
-    // The reply to the last phrase; empty when it must find nothing.
-    std::string reply;
-};
-
 // Each kind of understanding on a base small enough to see through. The base's order
 // matters: help first, as an author puts it.
 class Understanding : public test::EngineTest {
@@ -43,21 +36,12 @@ protected:
     }
 
     std::string Answer(const std::vector<std::string>& phrases) {
-        Engine fresh{clock};
-        test::StartOnBase(fresh, dir.prefix());
-        tumbo::Answer answer;
-        for (const std::string& phrase : phrases) {
-            answer = fresh.Reply(phrase);
-            if (answer.failure) {
-                std::rethrow_exception(answer.failure);
-            }
-        }
-        return answer.teach ? std::string() : answer.lines.back().substr(6);
+        return test::LastReply(clock, dir.prefix(), phrases);
     }
 };
 
 TEST_F(Understanding, EachTierAnswersWhatItShouldAndNothingMore) {
-    const std::vector<Row> rows = {
+    const std::vector<test::ChatRow> rows = {
         {"exact", {u8"привет"_cp}, "hello"},
         {"folded", {u8"ПРИВЕТ!!!"_cp}, "hello"},
         {"a typo in a word no dictionary knows", {u8"превет"_cp}, "hello"},
@@ -83,7 +67,7 @@ TEST_F(Understanding, EachTierAnswersWhatItShouldAndNothingMore) {
          {u8"загадай загадку"_cp, "qwerty", "asdfgh", u8"ещё"_cp},
          ""},
     };
-    for (const Row& row : rows) {
+    for (const test::ChatRow& row : rows) {
         EXPECT_EQ(Answer(row.phrases), row.reply) << row.why;
     }
 }

@@ -13,13 +13,6 @@ namespace {
 
 using test::operator""_cp;
 
-struct Row {
-    const char* why;
-    std::vector<std::string> phrases;
-    // The reply to the last phrase; empty when it must find nothing.
-    std::string reply;
-};
-
 // Urgent dialogues and concepts on a base small enough to see through. The urgent ones are
 // put last on purpose: their urgency, not their place, makes them answer first.
 class UrgentHelp : public test::EngineTest {
@@ -58,18 +51,12 @@ protected:
     }
 
     std::string Last(const std::vector<std::string>& phrases) {
-        Engine fresh{clock};
-        test::StartOnBase(fresh, dir.prefix());
-        Answer answer;
-        for (const std::string& phrase : phrases) {
-            answer = Say(fresh, phrase);
-        }
-        return answer.teach ? std::string() : answer.lines.back().substr(6);
+        return test::LastReply(clock, dir.prefix(), phrases);
     }
 };
 
 TEST_F(UrgentHelp, ConceptsAndUrgencyAnswerWhateverTheWords) {
-    const std::vector<Row> rows = {
+    const std::vector<test::ChatRow> rows = {
         {"a class stands for each of its entries, in any order",
          {u8"таблеток наглотался мой друг"_cp},
          "pills 112"},
@@ -124,7 +111,7 @@ TEST_F(UrgentHelp, ConceptsAndUrgencyAnswerWhateverTheWords) {
          {u8"привет"_cp, u8"дома"_cp},
          "home is nice"},
     };
-    for (const Row& row : rows) {
+    for (const test::ChatRow& row : rows) {
         EXPECT_EQ(Last(row.phrases), row.reply) << row.why;
     }
 }

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <exception>
 #include <string>
+#include <vector>
 
 #include "engine/engine.h"
 #include "engine/session.h"
@@ -19,6 +21,30 @@ inline void StartOnBase(Engine& engine, const std::string& prefix) {
     engine.SetProgramDir(prefix);
     engine.BindFiles();
     engine.LoadOptions();
+}
+
+// A short chat on a fresh engine: why it is tried, what is typed, and the reply to the last
+// phrase, empty when nothing may answer it.
+struct ChatRow {
+    const char* why;
+    std::vector<std::string> phrases;
+    std::string reply;
+};
+
+// The reply (without "Tumbo:") a fresh engine on the base under `prefix` gives the last of
+// `phrases`; empty when it would ask to be taught. A failure is thrown.
+inline std::string LastReply(Clock& clock, const std::string& prefix,
+                             const std::vector<std::string>& phrases) {
+    Engine fresh{clock};
+    StartOnBase(fresh, prefix);
+    Answer answer;
+    for (const std::string& phrase : phrases) {
+        answer = fresh.Reply(phrase);
+        if (answer.failure) {
+            std::rethrow_exception(answer.failure);
+        }
+    }
+    return answer.teach ? std::string() : answer.lines.back().substr(6);
 }
 
 // A session on `folder`, through `calls`, as a front end opens it.

@@ -149,12 +149,6 @@ void ReplySearch::PrepareQueries(const std::string& phrase) {
             }
         }
     }
-    shortestFolded_ = SIZE_MAX;
-    for (const Query& query : queries_) {
-        if (!query.folded.empty()) {
-            shortestFolded_ = std::min(shortestFolded_, query.folded.size());
-        }
-    }
 }
 
 bool ReplySearch::Find(const std::string& phrase, Conversation& conversation,
@@ -570,7 +564,6 @@ std::optional<ReplySearch::Choice> ReplySearch::ClosestMeaning(Query& query) {
             walk(cache_.EntryAt(place), cache_.WordsAt(place));
         }
     }
-    closestShared_ = best;
     if (best < kEnoughSharedMeaning) {
         return std::nullopt;
     }

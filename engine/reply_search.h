@@ -202,7 +202,6 @@ private:
 
     std::vector<Query> queries_;
     std::string foldedTrigger_;
-    std::size_t shortestFolded_ = 0;
     std::vector<WordId> scratchIds_;
     std::vector<Unworded> unworded_;
     std::string contextEntry_;
@@ -215,7 +214,6 @@ private:
     Candidate catchAll_;
     Candidate generalHelp_;
     Candidate closest_;
-    double closestShared_ = 0;
     Match match_;
     std::unordered_set<std::string> reported_;
     std::exception_ptr refused_;
